@@ -1,0 +1,63 @@
+// The properties of one frame. Entries serialise to a fixed 59-byte record (undo blocks and the
+// frame clipboard store them byte for byte), little-endian, field after field without gaps.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "core/model/Color.h"
+
+namespace vorla {
+
+// The external file linked to a frame. Only the two words and linkedTime travel in the
+// serialised record; linkedPath is a string and is never part of a byte copy.
+struct FrameLink {
+    std::string text;
+    std::uint32_t word1 = 0;  // copied with the entry, no meaning for any operation
+    std::uint32_t word2 = 0;
+    std::int64_t linkedTime = 0;  // modification time of the linked file when last read, seconds
+    std::string linkedPath;       // empty: no link
+
+    friend bool operator==(const FrameLink&, const FrameLink&) = default;
+};
+
+struct FrameEntry {
+    static constexpr std::size_t kSerializedSize = 59;
+
+    std::int16_t left = 0;    // position inside the logical screen, pixels
+    std::int16_t top = 0;
+    std::int16_t width = 0;   // equals the frame image's width
+    std::int16_t height = 0;
+    std::int16_t delay = 0;   // centiseconds
+    std::int16_t colorCount = 0;       // palette entries in use: 2^bits of the source, 256 for imports
+    std::uint8_t transparentIndex = 0; // colorCount - 1 while transparency is off
+    std::uint8_t controlFlags = 0;     // GIF graphic-control packed byte; disposal in bits 2..4
+    std::uint8_t selected = 0;
+    std::uint8_t gapSelected = 0;      // the gap just before this frame
+    std::uint8_t transparent = 0;
+    std::uint8_t restoreBackground = 0;  // 1 exactly when the disposal method is 2
+    std::uint8_t interlaced = 0;
+    Colorref transparentColor = 0;  // what palette entry transparentIndex held before the key colour
+    Colorref keyColor = 0;          // stands in palette entry transparentIndex while transparent
+    std::uint32_t effectWord = 0;   // scratch of the effect generators
+    FrameLink link;
+
+    int Disposal() const { return (controlFlags >> 2) & 7; }
+
+    // Exactly kSerializedSize bytes. The link's strings are not stored.
+    std::array<std::uint8_t, kSerializedSize> Serialize() const;
+    // Reads a record written by Serialize; the link's strings come back empty.
+    static FrameEntry Deserialize(std::span<const std::uint8_t, kSerializedSize> bytes);
+
+    friend bool operator==(const FrameEntry&, const FrameEntry&) = default;
+};
+
+struct AnimationSettings {
+    std::int32_t screenWidth = 0;  // the GIF logical screen, pixels
+    std::int32_t screenHeight = 0;
+    bool loopForever = false;
+};
+
+}  // namespace vorla

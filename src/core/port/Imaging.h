@@ -1,0 +1,65 @@
+// The imaging role: reading and writing other image formats, resampling, filters and palette
+// reduction. Images cross this boundary as CDib (BMP layout). Implementations never throw and
+// never show anything; the caller reports failures in its own words.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/model/CDib.h"
+#include "core/model/Color.h"
+#include "core/gif/GifPageInfo.h"
+
+namespace vorla {
+
+enum class ImagingResult { Ok, NotFound, Failed };
+
+// File formats the program writes (frame saving, external editors, conversions).
+enum class ImageFormat { Bmp, Gif, Psd, Ico, Png, Pcx, Tga, Jpeg, Tiff };
+
+enum class FilterKind { Mosaic, AddNoise, Average, Contrast, Median, Hue };
+
+class Imaging {
+public:
+    virtual ~Imaging() = default;
+
+    // Reads any supported file (first frame of AVI, first page of multi-page files).
+    // bits 8: 8-bit palette image (reduced when needed); 24: 24-bit; 0: whichever fits the
+    // source (8 when it has at most 256 colours, else 24).
+    virtual ImagingResult LoadFile(const std::string& path, int bits, CDib& out) = 0;
+    virtual ImagingResult ImageSize(const std::string& path, std::int32_t& width,
+                                    std::int32_t& height) = 0;
+
+    // Page 'page' (0-based) of a GIF file as an 8-bit bitmap with its playback values. The file
+    // is decoded once and cached, so reading pages 0..n-1 in order costs O(n) in total.
+    virtual ImagingResult LoadGifPage(const std::string& path, int page, CDib& out,
+                                      GifPageInfo& info) = 0;
+    // Number of images the GIF file holds (0 when it cannot be read).
+    virtual int GifPageCount(const std::string& path) = 0;
+
+    // Writes the bitmap in the given format (8-bit sources keep their palette where the format
+    // allows). TGA is written top-left oriented.
+    virtual bool WriteFile(const CDib& image, const std::string& path, ImageFormat format) = 0;
+    // source file -> target file in format; width and height 0 keep the size, others resample;
+    // bits 8 or 24 (0 keeps).
+    virtual bool FileConvert(const std::string& source, const std::string& target,
+                             ImageFormat format, std::int32_t width, std::int32_t height,
+                             int bits) = 0;
+
+    // 24-bit (or any) image reduced to 8 bits with a 256-colour palette chosen by the quantiser.
+    virtual bool Quantize(const CDib& image, CDib& out) = 0;
+    // Bilinear resampling to width x height at 24 bits.
+    virtual bool Resample(const CDib& image, std::int32_t width, std::int32_t height,
+                          CDib& out) = 0;
+
+    virtual bool Rotate(const CDib& image, double degrees, Colorref fill, CDib& out) = 0;
+    virtual bool Trim(const CDib& image, std::int32_t left, std::int32_t top, std::int32_t width,
+                      std::int32_t height, CDib& out) = 0;
+    // Perspective change: the top edge narrowed by 'amount' percent on each side.
+    virtual bool ChangePerspective(const CDib& image, int amount, Colorref fill, CDib& out) = 0;
+    // The filter applied with a strength whose range is the filter's own (documented per kind
+    // in the implementation); the result keeps the source's size at 24 bits.
+    virtual bool ApplyFilter(const CDib& image, FilterKind kind, int strength, CDib& out) = 0;
+};
+
+}  // namespace vorla
