@@ -1,0 +1,93 @@
+// Stand-ins for the imaging layer and the view in core tests of the frame model.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/model/FrameTableHost.h"
+#include "core/port/Imaging.h"
+
+namespace vorla::test {
+
+// Serves still images and GIF pages from memory.
+class FakeImaging : public Imaging {
+public:
+    struct Page {
+        CDib image;
+        GifPageInfo info;
+    };
+    std::map<std::string, CDib> stills;
+    std::map<std::string, std::vector<Page>> gifs;
+
+    ImagingResult LoadFile(const std::string& path, int, CDib& out) override {
+        auto it = stills.find(path);
+        if (it == stills.end()) return ImagingResult::Failed;
+        out = it->second;
+        return ImagingResult::Ok;
+    }
+    ImagingResult ImageSize(const std::string& path, std::int32_t& width, std::int32_t& height) override {
+        auto it = stills.find(path);
+        if (it == stills.end()) return ImagingResult::NotFound;
+        width = it->second.Width();
+        height = it->second.Height();
+        return ImagingResult::Ok;
+    }
+    ImagingResult LoadGifPage(const std::string& path, int page, CDib& out, GifPageInfo& info) override {
+        auto it = gifs.find(path);
+        if (it == gifs.end() || page < 0 || page >= static_cast<int>(it->second.size())) {
+            return ImagingResult::Failed;
+        }
+        out = it->second[static_cast<std::size_t>(page)].image;
+        info = it->second[static_cast<std::size_t>(page)].info;
+        return ImagingResult::Ok;
+    }
+    int GifPageCount(const std::string& path) override {
+        auto it = gifs.find(path);
+        return it == gifs.end() ? 0 : static_cast<int>(it->second.size());
+    }
+    bool WriteFile(const CDib&, const std::string&, ImageFormat) override { return false; }
+    bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t, std::int32_t, int) override {
+        return false;
+    }
+    bool Quantize(const CDib&, CDib&) override { return false; }
+    bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
+    bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }
+    bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override { return false; }
+    bool ChangePerspective(const CDib&, int, Colorref, CDib&) override { return false; }
+    bool ApplyFilter(const CDib&, FilterKind, int, CDib&) override { return false; }
+};
+
+// Records what the frame table asks of its view.
+class RecordingHost : public FrameTableHost {
+public:
+    int modified = 0;
+    int imported = 0;
+    int snapshots = 0;
+    int invalidates = 0;
+    int repaintAll = 0;
+    int playbackResets = 0;
+    int scrollHeight = -1;
+    int childWidth = 0;
+    int childHeight = 0;
+    int documents = 1;
+    int mainHeight = 800;
+
+    void MarkModified() override { ++modified; }
+    void MarkImported() override { ++imported; }
+    void RecordSnapshot() override { ++snapshots; }
+    void Invalidate() override { ++invalidates; }
+    void DisplayImagesRebuilt(int, int) override {}
+    void RefreshAnimationPane() override {}
+    void SetScrollHeight(int total) override { scrollHeight = total; }
+    int MainWindowHeight() override { return mainHeight; }
+    void ResizeChildFrame(int width, int height, bool) override {
+        childWidth = width;
+        childHeight = height;
+    }
+    int OpenDocumentCount() override { return documents; }
+    void RepaintAllDocuments() override { ++repaintAll; }
+    void ResetPlaybackDelay() override { ++playbackResets; }
+};
+
+}  // namespace vorla::test
