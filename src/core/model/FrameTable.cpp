@@ -88,10 +88,10 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
         MemoryStream out;
         CDib image;
         out.SeekToBegin();
-        if (!decoder.Decode(&in, out, "i", 0) || decoder.imageMissing) return kAddFailed;
+        if (!decoder.Decode(&in, out, "i", 0) || decoder.ImageMissing()) return kAddFailed;
         out.SeekToBegin();
         if (!image.Read(out, &ui_) || !ReadIntoNewSlot(image)) return kAddFailed;
-        EntryFromDecoder(isFirst, decoder.Info());
+        EntryFromDecoder(isFirst, decoder.Page());
         FinishNewFrame();
         RebuildDisplayImages(frameCount - 1, isFirst, false, false);
         break;

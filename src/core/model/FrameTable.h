@@ -65,6 +65,7 @@ public:
     ApplicationState& App() { return app_; }
     UserInterface& Ui() { return ui_; }
     Imaging& Images() { return imaging_; }
+    FrameTableHost& Host() { return host_; }
 
     std::array<CDib, kSlots> frameImages;
     std::array<CDib, kSlots> displayImages;
@@ -88,6 +89,7 @@ public:
     bool pendingGifLoad = false;
     int rebuildSuspend = 0;  // 1: RebuildDisplayImages does nothing; 2: rebuilds without commit
     bool busy = false;
+    bool loadingScreen = false;  // a load or generator run draws nothing of the animation yet
     int documentSlot = -1;
     std::string snapshotFilePath;    // undo store of this document
     std::string exchangeBitmapPath;  // frame handed to an external program

@@ -1,0 +1,20 @@
+// Palette reduction through libimagequant: true colour in, 8-bit palette bitmap out.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/model/CDib.h"
+
+namespace vorla {
+
+class Quantizer {
+public:
+    // rgba: width * height pixels, 4 bytes each (r, g, b, a), rows top first. The result is an
+    // 8-bit bitmap whose colour table has exactly 256 entries (unused entries black), dithered
+    // at level 1.0. False when the library refuses the image.
+    static bool Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t width,
+                         std::int32_t height, CDib& out);
+};
+
+}  // namespace vorla
