@@ -1,0 +1,217 @@
+// Start-up: one copy per user, the hand-over of a later start's file, the command-line file and
+// what the first start writes. Later starts run as the real `vorla` program on the offscreen
+// platform, with its own program folder (VORLA_HOME) and socket folder (XDG_RUNTIME_DIR).
+#include <unistd.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/model/ApplicationState.h"
+#include "core/model/Settings.h"
+#include "core/port/UserInterface.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/app/HandOver.h"
+#include "gui/app/SingleInstance.h"
+#include "gui/app/VorlaApplication.h"
+
+using namespace vorla;
+
+namespace {
+
+// Records messages; questions are not expected at start-up.
+class RecordingUi : public UserInterface {
+public:
+    ChoiceAnswer Choose(const ChoiceRequest& request, bool) override {
+        messages.append(QString::fromStdString(request.message));
+        return {};
+    }
+    void ShowMessage(const std::string& text) override {
+        messages.append(QString::fromStdString(text));
+    }
+    bool PumpMessages() override { return true; }
+    QStringList messages;
+};
+
+QString ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+}  // namespace
+
+class tst_Startup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void commandLineFileJoinsArgumentsAndDropsQuotes();
+    void onlyOneCopyClaimsTheInstance();
+    void mainFrameCaptionAndUnknownRequest();
+    void secondStartHandsOverAnExistingFile();
+    void secondStartWithoutFileOnlyRaisesTheRunningCopy();
+    void missingFileIsNamedInAMessage();
+    void firstStartWritesVersionAndClampsZoom();
+
+private:
+    // A started `vorla` with this test's folders; finished or killed by the caller.
+    void StartVorla(QProcess& process, const QStringList& arguments,
+                    const QString& configHome = {});
+
+    std::unique_ptr<QTemporaryDir> runtime_;  // lock and socket of the single instance
+    std::unique_ptr<QTemporaryDir> home_;     // program folder with "gnanre.ini"
+    RecordingUi ui_;
+};
+
+void tst_Startup::init() {
+    runtime_ = std::make_unique<QTemporaryDir>();
+    home_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(runtime_->isValid() && home_->isValid());
+    // Read by SingleInstance, here and in the started program alike.
+    qputenv("XDG_RUNTIME_DIR", runtime_->path().toUtf8());
+    ui_.messages.clear();
+}
+
+void tst_Startup::StartVorla(QProcess& process, const QStringList& arguments,
+                             const QString& configHome) {
+    QString program = qEnvironmentVariable("VORLA_EXECUTABLE");
+    if (program.isEmpty()) {
+        program = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/gui/vorla");
+    }
+    QVERIFY2(
+        QFileInfo(program).isExecutable(),
+        qPrintable(QStringLiteral("build the vorla target first (looked for %1)").arg(program)));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VORLA_HOME"), home_->path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_->path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!configHome.isEmpty()) env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+}
+
+void tst_Startup::commandLineFileJoinsArgumentsAndDropsQuotes() {
+    QCOMPARE(CommandLineFile({"vorla"}), QString());
+    QCOMPARE(CommandLineFile({"vorla", "\"/tmp/a b.gif\""}), QStringLiteral("/tmp/a b.gif"));
+    QCOMPARE(CommandLineFile({"vorla", "/tmp/my", "file.gif"}), QStringLiteral("/tmp/my file.gif"));
+    QCOMPARE(CommandLineFile({"vorla", "\""}), QStringLiteral("\""));
+}
+
+void tst_Startup::onlyOneCopyClaimsTheInstance() {
+    QCOMPARE(SingleInstance::Key(), QStringLiteral("VorlaMutex%1").arg(::getuid()));
+    auto first = std::make_unique<SingleInstance>();
+    QVERIFY(first->Claim());
+    SingleInstance second;
+    QVERIFY(!second.Claim());
+    QSignalSpy raised(first.get(), &SingleInstance::raiseRequested);
+    QVERIFY(second.SendToRunning(std::nullopt));
+    QTRY_COMPARE(raised.count(), 1);
+
+    // Once the first copy is gone, a new start becomes the running copy.
+    first.reset();
+    SingleInstance third;
+    QVERIFY(third.Claim());
+    QSignalSpy raisedThird(&third, &SingleInstance::raiseRequested);
+    QVERIFY(second.SendToRunning(std::nullopt));
+    QTRY_COMPARE(raisedThird.count(), 1);
+}
+
+void tst_Startup::mainFrameCaptionAndUnknownRequest() {
+    ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
+    CMainFrame frame(state);
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Vorla v1.05 beta1"));
+    QCOMPARE(VorlaApplication::VersionText(), QStringLiteral("1.05 beta1"));
+    frame.HandleRequest(-3);
+    QVERIFY(ui_.messages.isEmpty());
+    frame.HandleRequest(-99);
+    QCOMPARE(ui_.messages, QStringList{QStringLiteral("프로그램 오류 (11013)")});
+}
+
+void tst_Startup::secondStartHandsOverAnExistingFile() {
+    ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
+    CMainFrame frame(state);
+    SingleInstance running;
+    QVERIFY(running.Claim());
+    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+    QSignalSpy raised(&running, &SingleInstance::raiseRequested);
+    QSignalSpy opened(&frame, &CMainFrame::documentOpenRequested);
+
+    QTemporaryDir files;
+    const QString gif = files.filePath(QStringLiteral("움직임 1.gif"));
+    QFile(gif).open(QIODevice::WriteOnly);
+    QProcess second;
+    // Relative to its own working folder: the running copy must still get the full path.
+    second.setWorkingDirectory(files.path());
+    StartVorla(second, {QStringLiteral("움직임 1.gif")});
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 20000);
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);  // ended by itself: it opened no window and ran no loop
+
+    QCOMPARE(ReadSetting(ui_, state.GeneralIni(), "urgentfileToopen"), gif.toStdString());
+    QTRY_COMPARE(opened.count(), 1);
+    QCOMPARE(opened.at(0).at(0).toString(), gif);
+    QCOMPARE(frame.PendingDocumentOpens(), QStringList{gif});
+    QVERIFY(raised.count() >= 1);
+    QVERIFY(ui_.messages.isEmpty());
+}
+
+void tst_Startup::secondStartWithoutFileOnlyRaisesTheRunningCopy() {
+    ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
+    CMainFrame frame(state);
+    SingleInstance running;
+    QVERIFY(running.Claim());
+    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+    QSignalSpy raised(&running, &SingleInstance::raiseRequested);
+    QSignalSpy requests(&running, &SingleInstance::requestReceived);
+
+    QProcess second;
+    StartVorla(second, {});
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 20000);
+    QCOMPARE(second.exitCode(), 0);
+    QTRY_COMPARE(raised.count(), 1);
+    QCOMPARE(requests.count(), 0);
+    QVERIFY(!ReadAll(QString::fromStdString(state.GeneralIni())).contains("urgentfileToopen"));
+}
+
+void tst_Startup::missingFileIsNamedInAMessage() {
+    SingleInstance running;
+    QVERIFY(running.Claim());
+    QSignalSpy raised(&running, &SingleInstance::raiseRequested);
+    QSignalSpy requests(&running, &SingleInstance::requestReceived);
+    SingleInstance second;
+    const std::string ini = home_->filePath(QStringLiteral("gnanre.ini")).toStdString();
+    const QString missing = home_->filePath(QStringLiteral("없는 파일.gif"));
+
+    HandOverToRunningCopy(missing, ini, ui_, second);
+    QCOMPARE(ui_.messages, QStringList{missing + QStringLiteral("를 찾을 수 없습니다.")});
+    QTRY_COMPARE(raised.count(), 1);
+    QCOMPARE(requests.count(), 0);
+    QVERIFY(!QFile::exists(QString::fromStdString(ini)));
+}
+
+void tst_Startup::firstStartWritesVersionAndClampsZoom() {
+    QTemporaryDir config;
+    const std::string ini = home_->filePath(QStringLiteral("gnanre.ini")).toStdString();
+    QVERIFY(WriteSetting(ui_, ini, "lookratio", "250"));
+
+    QProcess first;
+    StartVorla(first, {}, config.path());
+    QTRY_VERIFY_WITH_TIMEOUT(ReadAll(QString::fromStdString(ini)).contains("lookratio=100"), 20000);
+    QTRY_VERIFY(ReadAll(config.filePath(QStringLiteral("Tarnwick/Vorla.conf")))
+                    .contains(QStringLiteral("Version=1.05 beta1")));
+    QCOMPARE(first.state(), QProcess::Running);  // the first copy keeps its window open
+
+    // It is the running copy now: this process cannot claim the instance.
+    SingleInstance another;
+    QVERIFY(!another.Claim());
+
+    first.kill();
+    QVERIFY(first.waitForFinished());
+}
+
+QTEST_MAIN(tst_Startup)
+#include "tst_startup.moc"
