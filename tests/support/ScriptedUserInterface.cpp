@@ -21,6 +21,34 @@ ChoiceAnswer ScriptedUserInterface::Choose(const ChoiceRequest& request, bool) {
     return answer;
 }
 
+namespace {
+
+class ScriptedProgress : public WorkProgress {
+public:
+    ScriptedProgress(ScriptedUserInterface& owner, std::size_t index) : owner_(owner), index_(index) {}
+    void SetTitle(const std::string& text) override { Record().title = text; }
+    void SetStatusText(const std::string& text) override { Record().status = text; }
+    void SetRange(int, int high) override { Record().maximum = high; }
+    void SetPosition(int value) override { Record().lastPosition = value; }
+    void Show() override { Record().shown = true; }
+    bool IsShown() const override { return owner_.progress[index_].shown; }
+    bool Cancelled() const override {
+        return owner_.cancelAtPosition >= 0 && owner_.progress[index_].lastPosition >= owner_.cancelAtPosition;
+    }
+
+private:
+    ScriptedUserInterface::ProgressRecord& Record() { return owner_.progress[index_]; }
+    ScriptedUserInterface& owner_;
+    std::size_t index_;
+};
+
+}  // namespace
+
+std::unique_ptr<WorkProgress> ScriptedUserInterface::CreateProgress() {
+    progress.emplace_back();
+    return std::make_unique<ScriptedProgress>(*this, progress.size() - 1);
+}
+
 void ScriptedUserInterface::ShowMessage(const std::string& text) {
     log_.push_back({Shown::Kind::Message, std::string(), text, {}});
 }

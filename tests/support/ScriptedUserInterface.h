@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,19 @@ public:
         ++pumps;
         return true;
     }
+
+    // Progress dialogs: every one created is recorded; cancelAtPosition >= 0 makes a dialog
+    // report Cancel once its position reaches that value.
+    std::unique_ptr<WorkProgress> CreateProgress() override;
+    struct ProgressRecord {
+        std::string title;
+        std::string status;
+        int maximum = 0;
+        int lastPosition = 0;
+        bool shown = false;
+    };
+    std::vector<ProgressRecord> progress;
+    int cancelAtPosition = -1;
 
     const std::vector<Shown>& Log() const { return log_; }
     // Every message text in order (choices and message boxes alike).

@@ -108,8 +108,12 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
     std::filesystem::path target(path);
     std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     std::random_device random;
-    std::filesystem::path temp =
-        folder / ("." + target.filename().string() + "." + std::to_string(random() % 1000000) + ".tmp");
+    std::string name(".");
+    name += target.filename().string();
+    name += '.';
+    name += std::to_string(random() % 1000000);
+    name += ".tmp";
+    std::filesystem::path temp = folder / name;
     {
         FileStream file;
         if (!file.Open(temp.string(), FileStream::Mode::Create)) return false;

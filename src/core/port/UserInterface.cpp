@@ -2,6 +2,10 @@
 
 namespace vorla {
 
+std::unique_ptr<WorkProgress> UserInterface::CreateProgress() {
+    return std::make_unique<HeadlessProgress>();
+}
+
 std::string ProgramErrorText(const std::string& code, bool continuable) {
     std::string text = "프로그램 오류 (" + code + ")";
     if (continuable) text += "\n\n계속 진행 가능";

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
+
+#include "core/port/WorkProgress.h"
 
 namespace vorla {
 
@@ -35,6 +38,32 @@ public:
 
     // Lets the user interface breathe during a long operation. false: the program is quitting.
     virtual bool PumpMessages() = 0;
+
+    // A progress dialog for one long operation, hidden until Show(). A user interface without
+    // screens keeps the state and is never cancelled.
+    virtual std::unique_ptr<WorkProgress> CreateProgress();
+};
+
+// The progress of a user interface without screens: it remembers what it was told.
+class HeadlessProgress : public WorkProgress {
+public:
+    void SetTitle(const std::string& text) override { title = text; }
+    void SetStatusText(const std::string& text) override { status = text; }
+    void SetRange(int low, int high) override {
+        minimum = low;
+        maximum = high;
+    }
+    void SetPosition(int value) override { position = value; }
+    void Show() override { shown = true; }
+    bool IsShown() const override { return shown; }
+    bool Cancelled() const override { return false; }
+
+    std::string title;
+    std::string status;
+    int minimum = 0;
+    int maximum = 0;
+    int position = 0;
+    bool shown = false;
 };
 
 // The numbered internal-error box. code: five digits fixed per call site. Always returns 0 so

@@ -1,21 +1,44 @@
-// The main window: owns the MDI area that holds one child window per open animation, the menus
-// and the status bar.
+// The main window: the MDI area with one child window per open animation (at most five), the
+// menus, tool bar and status bar built from the command catalogue, the two floating panes, the
+// internal frame clipboard, and opening documents (Open, New, dropped files, "모아서 열기", the
+// hand-over of a later start). Commands reach the active view through Dispatch.
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "core/edit/DocumentLoader.h"
+#include "core/edit/FrameClipboard.h"
+#include "core/edit/StripGeometry.h"
+#include "core/model/DocumentSlots.h"
+#include "gui/app/Commands.h"
 
 class QAction;
+class QDockWidget;
+class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
+class QToolBar;
 
 namespace vorla {
 
 class ApplicationState;
+class CAnimationBar;
+class CAnvoView;
+class Imaging;
+class StripArt;
+class UserInterface;
+class ViewCursors;
 
 // Requests sent to the main frame, by their historical negative codes. Codes that arrive from
 // outside the process (the socket of a later start) are limited to OpenHandedOverFile.
 enum class MainFrameRequest : int {
+    ColourReadout = -17,       // show the colour under the pointer in the small colour window
     OpenHandedOverFile = -16,  // read "urgentfileToopen" from "gnanre.ini" and open that file
     OnlineServices = -13,      // a hook of the online services, which this program leaves out
     ShowCompanyName = -10,     // the status bar shows the maker's company name
@@ -23,49 +46,142 @@ enum class MainFrameRequest : int {
     NoAction3 = -3,
 };
 
+// A drag of frames between document windows. Views are named by identity, not by caption, since
+// two documents may show the same file name.
+struct DragState {
+    bool active = false;
+    CAnvoView* sourceView = nullptr;
+    CAnvoView* targetView = nullptr;  // the document window under the pointer; null: none
+    bool canMove = false;             // not every frame of the source is selected
+    bool moveRequested = false;       // the source deletes its selected frames after a move
+};
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(ApplicationState& app, QWidget* parent = nullptr);
+    static constexpr int kTemplateSize = 187;  // bytes of the blank-picture GIF "dfnwim.dxt"
 
+    CMainFrame(ApplicationState& app, Imaging& imaging, const QString& executableDirectory,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Services for the views.
+    ApplicationState& App() { return app_; }
+    UserInterface& Ui();
+    Imaging& Images() { return imaging_; }
+    const std::vector<std::uint8_t>& TemplateBuffer() const { return template_; }
+    DocumentSlots& Slots() { return slots_; }
+    FrameClipboard& Clipboard() { return clipboard_; }
+    DragState& Drag() { return drag_; }
+    const StripArt& Art() const { return *art_; }
+    const ViewCursors& Cursors() const { return *cursors_; }
+    CAnimationBar* AnimationPane() const { return animationPane_; }
+    QDockWidget* ToolPane() const { return toolPane_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
+
+    QList<CAnvoView*> Views() const;
+    CAnvoView* ActiveView() const;
+    CAnvoView* ViewAt(const QPoint& globalPos) const;
+    int OpenDocumentCount() const;
+    void RepaintAllDocuments();
+    // The view the animation pane shows: the one that last had the focus.
+    CAnvoView* PaneView() const { return paneView_; }
+    void SetPaneView(CAnvoView* view);
+    void ForgetView(CAnvoView* view);
+    bool paneDrawing = true;  // cleared while the main window is minimised
+
+    // Cascade position for new child windows: advances by (22, 15), back to (0, 0) past x 160.
+    QPoint CascadePosition() const { return cascade_; }
+    void AdvanceCascade();
+    void RetreatCascade();
+
+    // Pick modes of the clipboard commands (1 paste place, 2 copy frame); 0 none.
+    int PickMode() const { return pickMode_; }
+    void FinishPick(CAnvoView* view);
+    bool FrameDialogOpen() const { return false; }
+
+    const CollectRequest* PendingCollect() const { return collect_.get(); }
+    bool IsDropping() const { return dropping_; }
+
+    // Opening documents.
+    CAnvoView* OpenDocumentFile(const QString& path);
+    CAnvoView* NewDocument();
+    void OpenFiles(const QStringList& paths);   // the Open command's loop over chosen files
+    void OpenDroppedFiles(const QStringList& paths);
+    void CollectAndOpen(const QStringList& paths);
+    void OnFileOpen();
+    void OnCollectOpen();
 
     // Handles one request code; an unknown code is an internal error ("11013").
     void HandleRequest(int code);
-
-    // A later start of the program asked this one to show itself: restore a minimised window
-    // and bring it to the front.
+    // A later start of the program asked this one to show itself.
     void RaiseFromOtherStart();
-
-    // The file a later start handed over (request -16): raises the window and opens the file as
-    // a new document. The file named on the command line of this start goes the same way.
-    // Documents cannot be opened yet: until the document classes exist, both queue the path in
-    // PendingDocumentOpens() and announce it with documentOpenRequested(), and nothing is shown;
-    // the document-opening code takes the queue over from here.
+    // The file a later start handed over (request -16) or this start's command line.
     void OpenHandedOverFile(const QString& path);
     void OpenCommandLineFile(const QString& path);
-    const QStringList& PendingDocumentOpens() const { return pendingDocumentOpens_; }
+
+    // Commands.
+    QAction* Action(CommandId id) const { return actions_.value(static_cast<int>(id)); }
+    void Dispatch(CommandId id);
+    void UpdateCommandStates();
+    QMenu* ContextMenuFor(CAnvoView* view, const HitResult& hit);
+
+    // Placement: the saved rectangle when valid, else (35, 35, max - 70, max - 120).
+    static QRect ChoosePlacement(const QRect& saved, const QSize& maxTrack);
 
 signals:
-    void documentOpenRequested(const QString& path);
+    void documentOpened(CAnvoView* view);
 
-private slots:
-    void about();
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void LoadTemplate(const QString& executableDirectory);
     void createActions();
     void createMenus();
-    void QueueDocumentOpen(const QString& path);
+    void createToolBar();
+    void createPanes();
+    void PlacePanes();
+    void ReadPlacement();
+    void SavePlacement();
+    void BuildMenu(QMenu* menu, const std::vector<MenuNode>& nodes);
+    bool HasHandler(CommandId id) const;
+    bool AnyViewBusy() const;
+    void OpenHelp();
+    void OpenLocalPage(const QString& name);
+    void ShowColourReadout();
+    void CloseAllWindows();
+    QString AssetPath(const QString& name) const;
 
     ApplicationState& app_;
+    Imaging& imaging_;
+    QString executableDirectory_;
     QMdiArea* mdiArea_;
-    QStringList pendingDocumentOpens_;
-
-    QMenu* fileMenu_ = nullptr;
-    QMenu* helpMenu_ = nullptr;
-    QAction* exitAct_ = nullptr;
-    QAction* aboutAct_ = nullptr;
+    std::vector<std::uint8_t> template_;
+    DocumentSlots slots_;
+    FrameClipboard clipboard_;
+    DragState drag_;
+    std::unique_ptr<StripArt> art_;
+    std::unique_ptr<ViewCursors> cursors_;
+    CAnimationBar* animationPane_ = nullptr;
+    QDockWidget* toolPane_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    CAnvoView* paneView_ = nullptr;  // cleared by ForgetView before the view goes
+    QHash<int, QAction*> actions_;
+    QPoint cascade_{0, 0};
+    int pickMode_ = 0;
+    std::unique_ptr<CollectRequest> collect_;
+    bool dropping_ = false;
+    bool firstPaint_ = true;  // the panes are placed once, when the window first shows
+    bool sampleFolderUsed_ = false;
+    QRect savedPlacement_;
+    QPointer<QLabel> colourWindow_;
 };
 
 }  // namespace vorla

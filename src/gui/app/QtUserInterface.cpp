@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "gui/app/VorlaApplication.h"
+#include "gui/dialogs/WorkProgressDialog.h"
 
 namespace vorla {
 
@@ -39,6 +40,10 @@ void QtUserInterface::ShowMessage(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, VorlaApplication::ApplicationTitle(),
                     QString::fromStdString(text), QMessageBox::Ok, mainWindow_);
     box.exec();
+}
+
+std::unique_ptr<WorkProgress> QtUserInterface::CreateProgress() {
+    return std::make_unique<WorkProgressDialog>(mainWindow_);
 }
 
 bool QtUserInterface::PumpMessages() {

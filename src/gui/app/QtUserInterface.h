@@ -25,6 +25,7 @@ public:
     void ShowMessage(const std::string& text) override;
     // false once the application has been asked to quit; the caller then ends its loop.
     bool PumpMessages() override;
+    std::unique_ptr<WorkProgress> CreateProgress() override;
 
 private:
     QPointer<QWidget> mainWindow_;

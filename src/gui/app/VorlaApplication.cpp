@@ -13,6 +13,7 @@
 #include "gui/app/HandOver.h"
 #include "gui/app/QtUserInterface.h"
 #include "gui/app/SingleInstance.h"
+#include "imaging/MagickImaging.h"
 
 // The resources live in a static library, whose registration the linker would otherwise drop.
 // Q_INIT_RESOURCE has to be used outside any namespace.
@@ -91,7 +92,9 @@ bool VorlaApplication::InitInstance() {
     profile.setValue(QStringLiteral("Version"), VersionText());
     recentFiles_.Load(profile);
 
-    mainFrame_ = std::make_unique<CMainFrame>(*state_);
+    MagickImaging::InitializeImaging(arguments().value(0).toLocal8Bit().constData());
+    imaging_ = std::make_unique<MagickImaging>();
+    mainFrame_ = std::make_unique<CMainFrame>(*state_, *imaging_, applicationDirPath());
     ui_->SetMainWindow(mainFrame_.get());
     connect(singleInstance_.get(), &SingleInstance::raiseRequested, mainFrame_.get(),
             &CMainFrame::RaiseFromOtherStart);

@@ -12,6 +12,7 @@ namespace vorla {
 
 class ApplicationState;
 class CMainFrame;
+class MagickImaging;
 class QtUserInterface;
 class SingleInstance;
 
@@ -52,6 +53,7 @@ private:
     // Declared in order of use; destroyed the other way round, the main window first.
     std::unique_ptr<QtUserInterface> ui_;
     std::unique_ptr<ApplicationState> state_;
+    std::unique_ptr<MagickImaging> imaging_;
     std::unique_ptr<SingleInstance> singleInstance_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };

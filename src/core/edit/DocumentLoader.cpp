@@ -1,0 +1,197 @@
+#include "core/edit/DocumentLoader.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <numeric>
+
+#include "core/model/CAnvoDoc.h"
+#include "core/model/FrameTable.h"
+#include "core/port/Imaging.h"
+#include "core/port/UserInterface.h"
+#include "core/port/WorkProgress.h"
+
+namespace vorla {
+namespace {
+
+std::string FileNamePart(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+bool StartsWithGif8(const std::string& path) {
+    FileStream file;
+    char magic[4] = {};
+    return file.Open(path, FileStream::Mode::Read) && file.Read(magic, 4) == 4 &&
+           std::memcmp(magic, "GIF8", 4) == 0;
+}
+
+}  // namespace
+
+std::vector<int> RankNamesBytewise(const std::vector<std::string>& names) {
+    std::vector<int> ranks(names.size());
+    // Sorting indices by (bytes, position) gives every name its rank in O(n log n).
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::lexicographical_compare(
+            names[a].begin(), names[a].end(), names[b].begin(), names[b].end(),
+            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+    });
+    // An equal name at a higher list position counts as before it: among equals the later one
+    // ranks first, so reverse each run of equal names.
+    for (std::size_t i = 0; i < order.size();) {
+        std::size_t j = i + 1;
+        while (j < order.size() && names[order[j]] == names[order[i]]) ++j;
+        std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i), order.begin() + static_cast<std::ptrdiff_t>(j));
+        i = j;
+    }
+    for (std::size_t rank = 0; rank < order.size(); ++rank) ranks[order[rank]] = static_cast<int>(rank);
+    return ranks;
+}
+
+CollectRequest MakeCollectRequest(std::vector<std::string> paths) {
+    std::vector<std::string> names;
+    names.reserve(paths.size());
+    for (const std::string& path : paths) names.push_back(FileNamePart(path));
+    CollectRequest request;
+    request.ranks = RankNamesBytewise(names);
+    request.paths = std::move(paths);
+    return request;
+}
+
+std::string DocumentLoader::ShortenPath(const std::string& path, std::size_t maxLength) {
+    if (path.size() <= maxLength) return path;
+    // Keep the file name whole and as much of the folder's start as fits, cut at a UTF-8
+    // character boundary.
+    std::string name = FileNamePart(path);
+    if (name.size() + 4 >= maxLength) return ".../" + name;
+    std::size_t keep = maxLength - name.size() - 4;
+    while (keep > 0 && (static_cast<unsigned char>(path[keep]) & 0xC0) == 0x80) --keep;
+    return path.substr(0, keep) + ".../" + name;
+}
+
+bool DocumentLoader::LoadDocument(const std::string& path, const CollectRequest* collect, bool quiet) {
+    ApplicationState& app = table_.App();
+    app.loadStartMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count();
+    if (table_.documentSlot == -1) {
+        if (!quiet) ui_.ShowMessage("더 이상의 창을 열 수 없습니다.");
+        return false;
+    }
+    document_.sourcePath = path;
+    if (path == CAnvoDoc::kUntitledPath) {
+        if (collect) {
+            CollectFrames(*collect);
+        } else {
+            table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::Blank), "*default", 0);
+        }
+        return true;
+    }
+    std::error_code error;
+    auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) {
+        ui_.ShowMessage(FileNamePart(path) + "를 찾을 수 없습니다.");
+        return false;
+    }
+    if (std::filesystem::is_directory(status)) return false;
+    if (StartsWithGif8(path)) {
+        table_.sourceGifPath = path;
+        table_.pendingGifLoad = true;
+        return true;
+    }
+    if (table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::StillImage), path, 0) !=
+        FrameTable::kAddDone) {
+        return false;
+    }
+    table_.RebuildDisplayImages(-1, true, true, false);
+    return true;
+}
+
+void DocumentLoader::CollectFrames(const CollectRequest& collect) {
+    table_.busy = true;
+    table_.loadingScreen = true;
+    const int count = static_cast<int>(collect.paths.size());
+    // File of each alphabetical place.
+    std::vector<int> fileAt(collect.paths.size(), 0);
+    for (int i = 0; i < count; ++i) {
+        int rank = collect.ranks[static_cast<std::size_t>(i)];
+        if (rank >= 0 && rank < count) fileAt[static_cast<std::size_t>(rank)] = i;
+    }
+    std::unique_ptr<WorkProgress> progress = ui_.CreateProgress();
+    progress->SetRange(0, count);
+    progress->SetStatusText("파일이름 알파벳순으로 프레임 모으는중..");
+    progress->Show();
+    for (int i = 0; i < count; ++i) {
+        const std::string& path = collect.paths[static_cast<std::size_t>(fileAt[static_cast<std::size_t>(i)])];
+        progress->SetTitle(FileNamePart(path));
+        progress->SetPosition(i);
+        ui_.PumpMessages();
+        if (progress->Cancelled()) break;
+        if (table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::AnyFile), path, 0) ==
+            FrameTable::kAddTableFull) {
+            break;
+        }
+    }
+    progress.reset();
+    table_.busy = false;
+    table_.loadingScreen = false;
+    table_.RebuildDisplayImages(-1, true, true, false);
+    auto [width, height] = table_.ScreenExtent();
+    table_.settings.screenWidth = width;
+    table_.settings.screenHeight = height;
+    table_.SetZoom(-1, -1, false);
+}
+
+DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
+    const std::string path = table_.sourceGifPath;
+    table_.settings.screenWidth = 0;
+    table_.settings.screenHeight = 0;
+    table_.busy = true;
+    table_.loadingScreen = true;
+
+    std::error_code error;
+    auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
+    if (error) size = 0;
+    // The images the file really holds (not its graphic-control blocks), at most a full table.
+    int pages = std::min(table_.Images().GifPageCount(path), FrameTable::kMaxFrames);
+
+    std::unique_ptr<WorkProgress> progress = ui_.CreateProgress();
+    progress->SetRange(0, pages);
+    progress->SetStatusText("로드중입니다. 기다려 주십시오..");
+    progress->SetTitle(ShortenPath(path));
+    if (size > kProgressThreshold) progress->Show();
+
+    GifLoad outcome = GifLoad::Complete;
+    for (int i = 0;; ++i) {
+        int result = pages > 0 ? table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::GifPage), path, i)
+                               : FrameTable::kAddFailed;
+        progress->SetPosition(i + 1);
+        ui_.PumpMessages();
+        if (result == FrameTable::kAddFailed) {
+            progress.reset();
+            ShowInfoBox(ui_, "손상된 GIF파일입니다.", FileNamePart(path));
+            outcome = GifLoad::Damaged;
+            break;
+        }
+        if (progress->Cancelled()) {
+            table_.App().openContinue = false;
+            ui_.PumpMessages();
+            outcome = GifLoad::Cancelled;
+            break;
+        }
+        if (result == FrameTable::kAddTableFull || i >= pages - 1) break;
+    }
+    progress.reset();
+    if (outcome != GifLoad::Damaged) {
+        table_.RebuildDisplayImages(-1, table_.firstBatchPending, false, false);
+        table_.SetZoom(-1, -1, false);
+        table_.firstBatchPending = false;
+    }
+    table_.busy = false;
+    table_.loadingScreen = false;
+    return outcome;
+}
+
+}  // namespace vorla

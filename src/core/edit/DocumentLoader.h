@@ -1,0 +1,57 @@
+// Turning files into documents: new documents (a blank frame, or frames collected from many
+// files), still images as one-frame animations, and GIF files loaded page by page.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vorla {
+
+class CAnvoDoc;
+class FrameTable;
+class UserInterface;
+
+// The files of "모아서 열기" in the order the user chose them, with each one's place in
+// byte-wise alphabetical order of its file-name part.
+struct CollectRequest {
+    std::vector<std::string> paths;
+    std::vector<int> ranks;
+};
+
+// Rank of every name: the number of other names sorting before it byte by byte, an equal name at
+// a higher list position counting as before it. The ranks are a permutation of 0..n-1.
+std::vector<int> RankNamesBytewise(const std::vector<std::string>& names);
+CollectRequest MakeCollectRequest(std::vector<std::string> paths);
+
+class DocumentLoader {
+public:
+    // The GIF load shows its progress dialog only for files larger than this many bytes.
+    static constexpr std::int64_t kProgressThreshold = 300000;
+
+    DocumentLoader(FrameTable& table, CAnvoDoc& document, UserInterface& ui)
+        : table_(table), document_(document), ui_(ui) {}
+
+    // collect: the "모아서 열기" files for a new document, or null. quiet: an Open or a drop
+    // runs, so a missing slot does not show its own message. A GIF file only becomes pending
+    // (pendingGifLoad); RunDeferredGifLoad does the reading.
+    bool LoadDocument(const std::string& path, const CollectRequest* collect, bool quiet);
+
+    enum class GifLoad { Complete, Cancelled, Damaged };
+    // Loads every image of sourceGifPath (up to 300) under the progress dialog. Damaged: the
+    // file could not be read; the caller closes the window.
+    GifLoad RunDeferredGifLoad();
+
+    // Shortened path for the progress dialog's title.
+    static std::string ShortenPath(const std::string& path, std::size_t maxLength = 48);
+
+private:
+    void CollectFrames(const CollectRequest& collect);
+
+    FrameTable& table_;
+    CAnvoDoc& document_;
+    UserInterface& ui_;
+};
+
+}  // namespace vorla

@@ -1,0 +1,289 @@
+// Commands: one QAction per catalogue entry, the menus and tool bar built from them, routing to
+// the active view and the enabling rules.
+#include <QAction>
+#include <functional>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "core/edit/Selection.h"
+#include "core/model/ApplicationState.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/dialogs/AboutDialog.h"
+#include "gui/play/CAnimationBar.h"
+#include "gui/view/CAnvoView.h"
+
+namespace vorla {
+namespace {
+
+QList<QKeySequence> Shortcuts(const char* text) {
+    QList<QKeySequence> keys;
+    for (const QString& part : QString::fromUtf8(text).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        keys.append(QKeySequence::fromString(part, QKeySequence::PortableText));
+    }
+    return keys;
+}
+
+}  // namespace
+
+bool CMainFrame::HasHandler(CommandId id) const {
+    switch (id) {
+    case CommandId::FileNew:
+    case CommandId::FileNewAlternate:
+    case CommandId::FileOpen:
+    case CommandId::CollectOpen:
+    case CommandId::AppExit:
+    case CommandId::AppAbout:
+    case CommandId::HelpContents:
+    case CommandId::HelpMakerHomePage:
+    case CommandId::HelpProductHomePage:
+    case CommandId::ToggleAnimationPane:
+    case CommandId::ToggleToolPane:
+    case CommandId::CloseAllWindows:
+    case CommandId::ZoomIn:
+    case CommandId::ZoomOut:
+    case CommandId::SelectAll:
+    case CommandId::ArrowUp:
+    case CommandId::ArrowDown:
+    case CommandId::ArrowLeft:
+    case CommandId::ArrowRight:
+    case CommandId::ContextMenuKey:
+    case CommandId::ContextMenuAtCurrent:
+    case CommandId::EditDelete:
+    case CommandId::FrameMenuDelete:
+    case CommandId::NextPane:
+    case CommandId::PreviousPane:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::createActions() {
+    for (const CommandInfo& info : AllCommands()) {
+        auto* action = new QAction(tr(info.menuText), this);
+        action->setShortcuts(Shortcuts(info.shortcuts));
+        if (*info.statusText) action->setStatusTip(tr(info.statusText));
+        const CommandId id = info.id;
+        connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+        // Every key is bound, also for commands that nothing serves yet: the window owns them.
+        addAction(action);
+        actions_.insert(static_cast<int>(id), action);
+    }
+}
+
+void CMainFrame::BuildMenu(QMenu* menu, const std::vector<MenuNode>& nodes) {
+    for (const MenuNode& node : nodes) {
+        switch (node.kind) {
+        case MenuNode::Separator:
+            menu->addSeparator();
+            break;
+        case MenuNode::Submenu:
+            BuildMenu(menu->addMenu(tr(node.title)), node.children);
+            break;
+        case MenuNode::Command: {
+            QAction* action = Action(node.id);
+            if (!action) break;
+            if (*node.textOverride) {
+                // The same command under another text in this menu.
+                auto* twin = menu->addAction(tr(MenuItemText(node)));
+                const CommandId id = node.id;
+                connect(twin, &QAction::triggered, this, [this, id] { Dispatch(id); });
+                twin->setEnabled(action->isEnabled());
+                connect(action, &QAction::changed, twin, [twin, action] { twin->setEnabled(action->isEnabled()); });
+            } else {
+                menu->addAction(action);
+            }
+            break;
+        }
+        }
+    }
+}
+
+void CMainFrame::createMenus() {
+    for (const MenuNode& top : MainMenuBar()) {
+        QMenu* menu = menuBar()->addMenu(tr(top.title));
+        BuildMenu(menu, top.children);
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    }
+    // Undo and Redo show the keys bound to their twins.
+    for (CommandId id : {CommandId::Undo, CommandId::Redo}) {
+        if (QAction* action = Action(id)) action->setText(action->text() + QLatin1Char('\t') + QLatin1String(MenuShortcutHint(id)));
+    }
+}
+
+void CMainFrame::createToolBar() {
+    toolBar_ = addToolBar(tr("도구 모음"));
+    toolBar_->setObjectName(QStringLiteral("mainToolBar"));
+    toolBar_->setMovable(true);
+    struct Button {
+        CommandId id;
+        QStyle::StandardPixmap icon;
+    };
+    const Button buttons[] = {
+        {CommandId::FileNew, QStyle::SP_FileIcon},         {CommandId::FileOpen, QStyle::SP_DialogOpenButton},
+        {CommandId::FileSave, QStyle::SP_DialogSaveButton}, {CommandId::Undo, QStyle::SP_ArrowBack},
+        {CommandId::Redo, QStyle::SP_ArrowForward},         {CommandId::BrowserPreview, QStyle::SP_MediaPlay},
+    };
+    for (const Button& button : buttons) {
+        QAction* action = Action(button.id);
+        action->setIcon(style()->standardIcon(button.icon));
+        toolBar_->addAction(action);
+    }
+}
+
+void CMainFrame::Dispatch(CommandId id) {
+    CAnvoView* view = ActiveView();
+    switch (id) {
+    case CommandId::FileNew:
+    case CommandId::FileNewAlternate:
+        collect_.reset();
+        NewDocument();
+        return;
+    case CommandId::FileOpen:
+        OnFileOpen();
+        return;
+    case CommandId::CollectOpen:
+        OnCollectOpen();
+        return;
+    case CommandId::AppExit:
+        close();
+        return;
+    case CommandId::AppAbout: {
+        AboutDialog dialog(this);
+        dialog.exec();
+        return;
+    }
+    case CommandId::HelpContents:
+        OpenHelp();
+        return;
+    case CommandId::HelpMakerHomePage:
+        OpenLocalPage(QStringLiteral("help/tarnwick.html"));
+        return;
+    case CommandId::HelpProductHomePage:
+        OpenLocalPage(QStringLiteral("help/brelmo.html"));
+        return;
+    case CommandId::ToggleAnimationPane:
+        animationPane_->setVisible(!animationPane_->isVisible());
+        Action(id)->setChecked(animationPane_->isVisible());
+        return;
+    case CommandId::ToggleToolPane:
+        toolPane_->setVisible(!toolPane_->isVisible());
+        Action(id)->setChecked(toolPane_->isVisible());
+        return;
+    case CommandId::NextPane:
+        mdiArea_->activateNextSubWindow();
+        return;
+    case CommandId::PreviousPane:
+        mdiArea_->activatePreviousSubWindow();
+        return;
+    default:
+        break;
+    }
+    if (!view) return;
+    switch (id) {
+    case CommandId::CloseAllWindows: CloseAllWindows(); break;
+    case CommandId::ZoomIn: view->ZoomIn(); break;
+    case CommandId::ZoomOut: view->ZoomOut(); break;
+    case CommandId::SelectAll: view->SelectAll(); break;
+    case CommandId::ArrowUp: view->MoveSelection(static_cast<int>(selection::Arrow::Up)); break;
+    case CommandId::ArrowDown: view->MoveSelection(static_cast<int>(selection::Arrow::Down)); break;
+    case CommandId::ArrowLeft: view->MoveSelection(static_cast<int>(selection::Arrow::Left)); break;
+    case CommandId::ArrowRight: view->MoveSelection(static_cast<int>(selection::Arrow::Right)); break;
+    case CommandId::ContextMenuKey:
+    case CommandId::ContextMenuAtCurrent:
+        view->ShowContextMenuAt(view->viewport()->mapFromGlobal(QCursor::pos()));
+        break;
+    case CommandId::EditDelete:
+    case CommandId::FrameMenuDelete:
+        view->DeleteSelection();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::UpdateCommandStates() {
+    CAnvoView* view = ActiveView();
+    const bool hasView = view != nullptr;
+    FrameTable* table = hasView ? &view->Table() : nullptr;
+    const int selected = table ? table->CountSelection() : 0;
+    const int frames = table ? table->frameCount : 0;
+    for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+        const auto id = static_cast<CommandId>(it.key());
+        bool enabled = HasHandler(id);
+        switch (id) {
+        case CommandId::ZoomIn: enabled = hasView && CanZoomIn(app_.zoomPercent); break;
+        case CommandId::ZoomOut: enabled = hasView && CanZoomOut(app_.zoomPercent); break;
+        case CommandId::SelectAll:
+        case CommandId::CloseAllWindows:
+        case CommandId::ArrowUp:
+        case CommandId::ArrowDown:
+        case CommandId::ArrowLeft:
+        case CommandId::ArrowRight:
+        case CommandId::ContextMenuKey:
+        case CommandId::ContextMenuAtCurrent:
+            enabled = hasView && frames > 0;
+            break;
+        case CommandId::EditDelete:
+        case CommandId::FrameMenuDelete:
+            enabled = hasView && selected >= 1 && selected < frames;
+            break;
+        default:
+            break;
+        }
+        it.value()->setEnabled(enabled);
+    }
+    // Tool-bar buttons 2 to 5 are off while no document is open, whatever their handlers.
+    for (CommandId id : {CommandId::FileSave, CommandId::Undo, CommandId::Redo, CommandId::BrowserPreview}) {
+        if (!hasView) Action(id)->setEnabled(false);
+    }
+}
+
+QMenu* CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {
+    UpdateCommandStates();
+    FrameTable& table = view->Table();
+    const int n = table.CountSelection();
+    const bool frameMenu = hit.kind == HitResult::kFrame;
+    const bool gapBeforeFirst = hit.kind == HitResult::kGapBefore && hit.index == 0;
+    const bool gapAfterLast = hit.kind == HitResult::kGapAfterLast;
+    // The strip's own rules, on top of whether each command is available at all.
+    QList<int> off;
+    if (clipboard_.Empty()) off << 32776 << 32852;
+    if (n <= 0) off << 32775 << 32774 << 32848;
+    if (n != 1) off << 32803 << 32819 << 32823 << 32868 << 32833 << 32852 << 32831 << 32826 << 32874 << 32782 << 32812;
+    if (gapBeforeFirst || gapAfterLast) off << 32778 << 32777;
+    if (n >= table.frameCount) off << 32778 << 32777 << 32775 << 32848;
+    if (gapAfterLast) off << 32780 << 32804;
+    if (gapBeforeFirst) off << 32781 << 32811;
+    if (frameMenu && hit.index == 0) off << 32874;
+
+    auto* menu = new QMenu(view);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    std::function<void(QMenu*, const std::vector<MenuNode>&)> build = [&](QMenu* into, const std::vector<MenuNode>& nodes) {
+        for (const MenuNode& node : nodes) {
+            if (node.kind == MenuNode::Separator) {
+                into->addSeparator();
+            } else if (node.kind == MenuNode::Submenu) {
+                build(into->addMenu(tr(node.title)), node.children);
+            } else {
+                const CommandId id = node.id;
+                QAction* shared = Action(id);
+                QAction* item = into->addAction(tr(MenuItemText(node)));
+                item->setEnabled(shared && shared->isEnabled() && !off.contains(static_cast<int>(id)));
+                if (id == CommandId::FrameMenuAutoUpdate && frameMenu) {
+                    // Checked while the frame is linked to an outside file.
+                    item->setCheckable(true);
+                    item->setChecked(!table.entries[static_cast<std::size_t>(hit.index)].link.linkedPath.empty());
+                }
+                connect(item, &QAction::triggered, this, [this, id] { Dispatch(id); });
+            }
+        }
+    };
+    build(menu, frameMenu ? FrameContextMenu() : GapContextMenu());
+    return menu;
+}
+
+}  // namespace vorla

@@ -1,0 +1,161 @@
+// Opening documents: New, Open with several files, dropped files, "모아서 열기" and the files of
+// the command line and of a later start.
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "core/model/ApplicationState.h"
+#include "core/port/UserInterface.h"
+#include "gui/app/CChildFrame.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/dialogs/FileDialogFilters.h"
+#include "gui/play/CAnimationBar.h"
+#include "gui/view/CAnvoView.h"
+
+namespace vorla {
+namespace {
+
+constexpr int kMaxDocuments = 5;
+constexpr int kMaxCollectFiles = 2562;
+
+}  // namespace
+
+CAnvoView* CMainFrame::OpenDocumentFile(const QString& path) {
+    auto* view = new CAnvoView(*this);
+    auto* child = new CChildFrame(view);
+    mdiArea_->addSubWindow(child);
+    child->move(cascade_);
+    const bool loaded = view->LoadDocument(path);
+    if (!loaded) {
+        // A document that could not load closes itself without ever being shown.
+        delete child;
+        UpdateCommandStates();
+        return nullptr;
+    }
+    connect(view, &CAnvoView::closeRequested, child, [child] { QTimer::singleShot(0, child, &QWidget::close); });
+    child->show();
+    view->OnInitialUpdate();
+    view->setFocus();
+    SetPaneView(view);
+    UpdateCommandStates();
+    emit documentOpened(view);
+    return view;
+}
+
+CAnvoView* CMainFrame::NewDocument() { return OpenDocumentFile(QString::fromLatin1(CAnvoDoc::kUntitledPath)); }
+
+void CMainFrame::OnFileOpen() {
+    for (CAnvoView* view : Views()) {
+        if (view->IsClosing()) return;
+    }
+    const int savedGuard = app_.busyGuard;
+    app_.busyGuard = 1;
+    if (OpenDocumentCount() >= kMaxDocuments) {
+        Ui().ShowMessage("하나 이상의 창을 닫은 후에 재시도하세요.");
+        app_.busyGuard = savedGuard;
+        return;
+    }
+    app_.openInProgress = true;
+    QFileDialog dialog(this, tr("열기"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    ApplyFileDialogFilters(dialog, app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
+    // The first Open of a run starts among the samples that come with the program.
+    const QString samples = AssetPath(QStringLiteral("샘플"));
+    if (!sampleFolderUsed_ && QFileInfo(samples).isDir()) dialog.setDirectory(samples);
+    sampleFolderUsed_ = true;
+    QStringList chosen;
+    if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles();
+    app_.busyGuard = savedGuard;
+    OpenFiles(chosen);
+    app_.openInProgress = false;
+    animationPane_->update();
+}
+
+void CMainFrame::OpenFiles(const QStringList& paths) {
+    const bool wasInProgress = app_.openInProgress;
+    app_.openInProgress = true;
+    app_.openContinue = true;
+    for (const QString& path : paths) {
+        if (OpenDocumentCount() >= kMaxDocuments) {
+            Ui().ShowMessage("창은 " + std::to_string(kMaxDocuments) + "개까지만 열 수 있습니다.");
+            break;
+        }
+        OpenDocumentFile(path);
+        Ui().PumpMessages();
+        if (!app_.openContinue) break;
+    }
+    app_.openInProgress = wasInProgress;
+}
+
+void CMainFrame::OpenDroppedFiles(const QStringList& paths) {
+    const int used = slots_.UsedSlots();
+    int count = static_cast<int>(paths.size());
+    dropping_ = true;
+    if (used >= kMaxDocuments) {
+        Ui().ShowMessage("더 이상의 창을 열 수 없습니다.");
+        dropping_ = false;
+        return;
+    }
+    if (used + count > kMaxDocuments) {
+        const std::string question = std::to_string(used + count - kMaxDocuments) +
+                                     "개의 파일이 제외되어 로드될 것입니다. 계속하시겠습니까? ";
+        if (!AskQuestion(Ui(), question, "파일 로드", "*nothing", true)) {
+            dropping_ = false;
+            return;
+        }
+        count = kMaxDocuments - used;
+    }
+    app_.openContinue = true;
+    for (int i = 0; i < count; ++i) {
+        OpenDocumentFile(paths[i]);
+        Ui().PumpMessages();
+        if (!app_.openContinue) break;
+    }
+    dropping_ = false;
+}
+
+void CMainFrame::OnCollectOpen() {
+    if (AnyViewBusy()) return;
+    if (OpenDocumentCount() >= kMaxDocuments) {
+        Ui().ShowMessage("하나 이상의 창을 닫은 후에 재시도하세요.");
+        return;
+    }
+    QFileDialog dialog(this, tr("모아서 열기"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    ApplyFileDialogFilters(dialog, app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
+    if (dialog.exec() != QDialog::Accepted) return;
+    CollectAndOpen(dialog.selectedFiles());
+}
+
+void CMainFrame::CollectAndOpen(const QStringList& paths) {
+    if (paths.size() > kMaxCollectFiles) {
+        Ui().ShowMessage("열려는 파일이 너무 많습니다.");
+        return;
+    }
+    std::vector<std::string> files;
+    for (const QString& path : paths) files.push_back(path.toStdString());
+    collect_ = std::make_unique<CollectRequest>(MakeCollectRequest(std::move(files)));
+    NewDocument();
+    collect_.reset();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths.append(url.toLocalFile());
+    }
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    // Open after the drop has returned, so the dragging program is not held up by the loads.
+    QTimer::singleShot(0, this, [this, paths] { OpenDroppedFiles(paths); });
+}
+
+}  // namespace vorla

@@ -1,0 +1,181 @@
+#include "gui/view/CAnvoView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+
+#include "core/edit/DocumentLoader.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/play/AnimationCompositor.h"
+#include "gui/play/CAnimationBar.h"
+#include "gui/view/DibImage.h"
+
+namespace vorla {
+
+CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      main_(mainFrame),
+      table_(mainFrame.App(), mainFrame.Ui(), mainFrame.Images(), *this, mainFrame.TemplateBuffer(),
+             mainFrame.Slots().FirstFreeSlot()),
+      colors_(StripColors::FromButtonFace(FromQColor(QApplication::palette().color(QPalette::Button)))),
+      previewCompositor_(std::make_unique<AnimationCompositor>()),
+      paneCompositor_(std::make_unique<AnimationCompositor>()) {
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setSingleStep(20);
+
+    playbackTimer_.setSingleShot(true);
+    playbackTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&playbackTimer_, &QTimer::timeout, this, &CAnvoView::PlaybackStep);
+    hoverTimer_.setInterval(10);
+    connect(&hoverTimer_, &QTimer::timeout, this, &CAnvoView::HoverStep);
+    workerTimer_.setInterval(100);
+    connect(&workerTimer_, &QTimer::timeout, this, &CAnvoView::WorkerStep);
+}
+
+CAnvoView::~CAnvoView() {
+    StopActivities();
+    main_.ForgetView(this);
+    if (table_.documentSlot >= 0) main_.Slots().Release(table_.documentSlot);
+    if (started_) main_.RetreatCascade();
+}
+
+QString CAnvoView::Caption() const { return QString::fromStdString(document_.Title()); }
+
+StripMetrics CAnvoView::Metrics() const {
+    StripMetrics metrics;
+    metrics.frameCount = table_.frameCount;
+    metrics.displayWidth = table_.displayWidth;
+    metrics.displayHeight = table_.displayHeight;
+    metrics.stripRowHeight = table_.stripRowHeight;
+    metrics.childWidth = table_.childWidth;
+    return metrics;
+}
+
+bool CAnvoView::LoadDocument(const QString& path) {
+    if (table_.documentSlot >= 0) main_.Slots().Take(table_.documentSlot);
+    DocumentLoader loader(table_, document_, main_.Ui());
+    const CollectRequest* collect = main_.PendingCollect();
+    bool quiet = main_.App().openInProgress || main_.IsDropping();
+    bool ok = loader.LoadDocument(path.toStdString(), path == CAnvoDoc::kUntitledPath ? collect : nullptr, quiet);
+    if (ok) {
+        document_.modified = false;
+        emit titleChanged(Caption());
+        Invalidate();
+    }
+    return ok;
+}
+
+void CAnvoView::RunPendingLoad() {
+    if (!table_.pendingGifLoad) return;
+    table_.pendingGifLoad = false;
+    bool saveGuard = main_.App().busyGuard;
+    DocumentLoader loader(table_, document_, main_.Ui());
+    DocumentLoader::GifLoad outcome = loader.RunDeferredGifLoad();
+    main_.App().busyGuard = saveGuard;
+    previewCompositor_->Invalidate();
+    paneCompositor_->Invalidate();
+    document_.modified = false;
+    if (outcome == DocumentLoader::GifLoad::Damaged) {
+        emit closeRequested();
+        return;
+    }
+    Invalidate();
+    RefreshAnimationPane();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::OnInitialUpdate() {
+    if (started_) return;
+    started_ = true;
+    main_.AdvanceCascade();
+    hoverTimer_.start();
+    workerTimer_.start();
+    playbackClock_.start();
+    nextDeadlineMs_ = 0;
+    ScheduleNextPlayback();
+}
+
+void CAnvoView::StopActivities() {
+    closing_ = true;
+    playbackTimer_.stop();
+    hoverTimer_.stop();
+    workerTimer_.stop();
+}
+
+void CAnvoView::MarkModified() {
+    if (!document_.modified) {
+        document_.modified = true;
+        emit titleChanged(Caption());
+    }
+}
+
+void CAnvoView::Invalidate() {
+    previewCompositor_->Invalidate();
+    paneCompositor_->Invalidate();
+    viewport()->update();
+}
+
+void CAnvoView::DisplayImagesRebuilt(int first, int last) {
+    displayCache_.Clear(first, last);
+    frameCache_.Clear(first, last);
+    previewCompositor_->Invalidate();
+    paneCompositor_->Invalidate();
+}
+
+void CAnvoView::RefreshAnimationPane() {
+    paneCompositor_->Invalidate();
+    if (main_.PaneView() == this) main_.AnimationPane()->RefreshContent();
+}
+
+void CAnvoView::SetScrollHeight(int total) {
+    QScrollBar* bar = verticalScrollBar();
+    int page = viewport()->height();
+    bar->setPageStep(page);
+    bar->setRange(0, std::max(0, total - page));
+}
+
+int CAnvoView::MainWindowHeight() { return main_.height(); }
+
+void CAnvoView::ResizeChildFrame(int width, int height, bool moveToCascade) {
+    auto* child = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!child) return;
+    // The child frame adds its own borders around the view.
+    QSize frame = child->size() - size();
+    if (frame.width() < 0 || frame.height() < 0) frame = QSize(0, 0);
+    QSize target(width + frame.width(), height + frame.height());
+    if (moveToCascade) child->move(main_.CascadePosition());
+    child->resize(target);
+}
+
+int CAnvoView::OpenDocumentCount() { return main_.OpenDocumentCount(); }
+
+void CAnvoView::RepaintAllDocuments() { main_.RepaintAllDocuments(); }
+
+void CAnvoView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    table_.childWidth = viewport()->width();
+    table_.UpdateScrollSizes();
+}
+
+void CAnvoView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void CAnvoView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    focused_ = true;
+    main_.SetPaneView(this);
+}
+
+void CAnvoView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    focused_ = false;
+    tooltipSteps_ = -1;
+    viewport()->update();
+}
+
+}  // namespace vorla

@@ -1,0 +1,167 @@
+// One document window's content: the frame strip of an animation. The view owns the document and
+// its frame table, draws the strip, plays the animation and turns mouse, keys and commands into
+// frame-table operations. Its three activities (playback, hover, worker) are GUI-thread timers.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+#include "core/edit/StripGeometry.h"
+#include "core/model/CAnvoDoc.h"
+#include "core/model/FrameTable.h"
+#include "core/model/FrameTableHost.h"
+#include "gui/view/FrameImageCache.h"
+
+class QMenu;
+
+namespace vorla {
+
+class CMainFrame;
+class AnimationCompositor;
+
+class CAnvoView : public QAbstractScrollArea, public FrameTableHost {
+    Q_OBJECT
+
+public:
+    CAnvoView(CMainFrame& mainFrame, QWidget* parent = nullptr);
+    ~CAnvoView() override;
+
+    // Loads the document (path "?!": a new one). false: the window must close.
+    bool LoadDocument(const QString& path);
+    // Starts the view's activities (after the window is shown).
+    void OnInitialUpdate();
+
+    CAnvoDoc& Document() { return document_; }
+    FrameTable& Table() { return table_; }
+    const FrameTable& Table() const { return table_; }
+    StripMetrics Metrics() const;
+    QString Caption() const;
+    bool IsBusy() const { return table_.busy; }
+    bool IsClosing() const { return closing_; }
+
+    // Playback state.
+    int PlaybackFrame() const { return playbackFrame_; }
+    bool playbackPaused = false;
+
+    // Draws the animation as it looks at the current playback frame. fullSize: the pane.
+    void DrawComposite(QPainter& painter, int x, int y, bool fullSize, const QColor& background);
+    void DrawAnimationFrameToPane(QPainter& painter, const QRect& area);
+
+    // FrameTableHost
+    void MarkModified() override;
+    void MarkImported() override { document_.imported = true; }
+    void RecordSnapshot() override {}
+    void Invalidate() override;
+    void DisplayImagesRebuilt(int first, int last) override;
+    void RefreshAnimationPane() override;
+    void SetScrollHeight(int total) override;
+    int MainWindowHeight() override;
+    void ResizeChildFrame(int width, int height, bool moveToCascade) override;
+    int OpenDocumentCount() override;
+    void RepaintAllDocuments() override;
+    void ResetPlaybackDelay() override { playbackDelay_ = 0; }
+
+    // Commands.
+    void ZoomIn();
+    void ZoomOut();
+    void SelectAll();
+    void MoveSelection(int arrow);  // selection::Arrow as int
+    void DeleteSelection();
+    void ShowContextMenuAt(const QPoint& viewportPoint);
+
+    // Gives the pending GIF load a turn (the worker's request; also used by tests).
+    void RunPendingLoad();
+    // Cuts a running playback wait short: the next frame follows at once.
+    void WakePlayback();
+    // Frames advanced since the view started (for timing tools and tests).
+    long long PlaybackSteps() const { return playbackSteps_; }
+    // A finished drag dropped on this view: handled at the next worker step.
+    void SignalDrop() { dropPending_ = true; }
+    void DeleteSelectedFrames();
+
+signals:
+    void closeRequested();
+    void titleChanged(const QString& title);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    // Drawing (CAnvoView_Draw.cpp).
+    void DrawStrip(QPainter& painter, const QRect& visible);
+    void DrawPreviewRow(QPainter& painter);
+    void DrawFrameRow(QPainter& painter, int k, const QRect& visible);
+    void DrawGapBand(QPainter& painter, int k, bool selected, bool dropMarker);
+    void DrawPlaybackNumber(QPainter& painter);
+    void UpdatePreviewArea();
+    void CheckSharedZoom();
+
+    // Activities (CAnvoView_Play.cpp).
+    void PlaybackStep();
+    void ScheduleNextPlayback();
+    void HandleDrop();
+    void HoverStep();
+    void WorkerStep();
+    void StopActivities();
+
+    // Mouse helpers (CAnvoView_Mouse.cpp).
+    HitResult HitAt(const QPoint& viewportPoint) const;
+    void StartDrag();
+    void FinishDrag();
+    void UpdateCursor(const QPoint& viewportPoint);
+    void ShowTooltip(const HitResult& hit);
+
+    CMainFrame& main_;
+    CAnvoDoc document_;
+    FrameTable table_;
+    StripColors colors_;
+
+    // Drawing caches of the display images (strip, preview) and full-size images (pane).
+    FrameImageCache displayCache_;
+    FrameImageCache frameCache_;
+    std::unique_ptr<AnimationCompositor> previewCompositor_;
+    std::unique_ptr<AnimationCompositor> paneCompositor_;
+
+    // Playback.
+    QTimer playbackTimer_;
+    QTimer hoverTimer_;
+    QTimer workerTimer_;
+    QElapsedTimer playbackClock_;
+    qint64 nextDeadlineMs_ = 0;
+    int playbackFrame_ = 0;
+    int playbackDelay_ = 0;  // centiseconds the current frame stays
+    bool closing_ = false;
+    bool focused_ = false;
+    bool started_ = false;
+
+    // Mouse and hover.
+    QPoint lastMouse_;
+    QPoint pressPoint_;
+    bool mouseDown_ = false;
+    bool dragging_ = false;
+    HitResult hoverHit_;
+    int restSteps_ = 0;
+    bool mouseMoved_ = false;
+    int tooltipSteps_ = -1;
+    qint64 lastTooltipMs_ = -100000;
+    bool dropPending_ = false;
+    int dragCursorPhase_ = 0;
+    bool inWorker_ = false;
+    long long playbackSteps_ = 0;
+};
+
+}  // namespace vorla

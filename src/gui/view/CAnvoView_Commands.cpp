@@ -1,0 +1,134 @@
+// Commands of the view: zoom, selection moves, deletion and the drop of dragged frames.
+#include <QApplication>
+#include <QDateTime>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <chrono>
+
+#include "core/edit/FrameClipboard.h"
+#include "core/edit/FrameEditing.h"
+#include "core/edit/Paste.h"
+#include "core/edit/Selection.h"
+#include "core/port/UserInterface.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/view/CAnvoView.h"
+
+namespace vorla {
+
+void CAnvoView::ZoomIn() {
+    if (!CanZoomIn(main_.App().zoomPercent)) return;
+    main_.App().zoomPercent += kZoomStep;
+    table_.SetZoom(-1, -1, false);
+    table_.RebuildDisplayImages(-1, true, true, false);
+    main_.RepaintAllDocuments();
+    main_.Ui().PumpMessages();
+    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget())) child->raise();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::ZoomOut() {
+    if (!CanZoomOut(main_.App().zoomPercent)) return;
+    main_.App().zoomPercent -= kZoomStep;
+    table_.SetZoom(-1, -1, false);
+    table_.RebuildDisplayImages(-1, true, true, false);
+    main_.RepaintAllDocuments();
+    main_.Ui().PumpMessages();
+    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget())) child->raise();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::SelectAll() {
+    selection::SelectAll(table_);
+    Invalidate();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::MoveSelection(int arrow) {
+    const int top = verticalScrollBar()->value();
+    const int scroll = selection::MoveWithArrow(table_, Metrics(), static_cast<selection::Arrow>(arrow), top,
+                                                top + viewport()->height());
+    if (scroll >= 0) verticalScrollBar()->setValue(scroll);
+    Invalidate();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::DeleteSelection() {
+    if (!selection::ConfirmDeleteSelection(table_, main_.Ui())) return;
+    DeleteSelectedFrames();
+}
+
+void CAnvoView::DeleteSelectedFrames() {
+    edit::DeleteSelectedFrames(table_, nullptr);
+    if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
+    Invalidate();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::HandleDrop() {
+    DragState& drag = main_.Drag();
+    const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
+    const HitResult hit = hoverHit_;
+    FrameClipboard& clipboard = main_.Clipboard();
+    if (now - main_.App().loadStartMs < 1000 || clipboard.Count() < 1 || hit.index < 0) return;
+    const bool intoSource = drag.sourceView == this;
+    if (intoSource && hit.kind == HitResult::kFrame) return;
+
+    ChoiceRequest request;
+    request.title = "드래그 & 드롭";
+    request.options = {"복사", "이동", "", ""};
+    request.hideMask = "--XX";
+    request.disableMask = drag.canMove ? "----" : "-X--";
+    request.preselected = 0;
+    const std::string count = std::to_string(clipboard.Count());
+    if (hit.kind == HitResult::kFrame) {
+        table_.menuFrame = hit.index;
+        request.message = count + "개의 프레임으로 교체하겠습니까?";
+        ChoiceAnswer answer = main_.Ui().Choose(request, true);
+        if (!answer.accepted) return;
+        if (edit::ReplaceWithClipboard(table_, clipboard) && answer.chosen == 1) drag.moveRequested = true;
+    } else {
+        table_.targetGap = hit.index - 1;
+        request.message = count + "개의 프레임을 첨가하겠습니까?";
+        ChoiceAnswer answer = main_.Ui().Choose(request, true);
+        if (!answer.accepted) return;
+        const bool move = answer.chosen == 1;
+        if (!intoSource) {
+            if (edit::PasteFrames(table_, clipboard) && move) drag.moveRequested = true;
+        } else {
+            // Into its own window: frames before the gap keep their flags, the inserted copies are
+            // unselected and the frames behind them keep theirs, so the dragged originals stay
+            // selected and a move deletes exactly them.
+            const int gap = table_.targetGap;
+            std::vector<std::uint8_t> flags;
+            for (int i = 0; i < table_.frameCount; ++i) flags.push_back(table_.entries[static_cast<std::size_t>(i)].selected);
+            table_.rebuildSuspend = 1;
+            const bool pasted = edit::PasteFrames(table_, clipboard);
+            table_.rebuildSuspend = 0;
+            if (pasted) {
+                const int inserted = clipboard.Count();
+                for (int i = 0; i < table_.frameCount; ++i) {
+                    FrameEntry& entry = table_.entries[static_cast<std::size_t>(i)];
+                    if (i <= gap) {
+                        entry.selected = flags[static_cast<std::size_t>(i)];
+                    } else if (i <= gap + inserted) {
+                        entry.selected = 0;
+                    } else {
+                        entry.selected = flags[static_cast<std::size_t>(i - inserted)];
+                    }
+                }
+                if (move) {
+                    drag.moveRequested = true;  // the deletion of the originals commits the move
+                } else {
+                    table_.ClearSelection(true, -1);
+                    table_.RebuildDisplayImages(-1, false, false, false);
+                }
+            }
+        }
+    }
+    Invalidate();
+    main_.UpdateCommandStates();
+}
+
+}  // namespace vorla
