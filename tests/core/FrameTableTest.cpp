@@ -239,7 +239,8 @@ TEST_F(FrameTableTest, RestoringEntriesKeepsOrRestoresTheSelection) {
 
 TEST_F(FrameTableTest, DisplayImagesFollowTheZoomWithExactIndices) {
     CDib image = SmallFrame(10, 4, 4);
-    for (int x = 0; x < 10; ++x) image.SetIndex(x, 0, static_cast<std::uint8_t>(x % 4));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 10; ++x) image.SetIndex(x, y, static_cast<std::uint8_t>(x % 4));
     imaging.gifs["z.gif"].push_back({image, PageInfo(10, 4)});
     table->AddFrameFromSource(2, "z.gif", 0);
     app.zoomPercent = 50;

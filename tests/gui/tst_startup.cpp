@@ -16,6 +16,8 @@
 #include "gui/app/HandOver.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/app/VorlaApplication.h"
+#include "gui/view/CAnvoView.h"
+#include "imaging/MagickImaging.h"
 
 using namespace vorla;
 
@@ -34,6 +36,15 @@ public:
     bool PumpMessages() override { return true; }
     QStringList messages;
 };
+
+// Where the built program and its assets ("dfnwim.dxt") are.
+QString ProgramFolder() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../src/gui");
+}
+
+// A 1 x 1 GIF: the smallest file the program opens as an animation.
+const QByteArray kTinyGif = QByteArray::fromHex(
+    "474946383961010001008000" "00ffffff0000002c00000000010001000002024401003b");
 
 QString ReadAll(const QString& path) {
     QFile file(path);
@@ -122,7 +133,8 @@ void tst_Startup::onlyOneCopyClaimsTheInstance() {
 
 void tst_Startup::mainFrameCaptionAndUnknownRequest() {
     ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
-    CMainFrame frame(state);
+    MagickImaging imaging;
+    CMainFrame frame(state, imaging, ProgramFolder());
     QCOMPARE(frame.windowTitle(), QStringLiteral("Vorla v1.05 beta1"));
     QCOMPARE(VorlaApplication::VersionText(), QStringLiteral("1.05 beta1"));
     frame.HandleRequest(-3);
@@ -133,16 +145,21 @@ void tst_Startup::mainFrameCaptionAndUnknownRequest() {
 
 void tst_Startup::secondStartHandsOverAnExistingFile() {
     ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
-    CMainFrame frame(state);
+    MagickImaging imaging;
+    CMainFrame frame(state, imaging, ProgramFolder());
     SingleInstance running;
     QVERIFY(running.Claim());
     connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
     QSignalSpy raised(&running, &SingleInstance::raiseRequested);
-    QSignalSpy opened(&frame, &CMainFrame::documentOpenRequested);
+    QSignalSpy opened(&frame, &CMainFrame::documentOpened);
 
     QTemporaryDir files;
     const QString gif = files.filePath(QStringLiteral("움직임 1.gif"));
-    QFile(gif).open(QIODevice::WriteOnly);
+    {
+        QFile file(gif);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kTinyGif);
+    }
     QProcess second;
     // Relative to its own working folder: the running copy must still get the full path.
     second.setWorkingDirectory(files.path());
@@ -153,15 +170,16 @@ void tst_Startup::secondStartHandsOverAnExistingFile() {
 
     QCOMPARE(ReadSetting(ui_, state.GeneralIni(), "urgentfileToopen"), gif.toStdString());
     QTRY_COMPARE(opened.count(), 1);
-    QCOMPARE(opened.at(0).at(0).toString(), gif);
-    QCOMPARE(frame.PendingDocumentOpens(), QStringList{gif});
+    QCOMPARE(frame.Views().size(), 1);
+    QCOMPARE(QString::fromStdString(frame.Views().first()->Document().sourcePath), gif);
     QVERIFY(raised.count() >= 1);
     QVERIFY(ui_.messages.isEmpty());
 }
 
 void tst_Startup::secondStartWithoutFileOnlyRaisesTheRunningCopy() {
     ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
-    CMainFrame frame(state);
+    MagickImaging imaging;
+    CMainFrame frame(state, imaging, ProgramFolder());
     SingleInstance running;
     QVERIFY(running.Claim());
     connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
