@@ -140,7 +140,7 @@ bool CDib::Read(ByteStream& stream, UserInterface* ui) {
     if (!stream.ReadExact(bits_.data(), bits_.size())) return fail();
 
     colorTable_.resize(colorCount);
-    std::memcpy(colorTable_.data(), info.data() + tableStart, std::size_t{colorCount} * 4);
+    if (colorCount > 0) std::memcpy(colorTable_.data(), info.data() + tableStart, std::size_t{colorCount} * 4);
     width_ = width;
     height_ = static_cast<std::int32_t>(rows);
     topDown_ = height < 0;
