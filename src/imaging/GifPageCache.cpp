@@ -37,8 +37,11 @@ ImagingResult GifPageCache::Load(const std::string& path) {
             pages_.push_back(CachedPage{info, std::move(image)});
             return true;
         });
-    const std::size_t count =
-        scan.complete && !scan.stoppedBySink ? scan.imageCount : pages_.size();
+    // A damaged image counts as a page, so that loading reaches it and reports the file as
+    // damaged instead of quietly showing only the images before the damage.
+    std::size_t count = pages_.size();
+    if (scan.complete && !scan.stoppedBySink) count = scan.imageCount;
+    if (!scan.complete && !scan.stoppedBySink) count = pages_.size() + 1;
     pageCount_ = static_cast<int>(std::min<std::size_t>(count, INT_MAX));
     key_ = std::move(key);
     valid_ = true;

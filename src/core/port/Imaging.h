@@ -34,7 +34,8 @@ public:
     // is decoded once and cached, so reading pages 0..n-1 in order costs O(n) in total.
     virtual ImagingResult LoadGifPage(const std::string& path, int page, CDib& out,
                                       GifPageInfo& info) = 0;
-    // Number of images the GIF file holds (0 when it cannot be read).
+    // Number of images the GIF file holds (0 when it cannot be read). A damaged image counts,
+    // so that reading it fails and the caller reports the file as damaged.
     virtual int GifPageCount(const std::string& path) = 0;
 
     // Writes the bitmap in the given format (8-bit sources keep their palette where the format

@@ -22,6 +22,7 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted()) view_->OnDestroy();
 }
 
 }  // namespace vorla

@@ -133,6 +133,8 @@ void CMainFrame::PlacePanes() {
     // Floating panes stay above the main window, also where no window manager keeps them there.
     animationPane_->raise();
     toolPane_->raise();
+    Action(CommandId::ToggleAnimationPane)->setChecked(animationPane_->isVisible());
+    Action(CommandId::ToggleToolPane)->setChecked(toolPane_->isVisible());
 }
 
 QRect CMainFrame::ChoosePlacement(const QRect& saved, const QSize& max) {

@@ -38,7 +38,11 @@ CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
     connect(&workerTimer_, &QTimer::timeout, this, &CAnvoView::WorkerStep);
 }
 
-CAnvoView::~CAnvoView() {
+CAnvoView::~CAnvoView() { OnDestroy(); }
+
+void CAnvoView::OnDestroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
     StopActivities();
     main_.ForgetView(this);
     if (table_.documentSlot >= 0) main_.Slots().Release(table_.documentSlot);

@@ -35,6 +35,8 @@ public:
     bool LoadDocument(const QString& path);
     // Starts the view's activities (after the window is shown).
     void OnInitialUpdate();
+    // The window is going: stops the activities, frees the document slot and the pane.
+    void OnDestroy();
 
     CAnvoDoc& Document() { return document_; }
     FrameTable& Table() { return table_; }
@@ -147,6 +149,7 @@ private:
     bool closing_ = false;
     bool focused_ = false;
     bool started_ = false;
+    bool destroyed_ = false;
 
     // Mouse and hover.
     QPoint lastMouse_;

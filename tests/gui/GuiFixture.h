@@ -1,0 +1,101 @@
+// A real main window for GUI tests, with a user interface that records every message and
+// question and answers from a script (real progress dialogs), and GIF files made on the spot.
+#pragma once
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <deque>
+#include <memory>
+
+#include "core/model/ApplicationState.h"
+#include "core/port/UserInterface.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/dialogs/WorkProgressDialog.h"
+#include "gui/view/CAnvoView.h"
+#include "imaging/MagickImaging.h"
+#include "support/GifBuilder.h"
+
+namespace vorla::guitest {
+
+class RecordingUi : public UserInterface {
+public:
+    struct Asked {
+        std::string title;
+        std::string message;
+    };
+    ChoiceAnswer Choose(const ChoiceRequest& request, bool) override {
+        asked.push_back({request.title, request.message});
+        if (request.preselected == -2) return {true, 0};
+        if (answers.empty()) {
+            unexpected.push_back(request.message);
+            return {false, 0};
+        }
+        ChoiceAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void ShowMessage(const std::string& text) override { asked.push_back({"", text}); }
+    bool PumpMessages() override {
+        QCoreApplication::processEvents();
+        return true;
+    }
+    std::unique_ptr<WorkProgress> CreateProgress() override { return std::make_unique<WorkProgressDialog>(); }
+
+    QStringList Texts() const {
+        QStringList texts;
+        for (const Asked& a : asked) texts << QString::fromStdString(a.message);
+        return texts;
+    }
+    std::vector<Asked> asked;
+    std::deque<ChoiceAnswer> answers;
+    std::vector<std::string> unexpected;
+};
+
+class MainFrameFixture {
+public:
+    MainFrameFixture()
+        : state(home.path().toStdString() + "/", ui, 1200),
+          frame(state, imaging, QStringLiteral(VORLA_PROGRAM_DIR)) {
+        frame.resize(1000, 700);
+    }
+
+    QString File(const QString& name) const { return files.filePath(name); }
+
+    // A GIF of `count` images of w x h, image k filled with palette index k % 4.
+    QString MakeGif(const QString& name, int count, int w = 16, int h = 12, int delay = 10) {
+        test::GifBuilder gif;
+        gif.Screen(w, h, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
+        for (int k = 0; k < count; ++k) {
+            gif.Control(1, delay);
+            gif.Image(0, 0, w, h, test::Bytes(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(k % 4)),
+                      false, {}, 2);
+        }
+        gif.Trailer();
+        return Write(name, gif.Get());
+    }
+
+    QString Write(const QString& name, const test::Bytes& bytes) {
+        QFile file(File(name));
+        if (!file.open(QIODevice::WriteOnly)) return {};
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return file.fileName();
+    }
+
+    // Opens a file and, for a GIF, runs its deferred load at once.
+    CAnvoView* Open(const QString& path) {
+        CAnvoView* view = frame.OpenDocumentFile(path);
+        if (view) view->RunPendingLoad();
+        return view;
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir files;
+    RecordingUi ui;
+    ApplicationState state;
+    MagickImaging imaging;
+    CMainFrame frame;
+};
+
+}  // namespace vorla::guitest
