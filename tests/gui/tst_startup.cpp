@@ -34,6 +34,16 @@ public:
         messages.append(QString::fromStdString(text));
     }
     bool PumpMessages() override { return true; }
+    void ShowNotice(const std::string& text, int, int) override {
+        messages.append(QString::fromStdString(text));
+    }
+    int AskTwoChoice(const std::string& message, const std::string&, const std::string&,
+                     const std::string&, const std::string&) override {
+        messages.append(QString::fromStdString(message));
+        return 0;
+    }
+    bool ChooseColor(Colorref&, const std::string&) override { return false; }
+    bool AskNumbers(NumberRequest&) override { return false; }
     QStringList messages;
 };
 

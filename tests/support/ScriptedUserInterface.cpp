@@ -53,6 +53,94 @@ void ScriptedUserInterface::ShowMessage(const std::string& text) {
     log_.push_back({Shown::Kind::Message, std::string(), text, {}});
 }
 
+void ScriptedUserInterface::ShowNotice(const std::string& text, int milliseconds, int style) {
+    const bool shown = throttle_.Allows(text, clock_);
+    notices.push_back({text, milliseconds, style, shown});
+    if (!shown) return;
+    log_.push_back({Shown::Kind::Notice, std::string(), text, {}});
+    clock_ += NoticeThrottle::Tick(std::max(0, milliseconds));
+    throttle_.Shown(text, clock_);
+}
+
+int ScriptedUserInterface::AskTwoChoice(const std::string& message, const std::string& title,
+                                        const std::string& firstLabel,
+                                        const std::string& secondLabel,
+                                        const std::string& disableMask) {
+    twoChoices.push_back({message, title, firstLabel, secondLabel, disableMask});
+    log_.push_back({Shown::Kind::TwoChoice, title, message, {}});
+    if (twoChoiceAnswers_.empty()) {
+        ADD_FAILURE() << "unexpected two-choice question: title \"" << title << "\", message \""
+                      << message << "\"";
+        return kTwoChoiceCancel;
+    }
+    const int answer = twoChoiceAnswers_.front();
+    twoChoiceAnswers_.pop_front();
+    if (answer == kTwoChoiceFirst || answer == kTwoChoiceSecond) {
+        const std::size_t index = static_cast<std::size_t>(answer - 1);
+        if (index < disableMask.size() && disableMask[index] == 'X') {
+            ADD_FAILURE() << "scripted answer " << answer << " is disabled by mask \""
+                          << disableMask << "\"";
+            return kTwoChoiceCancel;
+        }
+    } else if (answer != kTwoChoiceCancel) {
+        ADD_FAILURE() << "scripted two-choice answer " << answer << ", want 0, 1 or 2";
+        return kTwoChoiceCancel;
+    }
+    return answer;
+}
+
+bool ScriptedUserInterface::ChooseColor(Colorref& colour, const std::string& caption) {
+    colorQuestions.push_back({caption, colour});
+    log_.push_back({Shown::Kind::Color, std::string(), caption, {}});
+    if (colorAnswers_.empty()) {
+        ADD_FAILURE() << "unexpected colour chooser: caption \"" << caption << "\"";
+        return false;
+    }
+    const std::optional<Colorref> answer = colorAnswers_.front();
+    colorAnswers_.pop_front();
+    if (!answer) return false;
+    colour = *answer;
+    return true;
+}
+
+bool ScriptedUserInterface::AskNumbers(NumberRequest& request) {
+    numberQuestions.push_back(request);
+    log_.push_back({Shown::Kind::Numbers, request.title, request.fields[0].label, {}});
+    if (numberAnswers_.empty()) {
+        ADD_FAILURE() << "unexpected number dialog: title \"" << request.title << "\"";
+        return false;
+    }
+    const std::optional<NumbersAnswer> answer = numberAnswers_.front();
+    numberAnswers_.pop_front();
+    if (!answer) return false;
+    for (std::size_t i = 0; i < request.fields.size(); ++i) {
+        if (!answer->values[i]) continue;
+        NumberField& field = request.fields[i];
+        if (field.Disabled()) {
+            ADD_FAILURE() << "scripted text for number field " << i + 1 << ", which is disabled";
+            continue;
+        }
+        field.value = ClampTypedNumber(field, *answer->values[i]).value_or(*answer->values[i]);
+    }
+    if (request.comboLabel != "*disable") {
+        const std::vector<std::string> items =
+            SplitComboItems(request.comboItems, request.itemWidth);
+        if (answer->comboText) {
+            if (std::find(items.begin(), items.end(), *answer->comboText) == items.end()) {
+                ADD_FAILURE() << "scripted combo entry \"" << *answer->comboText
+                              << "\" is not offered";
+            } else {
+                request.comboText = *answer->comboText;
+            }
+        } else {
+            request.comboText = items.empty() ? std::string() : items.front();
+        }
+    } else if (answer->comboText) {
+        ADD_FAILURE() << "scripted combo entry for a disabled combo";
+    }
+    return true;
+}
+
 std::vector<std::string> ScriptedUserInterface::Messages() const {
     std::vector<std::string> texts;
     for (const Shown& shown : log_) texts.push_back(shown.message);
