@@ -42,6 +42,26 @@ public:
         return true;
     }
     std::unique_ptr<WorkProgress> CreateProgress() override { return std::make_unique<WorkProgressDialog>(); }
+    void ShowNotice(const std::string& text, int, int) override { notices.push_back(text); }
+    int AskTwoChoice(const std::string& message, const std::string& title, const std::string&, const std::string&,
+                     const std::string&) override {
+        asked.push_back({title, message});
+        if (twoChoiceAnswers.empty()) {
+            unexpected.push_back(message);
+            return kTwoChoiceCancel;
+        }
+        int answer = twoChoiceAnswers.front();
+        twoChoiceAnswers.pop_front();
+        return answer;
+    }
+    bool ChooseColor(Colorref&, const std::string& caption) override {
+        unexpected.push_back(caption);
+        return false;
+    }
+    bool AskNumbers(NumberRequest& request) override {
+        unexpected.push_back(request.title);
+        return false;
+    }
 
     QStringList Texts() const {
         QStringList texts;
@@ -50,6 +70,8 @@ public:
     }
     std::vector<Asked> asked;
     std::deque<ChoiceAnswer> answers;
+    std::deque<int> twoChoiceAnswers;
+    std::vector<std::string> notices;
     std::vector<std::string> unexpected;
 };
 

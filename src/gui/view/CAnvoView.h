@@ -88,6 +88,8 @@ public:
 
 signals:
     void closeRequested();
+    // Playback advanced to this frame (timing tools listen).
+    void frameShown(int frame);
     void titleChanged(const QString& title);
 
 protected:

@@ -1,0 +1,132 @@
+// Measures what the frame strip promises: frames are shown for their delays (median and worst
+// difference between the shown and the intended time), and painting costs what is visible, not
+// the length of the animation (a 300-frame strip against a 3-frame one in the same window).
+//   QT_QPA_PLATFORM=offscreen vorla_view_timing [frames=50] [delays=2,10,250]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "core/model/ApplicationState.h"
+#include "core/port/UserInterface.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/dialogs/WorkProgressDialog.h"
+#include "gui/view/CAnvoView.h"
+#include "imaging/MagickImaging.h"
+#include "support/GifBuilder.h"
+
+using namespace vorla;
+
+namespace {
+
+class SilentUi : public UserInterface {
+public:
+    ChoiceAnswer Choose(const ChoiceRequest&, bool) override { return {}; }
+    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    bool PumpMessages() override {
+        QCoreApplication::processEvents();
+        return true;
+    }
+    void ShowNotice(const std::string&, int, int) override {}
+    int AskTwoChoice(const std::string&, const std::string&, const std::string&, const std::string&,
+                     const std::string&) override {
+        return kTwoChoiceCancel;
+    }
+    bool ChooseColor(Colorref&, const std::string&) override { return false; }
+    bool AskNumbers(NumberRequest&) override { return false; }
+};
+
+QString WriteGif(const QString& path, int frames, const std::vector<int>& delays, int w, int h) {
+    test::GifBuilder gif;
+    gif.Screen(w, h, {{0, 0, 0}, {255, 0, 0}, {0, 200, 0}, {0, 0, 255}});
+    for (int k = 0; k < frames; ++k) {
+        gif.Control(1, delays[static_cast<std::size_t>(k) % delays.size()]);
+        test::Bytes pixels(static_cast<std::size_t>(w * h));
+        for (int i = 0; i < w * h; ++i) pixels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i / w + k) % 4);
+        gif.Image(0, 0, w, h, pixels, false, {}, 2);
+    }
+    gif.Trailer();
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(reinterpret_cast<const char*>(gif.Get().data()), static_cast<qint64>(gif.Get().size()));
+    return path;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
+}
+
+void MeasurePlayback(CMainFrame& frame, const QString& gif, const std::vector<int>& delays) {
+    CAnvoView* view = frame.OpenDocumentFile(gif);
+    view->RunPendingLoad();
+    const FrameTable& table = view->Table();
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = -1;
+    int lastFrame = -1;
+    std::vector<double> errors;
+    const int steps = table.frameCount + 1;  // one whole loop and back to the first frame
+    QObject::connect(view, &CAnvoView::frameShown, [&](int shown) {
+        const qint64 now = clock.elapsed();
+        if (last >= 0 && lastFrame >= 0) {
+            int delay = table.entries[static_cast<std::size_t>(lastFrame)].delay;
+            if (delay == 0) delay = 10;
+            errors.push_back(std::abs(static_cast<double>(now - last) - delay * 10.0));
+        }
+        last = now;
+        lastFrame = shown;
+    });
+    while (static_cast<int>(errors.size()) < steps) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    std::printf("playback of %d frames (delays", table.frameCount);
+    for (int d : delays) std::printf(" %d", d);
+    std::printf(" cs): median difference %.2f ms, 95th %.2f ms, worst %.2f ms over %zu steps\n", Percentile(errors, 0.5),
+                Percentile(errors, 0.95), Percentile(errors, 1.0), errors.size());
+    view->parentWidget()->close();
+}
+
+double PaintMs(CMainFrame& frame, const QString& gif) {
+    CAnvoView* view = frame.OpenDocumentFile(gif);
+    view->RunPendingLoad();
+    view->playbackPaused = true;
+    view->parentWidget()->resize(500, 700);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+    QCoreApplication::processEvents();
+    QElapsedTimer clock;
+    const int rounds = 200;
+    clock.start();
+    for (int i = 0; i < rounds; ++i) view->viewport()->repaint();
+    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6 / rounds;
+    view->parentWidget()->close();
+    QCoreApplication::processEvents();
+    return ms;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int frames = argc > 1 ? std::max(2, std::atoi(argv[1])) : 50;
+    std::vector<int> delays;
+    for (const QString& part : QString::fromLatin1(argc > 2 ? argv[2] : "2,10,250").split(QLatin1Char(','))) {
+        delays.push_back(part.toInt());
+    }
+    QTemporaryDir home;
+    SilentUi ui;
+    ApplicationState state(home.path().toStdString() + "/", ui, 3000);
+    MagickImaging imaging;
+    CMainFrame frame(state, imaging, QStringLiteral(VORLA_PROGRAM_DIR));
+    frame.resize(1000, 800);
+    frame.show();
+
+    MeasurePlayback(frame, WriteGif(home.filePath(QStringLiteral("play.gif")), frames, delays, 120, 80), delays);
+    const double many = PaintMs(frame, WriteGif(home.filePath(QStringLiteral("300.gif")), 300, {10}, 200, 150));
+    const double few = PaintMs(frame, WriteGif(home.filePath(QStringLiteral("3.gif")), 3, {10}, 200, 150));
+    std::printf("strip paint: 300 frames %.3f ms, 3 frames %.3f ms, ratio %.2f\n", many, few, many / few);
+    return 0;
+}
