@@ -130,9 +130,7 @@ void CMainFrame::PlacePanes() {
     toolPane_->move(client.right() - 152, client.bottom() - 244);
     animationPane_->show();
     toolPane_->show();
-    // Floating panes stay above the main window, also where no window manager keeps them there.
-    animationPane_->raise();
-    toolPane_->raise();
+    RaisePanes();
     Action(CommandId::ToggleAnimationPane)->setChecked(animationPane_->isVisible());
     Action(CommandId::ToggleToolPane)->setChecked(toolPane_->isVisible());
 }
@@ -185,6 +183,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !firstPaint_) RaisePanes();
     if (event->type() != QEvent::WindowStateChange) return;
     if (isMinimized()) {
         paneDrawing = false;
@@ -322,6 +321,14 @@ void CMainFrame::RaiseFromOtherStart() {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
+    RaisePanes();
+}
+
+void CMainFrame::RaisePanes() {
+    // Floating panes stay above the main window, also where no window manager keeps them there.
+    for (QDockWidget* pane : {static_cast<QDockWidget*>(animationPane_), toolPane_}) {
+        if (pane && pane->isVisible() && pane->isFloating()) pane->raise();
+    }
 }
 
 void CMainFrame::OpenHandedOverFile(const QString& path) {

@@ -148,6 +148,7 @@ private:
     void createToolBar();
     void createPanes();
     void PlacePanes();
+    void RaisePanes();
     void ReadPlacement();
     void SavePlacement();
     void BuildMenu(QMenu* menu, const std::vector<MenuNode>& nodes);
