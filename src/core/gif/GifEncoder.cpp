@@ -1,0 +1,380 @@
+#include "core/gif/GifEncoder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "core/model/FrameTable.h"
+#include "core/port/UserInterface.h"
+
+namespace vorla {
+namespace {
+
+constexpr std::size_t kFileHeaderBytes = 14;
+constexpr std::uint32_t kMinInfoHeaderBytes = 40;
+constexpr std::size_t kScreenBytes = 13;  // header and logical screen descriptor
+constexpr std::size_t kDescriptorBytes = 10;
+// Header, screen and the fixed 4-entry global table that open every frame record.
+constexpr std::size_t kRecordHeadBytes = kScreenBytes + 12;
+constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::int32_t kMaxGifDimension = 65535;
+
+std::uint16_t U16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+std::uint32_t U32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+void Put16(std::vector<std::uint8_t>& out, int v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+// The whole stream, from its start; the stream is left at its end.
+bool ReadAll(ByteStream& stream, std::vector<std::uint8_t>& out) {
+    const std::int64_t length = stream.Length();
+    out.clear();
+    if (length < 0) return false;
+    stream.SeekToBegin();
+    out.resize(static_cast<std::size_t>(length));
+    return stream.ReadExact(out.data(), out.size());
+}
+
+std::string HexBytes(const std::uint8_t* p, std::size_t count) {
+    std::string text;
+    char cell[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(cell, sizeof cell, "%02X ", p[i]);
+        text += cell;
+    }
+    return text;
+}
+
+bool SameColor(const std::uint8_t* rgb, Colorref color) {
+    return rgb[0] == RedOf(color) && rgb[1] == GreenOf(color) && rgb[2] == BlueOf(color);
+}
+
+}  // namespace
+
+void GifEncoder::Report(const char* code) {
+    if (ui_ != nullptr) ReportProgramError(*ui_, code, false);
+}
+
+bool GifEncoder::ReadSource(ByteStream& source) {
+    source.SeekToBegin();
+    std::uint8_t fileHeader[kFileHeaderBytes];
+    std::uint8_t info[kMinInfoHeaderBytes];
+    if (!source.ReadExact(fileHeader, sizeof fileHeader) || U16(fileHeader) != 0x4D42) return false;
+    if (!source.ReadExact(info, sizeof info)) return false;
+    const std::uint32_t infoBytes = U32(info);
+    const auto width = static_cast<std::int32_t>(U32(info + 4));
+    const auto height = static_cast<std::int32_t>(U32(info + 8));
+    const std::uint32_t bitsOffset = U32(fileHeader + 10);
+    if (U16(info + 14) != 8 || U32(info + 16) != 0) return false;  // 8 bits, uncompressed
+    if (infoBytes < kMinInfoHeaderBytes || bitsOffset < kFileHeaderBytes + infoBytes) return false;
+    // A GIF holds at most 65535 pixels a side; a negative height marks top-down rows.
+    if (width <= 0 || width > kMaxGifDimension || height == 0 || height < -kMaxGifDimension ||
+        height > kMaxGifDimension) {
+        return false;
+    }
+    width_ = width;
+    height_ = height < 0 ? -height : height;
+    bottomUp_ = height > 0;
+    stride_ = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+
+    // Entries beyond 256 cannot be addressed by 8-bit pixels; entries the source lacks read as
+    // black rather than as whatever the last image left behind.
+    paletteCount_ = static_cast<int>(
+        std::min<std::uint32_t>((bitsOffset - kFileHeaderBytes - infoBytes) / 4, 256));
+    palette_.fill(RgbQuad{});
+    if (source.Seek(static_cast<std::int64_t>(kFileHeaderBytes + infoBytes), SeekOrigin::Begin) <
+            0 ||
+        !source.ReadExact(palette_.data(), static_cast<std::size_t>(paletteCount_) * 4)) {
+        return false;
+    }
+    return source.Seek(bitsOffset, SeekOrigin::Begin) >= 0;
+}
+
+bool GifEncoder::ReadPixels(ByteStream& source) {
+    const std::size_t bytes = stride_ * static_cast<std::size_t>(height_);
+    const std::int64_t remaining = source.Length() - source.Position();
+    if (remaining < 0 || static_cast<std::uint64_t>(remaining) < bytes) return false;
+    try {
+        rows_.resize(bytes);
+        indices_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    } catch (const std::bad_alloc&) {
+        rows_.clear();
+        indices_.clear();
+        Report("43253");
+        return false;
+    }
+    return source.ReadExact(rows_.data(), bytes);
+}
+
+void GifEncoder::CountAndCompact() {
+    used_.fill(0);
+    const auto width = static_cast<std::size_t>(width_);
+    for (std::int32_t r = 0; r < height_; ++r) {
+        const std::uint8_t* row = rows_.data() + stride_ * static_cast<std::size_t>(r);
+        for (std::size_t x = 0; x < width; ++x) used_[row[x]] = 1;
+    }
+    int used = 0;
+    colorMap_.fill(0);
+    for (int i = 0; i < 256; ++i) {
+        if (!used_[static_cast<std::size_t>(i)]) continue;
+        remap_[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(used);
+        const RgbQuad& c = palette_[static_cast<std::size_t>(i)];
+        colorMap_[static_cast<std::size_t>(used) * 3] = c.red;
+        colorMap_[static_cast<std::size_t>(used) * 3 + 1] = c.green;
+        colorMap_[static_cast<std::size_t>(used) * 3 + 2] = c.blue;
+        ++used;
+    }
+    // The spare entry: a place for the key colour when no pixel uses the transparent index.
+    colorCount_ = used < 255 ? used + 1 : used;
+    colorCount_ = std::max(colorCount_, 2);
+    bits_ = 1;
+    while ((1 << bits_) < colorCount_) ++bits_;
+    tableSize_ = 1 << bits_;
+}
+
+void GifEncoder::ArrangeIndices() {
+    const auto width = static_cast<std::size_t>(width_);
+    std::uint8_t* out = indices_.data();
+    auto put = [&](std::int32_t y) {
+        const std::int32_t stored = bottomUp_ ? height_ - 1 - y : y;
+        const std::uint8_t* row = rows_.data() + stride_ * static_cast<std::size_t>(stored);
+        for (std::size_t x = 0; x < width; ++x) out[x] = remap_[row[x]];
+        out += width;
+    };
+    if (!interlace_) {
+        for (std::int32_t y = 0; y < height_; ++y) put(y);
+        return;
+    }
+    // The four passes: every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from
+    // 1. A pass that starts at or below the last row is empty.
+    static constexpr std::int32_t kPasses[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
+    for (const auto& pass : kPasses) {
+        for (std::int32_t y = pass[0]; y < height_; y += pass[1]) put(y);
+    }
+}
+
+bool GifEncoder::EncodeImage(ByteStream& source, ByteStream& target, std::string_view options) {
+    target.SeekToBegin();
+    interlace_ = options.find('i') != std::string_view::npos;
+    if (!ReadSource(source) || !ReadPixels(source)) return false;
+    CountAndCompact();
+    ArrangeIndices();
+    const int minCodeSize = std::max(bits_, 2);
+    const GifLzwEncoder::Codes codes = lzw_.Compress(indices_.data(), indices_.size(), minCodeSize);
+
+    const std::size_t blocks = (codes.size + kPacketBytes - 1) / kPacketBytes;
+    image_.clear();
+    image_.reserve(kScreenBytes + static_cast<std::size_t>(tableSize_) * 3 + kDescriptorBytes + 1 +
+                   blocks + codes.size + 2);
+    // The writer never asks this stage for transparency, so the plain 87a form serves.
+    const char* signature = "GIF87a";
+    image_.insert(image_.end(), signature, signature + 6);
+    Put16(image_, width_);
+    Put16(image_, height_);
+    image_.push_back(static_cast<std::uint8_t>(0x80 | (bits_ - 1)));
+    image_.push_back(0);  // background index
+    image_.push_back(0);  // aspect
+    image_.insert(image_.end(), colorMap_.begin(), colorMap_.begin() + tableSize_ * 3);
+    image_.push_back(0x2C);
+    Put16(image_, 0);
+    Put16(image_, 0);
+    Put16(image_, width_);
+    Put16(image_, height_);
+    image_.push_back(interlace_ ? 0x40 : 0x00);
+    image_.push_back(static_cast<std::uint8_t>(minCodeSize));
+    for (std::size_t at = 0; at < codes.size; at += kPacketBytes) {
+        const std::size_t n = std::min(kPacketBytes, codes.size - at);
+        image_.push_back(static_cast<std::uint8_t>(n));
+        image_.insert(image_.end(), codes.data + at, codes.data + at + n);
+    }
+    image_.push_back(0x00);
+    image_.push_back(kTrailer);
+    return target.Write(image_.data(), image_.size());
+}
+
+int GifEncoder::CompactedIndex(int oldIndex) const {
+    if (oldIndex < 0 || oldIndex > 255 || tableSize_ == 0) return -1;
+    const auto i = static_cast<std::size_t>(oldIndex);
+    return used_[i] ? remap_[i] : tableSize_ - 1;
+}
+
+bool GifEncoder::CheckKeyColor(FrameTable& table, int frame, ByteStream& image) {
+    FrameEntry& entry = table.entries[static_cast<std::size_t>(frame)];
+    if (!entry.transparent) return false;
+    const Colorref key = entry.keyColor;
+    if (!ReadAll(image, scratch_)) return false;
+    const std::size_t count = static_cast<std::size_t>(std::max<int>(entry.colorCount, 0));
+    const std::size_t available =
+        scratch_.size() > kScreenBytes ? (scratch_.size() - kScreenBytes) / 3 : 0;
+    const std::size_t entries = std::min(count, available);
+    for (std::size_t j = 0; j < entries; ++j) {
+        if (SameColor(scratch_.data() + kScreenBytes + 3 * j, key)) {
+            RenewKeyColor(table, frame);
+            return true;
+        }
+    }
+    // No pixel uses the transparent index. The frame keeps its own transparentIndex: it is an
+    // index of the frame's uncompacted palette, where entry colorCount - 1 may well be a colour
+    // that pixels show. The file marks its spare last entry transparent instead.
+    RenewKeyColor(table, frame);
+    if (count == 0 || count > available) return false;
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(RedOf(key)),
+                                 static_cast<std::uint8_t>(GreenOf(key)),
+                                 static_cast<std::uint8_t>(BlueOf(key))};
+    image.Seek(static_cast<std::int64_t>(kScreenBytes + 3 * (count - 1)), SeekOrigin::Begin);
+    image.Write(rgb, sizeof rgb);
+    return false;
+}
+
+Colorref GifEncoder::RenewKeyColor(FrameTable& table, int frame) {
+    // SetKeyColor records the colour the entry held, which here is only the previous key
+    // colour; transparentColor keeps the colour the frame had when it was loaded.
+    FrameEntry& entry = table.entries[static_cast<std::size_t>(frame)];
+    const Colorref original = entry.transparentColor;
+    table.SetKeyColor(frame);
+    if (entry.transparent) entry.transparentColor = original;
+    return entry.keyColor;
+}
+
+bool GifEncoder::WriteFrameRecord(ByteStream& image, ByteStream& record, const FrameEntry& entry,
+                                  int screenWidth, int screenHeight, Colorref key, bool interlace,
+                                  bool loop, bool firstFrame) {
+    record.SeekToBegin();
+    record.SetLength(0);
+    if (!ReadAll(image, scratch_)) return false;
+    const std::vector<std::uint8_t>& in = scratch_;
+    if (in.size() < kScreenBytes || !(in[10] & 0x80)) {
+        Report("52412");
+        return false;
+    }
+    const std::uint8_t screenPacked = in[10];
+    const std::size_t tableEntries = std::size_t{2} << (screenPacked & 7);
+    const std::size_t tableAt = kScreenBytes;
+    const std::size_t tableEnd = tableAt + 3 * tableEntries;
+    // The image descriptor follows the table directly; it is searched for, so a stream with
+    // anything in between still finds its image.
+    const std::uint8_t expected[9] = {0x2C, 0, 0, 0, 0, in[6], in[7], in[8], in[9]};
+    auto found = in.end();
+    if (tableEnd <= in.size()) {
+        found = std::search(in.begin() + static_cast<std::ptrdiff_t>(tableEnd), in.end(),
+                            std::begin(expected), std::end(expected));
+    }
+    if (found == in.end() || static_cast<std::size_t>(in.end() - found) < kDescriptorBytes) {
+        Report("64312");
+        return false;
+    }
+    const auto descriptorAt = static_cast<std::size_t>(found - in.begin());
+
+    std::vector<std::uint8_t> out;
+    out.reserve(in.size() + 64);
+    const char* signature = "GIF89a";
+    out.insert(out.end(), signature, signature + 6);
+    Put16(out, screenWidth);
+    Put16(out, screenHeight);
+    // Global table present, 8 bits of colour resolution, 4 entries; every image carries its own
+    // local table, so the 4 entries are only black.
+    out.push_back(0xF1);
+    out.push_back(0);
+    out.push_back(0);
+    out.insert(out.end(), 12, 0);
+
+    if (firstFrame && loop) {
+        static constexpr std::uint8_t kLoop[19] = {0x21, 0xFF, 0x0B, 'N',  'E', 'T', 'S',
+                                                   'C',  'A',  'P',  'E',  '2', '.', '0',
+                                                   0x03, 0x01, 0x00, 0x00, 0x00};
+        out.insert(out.end(), std::begin(kLoop), std::end(kLoop));
+    }
+
+    // Disposal is always 2 (restore to background) or 1 (leave in place); reserved bits and the
+    // user-input bit are carried over.
+    const auto packed =
+        static_cast<std::uint8_t>((entry.controlFlags & 0xE2) | (entry.transparent ? 1 : 0) |
+                                  (entry.restoreBackground ? 8 : 4));
+    int transparentIndex = 0;
+    if (entry.transparent) {
+        if (static_cast<int>(tableEntries) < colorCount_) Report("50412");
+        // The key colour's entry. The one the compaction gave the transparent index is taken
+        // when it holds the key colour, so a used colour equal to the key colour earlier in the
+        // table cannot take its place; otherwise the first entry with the key colour.
+        const int likely = CompactedIndex(entry.transparentIndex);
+        int match = -1;
+        if (likely >= 0 && static_cast<std::size_t>(likely) < tableEntries &&
+            SameColor(in.data() + tableAt + 3 * static_cast<std::size_t>(likely), key)) {
+            match = likely;
+        }
+        for (std::size_t j = 0; match < 0 && j < tableEntries; ++j) {
+            if (SameColor(in.data() + tableAt + 3 * j, key)) match = static_cast<int>(j);
+        }
+        if (match >= 0) {
+            transparentIndex = match;
+        } else if (ui_ != nullptr) {
+            const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(RedOf(key)),
+                                         static_cast<std::uint8_t>(GreenOf(key)),
+                                         static_cast<std::uint8_t>(BlueOf(key))};
+            ui_->ShowMessage("aewr key colour " + HexBytes(rgb, 3));
+            ui_->ShowMessage("colour table " + HexBytes(in.data() + tableAt, 3 * tableEntries));
+            Report("12435");
+        }
+    }
+    const std::uint8_t control[8] = {0x21,
+                                     0xF9,
+                                     0x04,
+                                     packed,
+                                     static_cast<std::uint8_t>(entry.delay),
+                                     static_cast<std::uint8_t>(entry.delay >> 8),
+                                     static_cast<std::uint8_t>(transparentIndex),
+                                     0x00};
+    out.insert(out.end(), std::begin(control), std::end(control));
+
+    out.push_back(0x2C);
+    Put16(out, entry.left);
+    Put16(out, entry.top);
+    out.insert(out.end(), in.begin() + 6, in.begin() + 10);  // the image's width and height
+    out.push_back(static_cast<std::uint8_t>((interlace ? 0x40 : 0) | (screenPacked & 0x87)));
+    out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(tableAt),
+               in.begin() + static_cast<std::ptrdiff_t>(tableEnd));
+    out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(descriptorAt + kDescriptorBytes),
+               in.end());
+    return record.Write(out.data(), out.size());
+}
+
+bool GifEncoder::AppendFrameRecord(ByteStream& output, ByteStream& record, bool lastFrame) {
+    if (!ReadAll(record, scratch_)) return false;
+    // The search starts behind the record's fixed header and global table: screen sizes such as
+    // 0xF921 would otherwise put the pattern inside the header.
+    static constexpr std::uint8_t kControl[3] = {0x21, 0xF9, 0x04};
+    const std::size_t from = std::min(kRecordHeadBytes, scratch_.size());
+    const auto found = std::search(scratch_.begin() + static_cast<std::ptrdiff_t>(from),
+                                   scratch_.end(), std::begin(kControl), std::end(kControl));
+    if (found == scratch_.end()) {
+        Report("43623");
+        return false;
+    }
+    std::uint8_t last = 0;
+    const std::int64_t length = output.Length();
+    if (length < 1 || output.Seek(-1, SeekOrigin::End) < 0 || !output.ReadExact(&last, 1) ||
+        last != kTrailer) {
+        Report("86533");
+        return false;
+    }
+    output.SetLength(length - 1);
+    output.Seek(0, SeekOrigin::End);
+    if (!output.Write(&*found, static_cast<std::size_t>(scratch_.end() - found))) return false;
+    if (lastFrame) {
+        static constexpr std::uint8_t kComment[10] = {0x21, 0xFE, 0x05, 'V',  'o',
+                                                      'r',  'l',  'a',  0x00, kTrailer};
+        output.SetLength(output.Length() - 1);
+        output.Seek(0, SeekOrigin::End);
+        if (!output.Write(kComment, sizeof kComment)) return false;
+    }
+    return true;
+}
+
+}  // namespace vorla

@@ -1,0 +1,450 @@
+// GIF files made by independent tools (ImageMagick, gifsicle, Pillow, ffmpeg) are loaded through
+// the real load path (MagickImaging pages into a frame table, as the loader adds them), written
+// with WriteAnimation, and both files are decoded by giflib and by Pillow. Both must show the
+// same composited frames, delays, positions, transparency and looping.
+//
+// The writer keeps disposal 2 and writes every other disposal as 1 (leave in place); the
+// original is therefore composited with that mapping, and for Pillow a copy of the original with
+// its disposals so mapped is what the result is compared with. Loaded documents always loop.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/gif/GifEncoder.h"
+#include "core/gif/WriteAnimation.h"
+#include "core/model/ApplicationState.h"
+#include "core/model/FrameTable.h"
+#include "imaging/MagickImaging.h"
+#include "support/FakeHosts.h"
+#include "support/GifBuilder.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TestFiles.h"
+
+namespace vorla {
+namespace {
+
+using test::Bytes;
+
+bool HaveCommand(const std::string& probe) {
+    return test::RunCommand(probe + " >/dev/null 2>&1") == 0;
+}
+
+struct Slurped {
+    explicit Slurped(const std::string& path) {
+        int error = 0;
+        gif = DGifOpenFileName(path.c_str(), &error);
+        if (gif != nullptr) ok = DGifSlurp(gif) == GIF_OK;
+    }
+    ~Slurped() {
+        int error = 0;
+        if (gif != nullptr) DGifCloseFile(gif, &error);
+    }
+    Slurped(const Slurped&) = delete;
+    Slurped& operator=(const Slurped&) = delete;
+
+    GraphicsControlBlock Control(int k) const {
+        GraphicsControlBlock gcb{};
+        // No control block: giflib reports delay 0; -1 tells it apart.
+        if (DGifSavedExtensionToGCB(gif, k, &gcb) != GIF_OK) {
+            gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+            gcb.DelayTime = -1;
+        }
+        return gcb;
+    }
+    // The looping block's count, or -1 without one.
+    int Loop() const {
+        for (int k = 0; k < gif->ImageCount; ++k) {
+            const SavedImage& image = gif->SavedImages[k];
+            for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
+                const ExtensionBlock& app = image.ExtensionBlocks[e];
+                const ExtensionBlock& sub = image.ExtensionBlocks[e + 1];
+                if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
+                    std::string(reinterpret_cast<const char*>(app.Bytes), 11) == "NETSCAPE2.0" &&
+                    sub.ByteCount >= 3) {
+                    return sub.Bytes[1] | (sub.Bytes[2] << 8);
+                }
+            }
+        }
+        return -1;
+    }
+
+    GifFileType* gif = nullptr;
+    bool ok = false;
+};
+
+// The disposal the writer keeps of a disposal: 2 stays, everything else is written as 1.
+int WrittenDisposal(int disposal) {
+    return disposal == 2 ? 2 : 1;
+}
+
+using Rgba = std::vector<std::uint8_t>;
+
+// Composites every frame onto a canvas that starts transparent; disposal 2 clears the frame's
+// area to transparent (as browsers do), 3 restores what was there before the frame.
+std::vector<Rgba> Composite(const Slurped& file, bool mapDisposals) {
+    const GifFileType* gif = file.gif;
+    const int width = gif->SWidth;
+    const int height = gif->SHeight;
+    Rgba canvas(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+    std::vector<Rgba> frames;
+    for (int k = 0; k < gif->ImageCount; ++k) {
+        const SavedImage& image = gif->SavedImages[k];
+        const GifImageDesc& d = image.ImageDesc;
+        const ColorMapObject* map = d.ColorMap != nullptr ? d.ColorMap : gif->SColorMap;
+        const GraphicsControlBlock gcb = file.Control(k);
+        int disposal = gcb.DisposalMode;
+        if (mapDisposals) disposal = WrittenDisposal(disposal);
+        const Rgba before = canvas;
+        for (int y = 0; y < d.Height; ++y) {
+            for (int x = 0; x < d.Width; ++x) {
+                const int sx = d.Left + x;
+                const int sy = d.Top + y;
+                if (sx >= width || sy >= height) continue;
+                const int index = image.RasterBits[y * d.Width + x];
+                if (index == gcb.TransparentColor || map == nullptr || index >= map->ColorCount) {
+                    continue;
+                }
+                std::uint8_t* p = &canvas[(static_cast<std::size_t>(sy) * width + sx) * 4];
+                p[0] = map->Colors[index].Red;
+                p[1] = map->Colors[index].Green;
+                p[2] = map->Colors[index].Blue;
+                p[3] = 255;
+            }
+        }
+        frames.push_back(canvas);
+        if (disposal == 2) {
+            for (int y = d.Top; y < std::min(height, d.Top + d.Height); ++y) {
+                for (int x = d.Left; x < std::min(width, d.Left + d.Width); ++x) {
+                    std::fill_n(&canvas[(static_cast<std::size_t>(y) * width + x) * 4], 4, 0);
+                }
+            }
+        } else if (disposal == 3) {
+            canvas = before;
+        }
+    }
+    return frames;
+}
+
+// Pillow's view of a file: one line per frame, then the loop line.
+std::vector<std::string> PillowFrames(const std::string& path) {
+    const std::string command =
+        "/usr/bin/python3 " + std::string(VORLA_TOOLS_DIR) + "/gif_composite_frames.py " + path;
+    std::vector<std::string> lines;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return lines;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        std::string line(buffer);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        lines.push_back(line);
+    }
+    if (pclose(pipe) != 0) lines.clear();
+    return lines;
+}
+
+// A copy of the original whose control blocks carry the disposals the writer keeps.
+bool WriteMappedCopy(const std::string& from, const std::string& to) {
+    int error = 0;
+    GifFileType* in = DGifOpenFileName(from.c_str(), &error);
+    if (in == nullptr || DGifSlurp(in) != GIF_OK) return false;
+    for (int k = 0; k < in->ImageCount; ++k) {
+        GraphicsControlBlock gcb;
+        if (DGifSavedExtensionToGCB(in, k, &gcb) != GIF_OK) continue;
+        gcb.DisposalMode = WrittenDisposal(gcb.DisposalMode);
+        EGifGCBToSavedExtension(&gcb, in, k);
+    }
+    GifFileType* out = EGifOpenFileName(to.c_str(), false, &error);
+    if (out == nullptr) {
+        DGifCloseFile(in, &error);
+        return false;
+    }
+    out->SWidth = in->SWidth;
+    out->SHeight = in->SHeight;
+    out->SColorResolution = in->SColorResolution;
+    out->SBackGroundColor = in->SBackGroundColor;
+    out->SColorMap = in->SColorMap != nullptr
+                         ? GifMakeMapObject(in->SColorMap->ColorCount, in->SColorMap->Colors)
+                         : nullptr;
+    out->ImageCount = in->ImageCount;
+    out->SavedImages = in->SavedImages;
+    out->ExtensionBlockCount = in->ExtensionBlockCount;
+    out->ExtensionBlocks = in->ExtensionBlocks;
+    const bool ok = EGifSpew(out) == GIF_OK;  // closes out, freeing the shared images
+    in->SavedImages = nullptr;
+    in->ImageCount = 0;
+    in->ExtensionBlocks = nullptr;
+    in->ExtensionBlockCount = 0;
+    DGifCloseFile(in, &error);
+    return ok;
+}
+
+class GifRoundTrip : public ::testing::Test {
+protected:
+    // Loads path as the loader does and writes it; returns the written file's path.
+    std::string LoadAndWrite(const std::string& path) {
+        test::ScriptedUserInterface ui;
+        test::RecordingHost host;
+        ApplicationState app(dir.Path().string() + "/", ui, 1200);
+        app.zoomPercent = 100;
+        FrameTable table(app, ui, imaging, host, Bytes{}, 0);
+        const int pages = imaging.GifPageCount(path);
+        EXPECT_GT(pages, 0) << path;
+        for (int i = 0; i < pages; ++i) {
+            EXPECT_EQ(table.AddFrameFromSource(2, path, i), FrameTable::kAddDone) << "page " << i;
+        }
+        std::vector<CDib> before(table.frameImages.begin(),
+                                 table.frameImages.begin() + table.frameCount);
+        std::vector<FrameEntry> entries(table.entries.begin(),
+                                        table.entries.begin() + table.frameCount);
+        MemoryStream out;
+        GifEncoder encoder;
+        const std::int64_t length = WriteAnimation(table, out, true, false, encoder);
+        EXPECT_EQ(length, out.Length());
+        EXPECT_TRUE(ui.Messages().empty()) << "first message: " << ui.LastMessage();
+        for (int i = 0; i < table.frameCount; ++i) {
+            EXPECT_EQ(table.frameImages[static_cast<std::size_t>(i)],
+                      before[static_cast<std::size_t>(i)])
+                << "frame " << i << " changed by a preserving write";
+            EXPECT_EQ(table.entries[static_cast<std::size_t>(i)],
+                      entries[static_cast<std::size_t>(i)]);
+        }
+        const std::string written = path + ".out.gif";
+        test::WriteBytes(written, out.Bytes());
+        return written;
+    }
+
+    void CompareWithGiflib(const std::string& original, const std::string& written) {
+        Slurped a(original);
+        Slurped b(written);
+        ASSERT_TRUE(a.ok) << "giflib cannot read " << original;
+        ASSERT_TRUE(b.ok) << "giflib cannot read " << written;
+        ASSERT_EQ(b.gif->ImageCount, a.gif->ImageCount)
+            << "have " << b.gif->ImageCount << " frames, want " << a.gif->ImageCount;
+        EXPECT_EQ(b.gif->SWidth, a.gif->SWidth);
+        EXPECT_EQ(b.gif->SHeight, a.gif->SHeight);
+        EXPECT_EQ(b.Loop(), 0) << "loaded documents loop forever";
+        if (a.Loop() >= 0) {
+            EXPECT_EQ(a.Loop(), 0) << "test files loop forever";
+        }
+        for (int k = 0; k < a.gif->ImageCount; ++k) {
+            SCOPED_TRACE("frame " + std::to_string(k));
+            const GifImageDesc& da = a.gif->SavedImages[k].ImageDesc;
+            const GifImageDesc& db = b.gif->SavedImages[k].ImageDesc;
+            EXPECT_EQ(db.Left, da.Left);
+            EXPECT_EQ(db.Top, da.Top);
+            ASSERT_EQ(db.Width, da.Width);
+            ASSERT_EQ(db.Height, da.Height);
+            EXPECT_EQ(db.Interlace, da.Interlace);
+            const GraphicsControlBlock ga = a.Control(k);
+            const GraphicsControlBlock gb = b.Control(k);
+            EXPECT_EQ(gb.DelayTime, ga.DelayTime < 0 ? 50 : ga.DelayTime);
+            EXPECT_EQ(gb.DisposalMode, WrittenDisposal(ga.DisposalMode));
+            EXPECT_EQ(gb.TransparentColor >= 0, ga.TransparentColor >= 0);
+            CheckIndexMapping(a, b, k, ga.TransparentColor, gb.TransparentColor);
+        }
+        const std::vector<Rgba> want = Composite(a, true);
+        const std::vector<Rgba> have = Composite(b, false);
+        for (std::size_t k = 0; k < want.size(); ++k) {
+            EXPECT_TRUE(have[k] == want[k]) << "composited frame " << k << " differs";
+        }
+    }
+
+    // Only unused entries may be renumbered away: used indices keep their order, colours and
+    // transparency.
+    static void CheckIndexMapping(const Slurped& a, const Slurped& b, int k, int transparentA,
+                                  int transparentB) {
+        const SavedImage& ia = a.gif->SavedImages[k];
+        const SavedImage& ib = b.gif->SavedImages[k];
+        const ColorMapObject* ma = ia.ImageDesc.ColorMap ? ia.ImageDesc.ColorMap : a.gif->SColorMap;
+        const ColorMapObject* mb = ib.ImageDesc.ColorMap;
+        ASSERT_NE(mb, nullptr) << "every written frame has a local table";
+        std::array<int, 256> map;
+        map.fill(-1);
+        const int count = ia.ImageDesc.Width * ia.ImageDesc.Height;
+        for (int p = 0; p < count; ++p) {
+            const int from = ia.RasterBits[p];
+            const int to = ib.RasterBits[p];
+            if (map[static_cast<std::size_t>(from)] < 0) map[static_cast<std::size_t>(from)] = to;
+            ASSERT_EQ(map[static_cast<std::size_t>(from)], to) << "index " << from << " split";
+        }
+        int last = -1;
+        for (int from = 0; from < 256; ++from) {
+            const int to = map[static_cast<std::size_t>(from)];
+            if (to < 0) continue;
+            EXPECT_EQ(to, last + 1) << "used index " << from << " is not the next compacted one";
+            last = to;
+            if (from == transparentA) {
+                EXPECT_EQ(to, transparentB) << "the transparent index follows its pixels";
+                continue;
+            }
+            if (ma == nullptr) continue;
+            const GifColorType& ca = ma->Colors[from];
+            const GifColorType& cb = mb->Colors[to];
+            EXPECT_TRUE(ca.Red == cb.Red && ca.Green == cb.Green && ca.Blue == cb.Blue)
+                << "colour of index " << from;
+        }
+    }
+
+    // Pillow fills a disposal-2 area of an opaque frame, and the screen around an opaque first
+    // frame, with a palette entry that the writer renumbers; such files are compared by the
+    // giflib compositor only.
+    static bool PillowComparable(const Slurped& original) {
+        const GifFileType* gif = original.gif;
+        for (int k = 0; k < gif->ImageCount; ++k) {
+            const GraphicsControlBlock gcb = original.Control(k);
+            const GifImageDesc& d = gif->SavedImages[k].ImageDesc;
+            const bool opaque = gcb.TransparentColor < 0;
+            if (k == 0 && opaque &&
+                (d.Left != 0 || d.Top != 0 || d.Width != gif->SWidth || d.Height != gif->SHeight)) {
+                return false;
+            }
+            if (opaque && WrittenDisposal(gcb.DisposalMode) == 2 && k + 1 < gif->ImageCount) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void CompareWithPillow(const std::string& original, const std::string& written) {
+        if (!HaveCommand("/usr/bin/python3 -c 'import PIL'")) return;
+        Slurped a(original);
+        ASSERT_TRUE(a.ok);
+        if (!PillowComparable(a)) return;
+        const std::string mapped = original + ".mapped.gif";
+        ASSERT_TRUE(WriteMappedCopy(original, mapped));
+        std::vector<std::string> want = PillowFrames(mapped);
+        std::vector<std::string> have = PillowFrames(written);
+        ASSERT_FALSE(want.empty()) << "Pillow cannot read " << mapped;
+        ASSERT_EQ(have.size(), want.size()) << "Pillow frame count";
+        for (std::size_t k = 0; k + 1 < want.size(); ++k) {
+            // "frame K DURATION SHA1": an absent duration is written as 50 centiseconds.
+            std::istringstream wantLine(want[k]);
+            std::istringstream haveLine(have[k]);
+            std::string tag, wantHash, haveHash;
+            int index = 0, wantDuration = 0, haveDuration = 0;
+            wantLine >> tag >> index >> wantDuration >> wantHash;
+            haveLine >> tag >> index >> haveDuration >> haveHash;
+            EXPECT_EQ(haveDuration, wantDuration < 0 ? 500 : wantDuration) << "Pillow frame " << k;
+            EXPECT_EQ(haveHash, wantHash) << "Pillow composite of frame " << k;
+        }
+        EXPECT_EQ(have.back(), "loop 0");
+        ++pillowCompared;
+    }
+
+    void RoundTrip(const std::string& path) {
+        SCOPED_TRACE(path);
+        const std::string written = LoadAndWrite(path);
+        CompareWithGiflib(path, written);
+        CompareWithPillow(path, written);
+    }
+
+    // Runs commands that each make one file in the test folder, then round-trips them all.
+    void RoundTripAll(const std::vector<std::pair<std::string, std::string>>& made) {
+        for (const auto& [command, file] : made) {
+            ASSERT_EQ(test::RunCommand(command + " >/dev/null 2>&1"), 0) << command;
+        }
+        for (const auto& [command, file] : made) RoundTrip(file);
+        if (HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
+            EXPECT_EQ(pillowCompared, static_cast<int>(made.size())) << "files Pillow compared";
+        }
+    }
+
+    std::string File(const std::string& name) const { return dir.File(name); }
+
+    test::TempDir dir;
+    MagickImaging imaging;
+    int pillowCompared = 0;
+};
+
+TEST_F(GifRoundTrip, ImageMagickAnimationsKeepTheirFrames) {
+    if (!HaveCommand("convert -version")) GTEST_SKIP() << "ImageMagick convert is not installed";
+    const std::string anim = File("im_anim.gif");
+    const std::string plasma = File("im_plasma.gif");
+    const std::string interlaced = File("im_interlaced.gif");
+    const std::string moving = File("im_moving.gif");
+    RoundTripAll({
+        {"convert -delay 7 -dispose Background -size 40x30 xc:none -fill red -draw 'circle "
+         "20,15 20,5' -dispose Previous -delay 12 \\( -size 40x30 xc:none -fill blue -draw "
+         "'rectangle 5,5 20,20' \\) -dispose None -delay 9 \\( -size 40x30 xc:none -fill green "
+         "-draw 'rectangle 12,3 30,25' \\) -loop 0 " +
+             anim,
+         anim},
+        {"convert -seed 1 -size 64x48 plasma:fractal -colors 200 -loop 0 " + plasma, plasma},
+        {"convert -size 33x17 gradient:red-blue -interlace GIF -loop 0 " + interlaced, interlaced},
+        // Frames of different sizes at offsets on one screen, with their own palettes.
+        {"convert -delay 20 -size 50x40 xc:yellow \\( -size 20x10 gradient:red-green -repage "
+         "+13+7 \\) \\( -size 9x21 gradient:blue-white -repage +30+15 \\) -loop 0 " +
+             moving,
+         moving},
+    });
+}
+
+TEST_F(GifRoundTrip, GifsicleLocalTablesOffsetsAndInterlacing) {
+    if (!HaveCommand("gifsicle --version")) GTEST_SKIP() << "gifsicle is not installed";
+    std::string inputs;
+    for (int k = 0; k < 4; ++k) {
+        Bytes pixels(60 * 40);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            pixels[i] = static_cast<std::uint8_t>(
+                (static_cast<int>(i % 60) < 20 + k * 5) ? (i / 60 + k) % 16 : 3);
+        }
+        std::vector<test::Rgb> colors(16);
+        for (std::size_t i = 0; i < colors.size(); ++i) {
+            colors[i] = {static_cast<std::uint8_t>(i * 16 + k),
+                         static_cast<std::uint8_t>(255 - i * 9), 7};
+        }
+        const std::string in = File("in" + std::to_string(k) + ".in");
+        test::WriteBytes(
+            in,
+            test::GifBuilder().Screen(60, 40, colors).Image(0, 0, 60, 40, pixels).Trailer().Get());
+        inputs += " " + in;
+    }
+    const std::string local = File("gs_local.gif");
+    const std::string optimised = File("gs_optimised.gif");
+    const std::string interlaced = File("gs_interlaced.gif");
+    const std::string background = File("gs_background.gif");
+    RoundTripAll({
+        {"gifsicle --delay 9 --loopcount=forever --disposal previous" + inputs + " -o " + local,
+         local},
+        // -O3 crops frames to what changed and uses transparency: offsets and transparent index.
+        {"gifsicle -O3 --delay 4 --loopcount=forever" + inputs + " -o " + optimised, optimised},
+        {"gifsicle --interlace --loopcount=forever --delay 3" + inputs + " -o " + interlaced,
+         interlaced},
+        {"gifsicle --disposal background --loopcount=forever -O2" + inputs + " -o " + background,
+         background},
+    });
+}
+
+TEST_F(GifRoundTrip, PillowAnimationWithPalettesTransparencyAndDisposals) {
+    if (!HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
+        GTEST_SKIP() << "Pillow for /usr/bin/python3 is not installed";
+    }
+    const std::string script = std::string(VORLA_TOOLS_DIR) + "/make_pillow_gifs.py";
+    ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + script + " " + dir.Path().string()), 0);
+    // Transparency 5, disposals 1, 2, 3, 1, 2, a palette per frame, loop 0.
+    RoundTrip(File("pil_anim.gif"));
+    RoundTrip(File("pil_noise_interlaced.gif"));
+    RoundTrip(File("pil_1bit.gif"));
+    EXPECT_GE(pillowCompared, 2);
+}
+
+TEST_F(GifRoundTrip, FfmpegAnimationWithOffsetsAndTransparency) {
+    if (!HaveCommand("ffmpeg -version")) GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string clip = File("ff_testsrc.gif");
+    RoundTripAll({
+        {"ffmpeg -nostdin -loglevel error -f lavfi -i testsrc=size=64x48:rate=10 -t 0.8 "
+         "-loop 0 -y " +
+             clip,
+         clip},
+    });
+}
+
+}  // namespace
+}  // namespace vorla
