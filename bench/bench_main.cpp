@@ -1,5 +1,6 @@
 // Runs every benchmark of vorla_bench, then prints how much faster each BM_<what>_Vorla is than
-// its BM_<what>_Giflib peer (time of giflib / time of Vorla; above 1 means Vorla is faster).
+// its BM_<what>_Giflib peer (time of giflib / time of Vorla; above 1 means Vorla is faster), and
+// how much more each BM_<what>_Vorla costs than its BM_<what>_PlainWrite floor.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -29,9 +30,17 @@ public:
             const auto at = name.rfind(suffix);
             if (at == std::string::npos || at + suffix.size() != name.size()) continue;
             const auto peer = times_.find(name.substr(0, at) + "_Giflib");
-            if (peer == times_.end() || vorlaTime <= 0) continue;
-            std::printf("%s: Vorla/giflib speed ratio %.2f (giflib time / Vorla time)\n",
-                        name.substr(0, at).c_str(), peer->second / vorlaTime);
+            if (peer != times_.end() && vorlaTime > 0) {
+                std::printf("%s: Vorla/giflib speed ratio %.2f (giflib time / Vorla time)\n",
+                            name.substr(0, at).c_str(), peer->second / vorlaTime);
+            }
+            // A plain write of the same bytes is the floor for file work: report the cost over it.
+            const auto floor = times_.find(name.substr(0, at) + "_PlainWrite");
+            if (floor != times_.end() && floor->second > 0) {
+                std::printf(
+                    "%s: Vorla/plain-write cost ratio %.2f (Vorla time / plain write time)\n",
+                    name.substr(0, at).c_str(), vorlaTime / floor->second);
+            }
         }
     }
 
