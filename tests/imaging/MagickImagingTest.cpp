@@ -590,7 +590,7 @@ TEST_F(MagickImagingTest, GifCacheNoticesAChangedFile) {
     ASSERT_EQ(imaging_.LoadGifPage(path, 0, dib, info), ImagingResult::Ok);
     EXPECT_EQ(dib.PixelColor(0, 0), kRed);
     Make("convert -size 4x4 xc:yellow xc:blue " + path);
-    EXPECT_EQ(imaging_.GifPageCount(path), 3) << "the damaged image counts, so loading reaches it";
+    EXPECT_EQ(imaging_.GifPageCount(path), 2);
     ASSERT_EQ(imaging_.LoadGifPage(path, 0, dib, info), ImagingResult::Ok);
     EXPECT_EQ(dib.PixelColor(0, 0), kYellow);
     // The last page hands the cache over; asking again decodes afresh.

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -126,6 +127,13 @@ public:
     void Dispatch(CommandId id);
     void UpdateCommandStates();
     QMenu* ContextMenuFor(CAnvoView* view, const HitResult& hit);
+
+    // The save dialogs. An empty result: cancelled. Tests may answer instead of the dialog.
+    QString AskSavePath(const QString& proposed);
+    QString AskFrameSavePath(const QString& proposed);
+    std::function<QString(const QString& proposed)> savePathAnswer;
+    // A document was written to path: it heads the recent files.
+    void DocumentSaved(const QString& path);
 
     // Placement: the saved rectangle when valid, else (35, 35, max - 70, max - 120).
     static QRect ChoosePlacement(const QRect& saved, const QSize& maxTrack);

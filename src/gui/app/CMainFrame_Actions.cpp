@@ -53,6 +53,16 @@ bool CMainFrame::HasHandler(CommandId id) const {
     case CommandId::ContextMenuAtCurrent:
     case CommandId::EditDelete:
     case CommandId::FrameMenuDelete:
+    case CommandId::FileSave:
+    case CommandId::FileSaveAs:
+    case CommandId::ShowSavedSize:
+    case CommandId::FrameSave:
+    case CommandId::FrameMenuSaveFrame:
+    case CommandId::BrowserPreview:
+    case CommandId::Undo:
+    case CommandId::UndoKey:
+    case CommandId::Redo:
+    case CommandId::RedoKey:
     case CommandId::NextPane:
     case CommandId::PreviousPane:
         return true;
@@ -200,6 +210,16 @@ void CMainFrame::Dispatch(CommandId id) {
     case CommandId::FrameMenuDelete:
         view->DeleteSelection();
         break;
+    case CommandId::Undo:
+    case CommandId::UndoKey: view->Undo(); break;
+    case CommandId::Redo:
+    case CommandId::RedoKey: view->Redo(); break;
+    case CommandId::FileSave: view->OnFileSave(); break;
+    case CommandId::FileSaveAs: view->OnFileSaveAs(); break;
+    case CommandId::ShowSavedSize: view->ShowSavedSize(); break;
+    case CommandId::FrameSave: view->SaveFrame(true); break;
+    case CommandId::FrameMenuSaveFrame: view->SaveFrame(false); break;
+    case CommandId::BrowserPreview: view->BrowserPreview(); break;
     default:
         break;
     }
@@ -230,6 +250,21 @@ void CMainFrame::UpdateCommandStates() {
         case CommandId::EditDelete:
         case CommandId::FrameMenuDelete:
             enabled = hasView && selected >= 1 && selected < frames;
+            break;
+        case CommandId::Undo: enabled = hasView && view->CanUndo(); break;
+        case CommandId::Redo: enabled = hasView && view->CanRedo(); break;
+        case CommandId::UndoKey:
+        case CommandId::RedoKey:
+            // The keys stay live at the ends of the history, where they say so in a notice.
+            enabled = hasView && frames > 0;
+            break;
+        case CommandId::FileSave:
+        case CommandId::FileSaveAs:
+        case CommandId::ShowSavedSize:
+        case CommandId::FrameSave:
+        case CommandId::FrameMenuSaveFrame:
+        case CommandId::BrowserPreview:
+            enabled = hasView && frames > 0 && !FrameDialogOpen();
             break;
         default:
             break;

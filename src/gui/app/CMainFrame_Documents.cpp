@@ -12,6 +12,7 @@
 #include "core/port/UserInterface.h"
 #include "gui/app/CChildFrame.h"
 #include "gui/app/CMainFrame.h"
+#include "gui/app/VorlaApplication.h"
 #include "gui/dialogs/FileDialogFilters.h"
 #include "gui/play/CAnimationBar.h"
 #include "gui/view/CAnvoView.h"
@@ -141,6 +142,30 @@ void CMainFrame::CollectAndOpen(const QStringList& paths) {
     collect_ = std::make_unique<CollectRequest>(MakeCollectRequest(std::move(files)));
     NewDocument();
     collect_.reset();
+}
+
+QString CMainFrame::AskSavePath(const QString& proposed) {
+    if (savePathAnswer) return savePathAnswer(proposed);
+    QFileDialog dialog(this, tr("다른 이름으로 저장"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("gif"));
+    ApplyFileDialogFilters(dialog, app_.gifFilter);
+    dialog.selectFile(proposed);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString CMainFrame::AskFrameSavePath(const QString& proposed) {
+    if (savePathAnswer) return savePathAnswer(proposed);
+    QFileDialog dialog(this, tr("프레임 저장"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    ApplyFileDialogFilters(dialog, "BMP 파일(*.bmp)|*.*||");
+    dialog.selectFile(proposed);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void CMainFrame::DocumentSaved(const QString& path) {
+    if (auto* app = qobject_cast<VorlaApplication*>(QCoreApplication::instance())) app->RecentFiles().Add(path);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

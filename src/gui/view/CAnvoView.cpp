@@ -7,6 +7,9 @@
 #include <QScrollBar>
 
 #include "core/edit/DocumentLoader.h"
+#include "core/edit/Snapshot.h"
+#include "core/edit/UndoStore.h"
+#include "core/gif/GifEncoder.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/play/AnimationCompositor.h"
 #include "gui/play/CAnimationBar.h"
@@ -17,6 +20,7 @@ namespace vorla {
 CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
     : QAbstractScrollArea(parent),
       main_(mainFrame),
+      encoder_(std::make_unique<GifEncoder>()),
       table_(mainFrame.App(), mainFrame.Ui(), mainFrame.Images(), *this, mainFrame.TemplateBuffer(),
              mainFrame.Slots().FirstFreeSlot()),
       colors_(StripColors::FromButtonFace(FromQColor(QApplication::palette().color(QPalette::Button)))),
@@ -44,6 +48,7 @@ void CAnvoView::OnDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
     StopActivities();
+    store_.reset();  // removes the undo file
     main_.ForgetView(this);
     if (table_.documentSlot >= 0) main_.Slots().Release(table_.documentSlot);
     if (started_) main_.RetreatCascade();
@@ -62,18 +67,52 @@ StripMetrics CAnvoView::Metrics() const {
 }
 
 bool CAnvoView::LoadDocument(const QString& path) {
-    if (table_.documentSlot >= 0) main_.Slots().Take(table_.documentSlot);
+    if (table_.documentSlot >= 0) {
+        main_.Slots().Take(table_.documentSlot);
+        store_ = std::make_unique<UndoStore>(table_.snapshotFilePath, main_.Ui());
+    }
     DocumentLoader loader(table_, document_, main_.Ui());
     const CollectRequest* collect = main_.PendingCollect();
     bool quiet = main_.App().openInProgress || main_.IsDropping();
+    // The frames a load adds make one undo step, taken when the load is complete.
+    suppressSnapshots_ = true;
     bool ok = loader.LoadDocument(path.toStdString(), path == CAnvoDoc::kUntitledPath ? collect : nullptr, quiet);
+    suppressSnapshots_ = false;
     if (ok) {
+        if (!table_.pendingGifLoad) RecordSnapshot();
         document_.modified = false;
         emit titleChanged(Caption());
         Invalidate();
     }
     return ok;
 }
+
+void CAnvoView::RecordSnapshot() {
+    if (!store_ || suppressSnapshots_ || table_.frameCount == 0) return;
+    edit::RecordSnapshot(table_, *store_);
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::Undo() {
+    if (!store_) return;
+    edit::Undo(table_, *store_, edit::UndoGuards{main_.FrameDialogOpen(), playbackPaused});
+    if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
+    Invalidate();
+    RefreshAnimationPane();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::Redo() {
+    if (!store_) return;
+    edit::Redo(table_, *store_, edit::UndoGuards{main_.FrameDialogOpen(), playbackPaused});
+    if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
+    Invalidate();
+    RefreshAnimationPane();
+    main_.UpdateCommandStates();
+}
+
+bool CAnvoView::CanUndo() const { return edit::CanUndo(store_.get(), table_, main_.FrameDialogOpen()); }
+bool CAnvoView::CanRedo() const { return edit::CanRedo(store_.get(), table_, main_.FrameDialogOpen()); }
 
 void CAnvoView::RunPendingLoad() {
     if (!table_.pendingGifLoad) return;

@@ -23,6 +23,8 @@ namespace vorla {
 
 class CMainFrame;
 class AnimationCompositor;
+class GifEncoder;
+class UndoStore;
 
 class CAnvoView : public QAbstractScrollArea, public FrameTableHost {
     Q_OBJECT
@@ -57,7 +59,7 @@ public:
     // FrameTableHost
     void MarkModified() override;
     void MarkImported() override { document_.imported = true; }
-    void RecordSnapshot() override {}
+    void RecordSnapshot() override;
     void Invalidate() override;
     void DisplayImagesRebuilt(int first, int last) override;
     void RefreshAnimationPane() override;
@@ -75,6 +77,17 @@ public:
     void MoveSelection(int arrow);  // selection::Arrow as int
     void DeleteSelection();
     void ShowContextMenuAt(const QPoint& viewportPoint);
+    void Undo();
+    void Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void OnFileSave();
+    void OnFileSaveAs();
+    void ShowSavedSize();
+    void SaveFrame(bool fromMainMenu);
+    void BrowserPreview();
+    // Asks to save a changed document before its window closes; false: keep the window.
+    bool QueryClose();
 
     // Gives the pending GIF load a turn (the worker's request; also used by tests).
     void RunPendingLoad();
@@ -129,8 +142,14 @@ private:
     void UpdateCursor(const QPoint& viewportPoint);
     void ShowTooltip(const HitResult& hit);
 
+    bool SaveWithDialog(QString proposed);
+    bool SaveTo(const QString& path);
+
     CMainFrame& main_;
     CAnvoDoc document_;
+    std::unique_ptr<GifEncoder> encoder_;
+    std::unique_ptr<UndoStore> store_;  // from the document's load until the window goes
+    bool suppressSnapshots_ = false;    // while loading: one snapshot at the end
     FrameTable table_;
     StripColors colors_;
 

@@ -1,0 +1,170 @@
+#include "core/edit/Saving.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/gif/WriteAnimation.h"
+#include "core/model/CAnvoDoc.h"
+#include "core/model/FrameTable.h"
+#include "core/port/Imaging.h"
+#include "core/port/UserInterface.h"
+
+namespace vorla::saving {
+
+std::string ShortSize(std::int64_t b) {
+    constexpr std::int64_t kK = 1024;
+    constexpr std::int64_t kM = kK * 1024;
+    constexpr std::int64_t kG = kM * 1024;
+    char text[64];
+    if (b < kK) {
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(b));
+    } else if (b < kM) {
+        std::snprintf(text, sizeof text, "%lld.%lldK", static_cast<long long>(b / kK),
+                      static_cast<long long>(((b % kK) * 10) / kK));
+    } else if (b <= kG) {
+        std::snprintf(text, sizeof text, "%lld.%02lldM", static_cast<long long>(b / kM),
+                      static_cast<long long>((((b / kK) % kK) * 100) / kK));
+    } else {
+        std::snprintf(text, sizeof text, "%lld.%02lldG", static_cast<long long>(b / kG),
+                      static_cast<long long>((((b / kM) % kK) * 100) / kK));
+    }
+    return text;
+}
+
+namespace {
+
+std::string SizeLine(const std::string& label, std::int64_t size) {
+    const std::string shortSize = ShortSize(size);
+    const char unit = shortSize.back();
+    const bool hasUnit = unit == 'K' || unit == 'M' || unit == 'G';
+    std::string line = label == "*default" ? std::string("저장시 파일 크기") : label;
+    line += ": ";
+    line += shortSize;
+    if (hasUnit) {
+        line += '(';
+        line += std::to_string(size);
+        line += ')';
+    }
+    line += " bytes";
+    return line;
+}
+
+std::string Extension(const std::string& path) {
+    std::string name = std::filesystem::path(path).filename().string();
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return "";
+    std::string extension = name.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+}  // namespace
+
+std::string SizeText(const std::string& label, std::int64_t size, const std::string& secondLabel,
+                     std::int64_t secondSize) {
+    std::string text;
+    if (secondSize >= 0) text = SizeLine(secondLabel, secondSize) + "\n\n";
+    return text + SizeLine(label, size);
+}
+
+std::string DefaultGifName(const CAnvoDoc& document) {
+    if (document.IsUntitled()) return document.Title();
+    std::string name = std::filesystem::path(document.sourcePath).filename().string();
+    std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name = name.substr(0, dot) + ".gif";
+    return name;
+}
+
+std::string FrameFileName(const std::string& caption, int frameIndex) {
+    std::string base = caption;
+    std::size_t dot = base.rfind('.');
+    if (dot != std::string::npos) base = base.substr(0, dot);
+    char number[32];
+    std::snprintf(number, sizeof number, "[%03d].bmp", frameIndex + 1);
+    return base + number;
+}
+
+bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder, const std::string& path) {
+    // A read-only target stays as it is, even though the folder would let a rename replace it
+    // (and even for root, who may write anything: the read-only mark is the user's word).
+    std::error_code error;
+    struct stat target {};
+    if (stat(path.c_str(), &target) == 0 &&
+        ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0)) {
+        return false;
+    }
+    MemoryStream stream;
+    const bool wasModified = document.modified;
+    if (WriteAnimation(table, stream, true, false, encoder, &document) < 0 ||
+        !WriteFileAtomically(path, stream.Bytes())) {
+        document.modified = wasModified;
+        return false;
+    }
+    document.sourcePath = std::filesystem::absolute(path, error).string();
+    if (error) document.sourcePath = path;
+    document.imported = false;
+    document.modified = false;
+    return true;
+}
+
+std::int64_t MeasureSave(FrameTable& table, GifEncoder& encoder) {
+    MemoryStream none;
+    return WriteAnimation(table, none, false, true, encoder, nullptr);
+}
+
+bool SaveFrameToFile(FrameTable& table, const std::string& path) {
+    const int frame = table.menuFrame;
+    if (frame < 0 || frame >= table.frameCount) {
+        ReportProgramError(table.Ui(), "55234", false);
+        return false;
+    }
+    const CDib& image = table.frameImages[static_cast<std::size_t>(frame)];
+    const std::string extension = Extension(path);
+    ImageFormat format;
+    if (extension == "bmp") {
+        return WriteFileAtomically(path, image.ToBytes());
+    } else if (extension == "gif") {
+        format = ImageFormat::Gif;
+    } else if (extension == "psd") {
+        format = ImageFormat::Psd;
+    } else if (extension == "ico") {
+        format = ImageFormat::Ico;
+    } else if (extension == "png") {
+        format = ImageFormat::Png;
+    } else if (extension == "pcx") {
+        format = ImageFormat::Pcx;
+    } else if (extension == "tga") {
+        format = ImageFormat::Tga;
+    } else {
+        ReportProgramError(table.Ui(), "13214", false);
+        return false;
+    }
+    return table.Images().WriteFile(image, path, format);
+}
+
+std::string WriteBrowserPreview(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
+                                const std::string& programDirectory) {
+    const std::string gifPath = programDirectory + "Tarnwick.gif";
+    const std::string pagePath = programDirectory + "Tarnwick.html";
+    const bool wasModified = document.modified;
+    MemoryStream stream;
+    const bool written = WriteAnimation(table, stream, true, false, encoder, &document) >= 0 &&
+                         WriteFileAtomically(gifPath, stream.Bytes());
+    document.modified = wasModified;
+    if (!written) return "";
+    // One image tag and nothing else, not even a line end.
+    const std::string page = "<img src=\"" + gifPath + "\">";
+    if (!WriteFileAtomically(pagePath, std::span<const std::uint8_t>(
+                                           reinterpret_cast<const std::uint8_t*>(page.data()), page.size()))) {
+        return "";
+    }
+    return pagePath;
+}
+
+}  // namespace vorla::saving

@@ -1,0 +1,95 @@
+// Saving: Save, Save As, the saved-size preview, single frames and the browser preview; and the
+// question before a changed document's window closes.
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "core/edit/Saving.h"
+#include "core/gif/GifEncoder.h"
+#include "core/model/ApplicationState.h"
+#include "core/port/UserInterface.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/view/CAnvoView.h"
+
+namespace vorla {
+
+bool CAnvoView::SaveWithDialog(QString proposed) {
+    for (;;) {
+        const QString path = main_.AskSavePath(proposed);
+        if (path.isEmpty()) return false;
+        if (SaveTo(path)) return true;
+        main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
+        proposed = path;
+    }
+}
+
+bool CAnvoView::SaveTo(const QString& path) {
+    if (!saving::SaveDocument(table_, document_, *encoder_, path.toStdString())) return false;
+    main_.DocumentSaved(QString::fromStdString(document_.sourcePath));
+    emit titleChanged(Caption());
+    return true;
+}
+
+void CAnvoView::OnFileSave() {
+    const QString proposed = QString::fromStdString(saving::DefaultGifName(document_));
+    if (!document_.imported && !document_.IsUntitled()) {
+        const QString path = QString::fromStdString(document_.sourcePath);
+        if (SaveTo(path)) {
+            main_.Ui().PumpMessages();
+            main_.Ui().ShowNotice("저장되었습니다.", 300, 1);
+            return;
+        }
+        main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
+    }
+    SaveWithDialog(proposed);
+}
+
+void CAnvoView::OnFileSaveAs() { SaveWithDialog(QString::fromStdString(saving::DefaultGifName(document_))); }
+
+void CAnvoView::ShowSavedSize() {
+    const std::int64_t size = saving::MeasureSave(table_, *encoder_);
+    if (size < 0) return;
+    Invalidate();
+    ShowInfoBox(main_.Ui(), saving::SizeText("*default", size), "파일 용량");
+}
+
+void CAnvoView::SaveFrame(bool fromMainMenu) {
+    if (fromMainMenu) {
+        if (table_.CountSelection() != 1) {
+            main_.Ui().ShowMessage("선택하신 메뉴는 하나의 프레임을 선택하신 후 사용하십시오.");
+            return;
+        }
+        table_.menuFrame = table_.lastSelectedFrame;
+    }
+    if (table_.menuFrame < 0 || table_.menuFrame >= table_.frameCount) {
+        ReportProgramError(main_.Ui(), "55234", false);
+        return;
+    }
+    const QString name = QString::fromStdString(saving::FrameFileName(Caption().toStdString(), table_.menuFrame));
+    const QString path = main_.AskFrameSavePath(name);
+    if (path.isEmpty()) return;
+    // The dialog's choice is always written as a BMP, whatever its name says.
+    const CDib& image = table_.frameImages[static_cast<std::size_t>(table_.menuFrame)];
+    if (!WriteFileAtomically(path.toStdString(), image.ToBytes())) {
+        main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
+    }
+}
+
+void CAnvoView::BrowserPreview() {
+    const std::string page =
+        saving::WriteBrowserPreview(table_, document_, *encoder_, main_.App().ProgramDirectory());
+    if (!page.empty()) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+}
+
+bool CAnvoView::QueryClose() {
+    if (!document_.modified || table_.frameCount == 0) return true;
+    const int answer = main_.Ui().AskTwoChoice(Caption().toStdString() + "의 변경 내용을 저장하시겠습니까?",
+                                               "Vorla", "저장", "저장 안 함", "OO");
+    if (answer == kTwoChoiceCancel) return false;
+    if (answer == kTwoChoiceSecond) return true;
+    OnFileSave();
+    return !document_.modified;
+}
+
+}  // namespace vorla
