@@ -5,6 +5,8 @@
 
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameEditing.h"
+#include "core/gif/GifDecoder.h"
+#include "core/port/Imaging.h"
 #include "core/model/FrameTable.h"
 #include "core/port/UserInterface.h"
 
@@ -84,7 +86,8 @@ bool PasteFrames(FrameTable& table, FrameClipboard& clipboard) {
     return true;
 }
 
-bool ReplaceWithClipboard(FrameTable& table, FrameClipboard& clipboard) {
+bool ReplaceWithClipboard(FrameTable& table, FrameClipboard& clipboard,
+                          const std::function<void(int frame)>& beforeCommit) {
     const int m = table.menuFrame;
     if (m < 0 || m >= table.frameCount) {
         ReportProgramError(table.Ui(), "21316", false);
@@ -107,8 +110,87 @@ bool ReplaceWithClipboard(FrameTable& table, FrameClipboard& clipboard) {
     // Disposal travels with its derived flag so restoreBackground keeps matching it.
     first.controlFlags = static_cast<std::uint8_t>((first.controlFlags & ~0x1C) | (old.controlFlags & 0x1C));
     first.restoreBackground = old.restoreBackground;
+    if (beforeCommit) beforeCommit(m);
     table.RebuildDisplayImages(-1, false, false, false);
     return true;
+}
+
+ImageLoad LoadImageForPaste(const std::string& path, Imaging& imaging, IncomingImage& out) {
+    FileStream file;
+    char magic[4] = {};
+    const bool isGif = file.Open(path, FileStream::Mode::Read) && file.Read(magic, 4) == 4 &&
+                       std::string(magic, 4) == "GIF8";
+    file.Close();
+    if (isGif) {
+        std::vector<std::uint8_t> bytes;
+        if (!ReadWholeFile(path, bytes, GifDecoder::kMaxInputBytes)) return ImageLoad::DamagedGif;
+        MemoryStream in{std::span<const std::uint8_t>(bytes)};
+        MemoryStream bmp;
+        GifDecoder decoder;
+        if (!decoder.Decode(&in, bmp, "i", 0) || decoder.ImageMissing()) return ImageLoad::DamagedGif;
+        bmp.SeekToBegin();
+        if (!out.image.Read(bmp)) return ImageLoad::DamagedGif;
+        out.transparent = decoder.Page().transparent;
+        out.transparentIndex = decoder.Page().transparentIndex;
+        return ImageLoad::Ok;
+    }
+    out.transparent = false;
+    if (imaging.LoadFile(path, 8, out.image) != ImagingResult::Ok || out.image.BitCount() != 8) {
+        return ImageLoad::Unreadable;
+    }
+    return ImageLoad::Ok;
+}
+
+FrameEntry NewImageEntry(const CDib& image) {
+    FrameEntry entry;
+    entry.width = static_cast<std::int16_t>(image.Width());
+    entry.height = static_cast<std::int16_t>(image.Height());
+    entry.delay = 50;
+    entry.colorCount = 256;
+    entry.controlFlags = 4;
+    entry.transparentIndex = 255;
+    return entry;
+}
+
+namespace {
+
+// The frame at `frame` takes the pasted GIF's transparency with a fresh key colour.
+void ApplyIncomingTransparency(FrameTable& table, int frame, const IncomingImage& incoming) {
+    if (!incoming.transparent || frame < 0 || frame >= table.frameCount) return;
+    FrameEntry& entry = table.entries[static_cast<std::size_t>(frame)];
+    entry.transparent = 1;
+    entry.transparentIndex = static_cast<std::uint8_t>(incoming.transparentIndex);
+    table.SetKeyColor(frame);
+}
+
+}  // namespace
+
+bool PasteImage(FrameTable& table, FrameClipboard& clipboard, const IncomingImage& incoming) {
+    const int gap = table.targetGap;
+    clipboard.CopyOne(incoming.image, NewImageEntry(incoming.image));
+    const int savedSuspend = table.rebuildSuspend;
+    // The transparency is applied before the commit, so the paste stays one undo step.
+    if (savedSuspend == 0) table.rebuildSuspend = 1;
+    const bool pasted = PasteFrames(table, clipboard);
+    table.rebuildSuspend = savedSuspend;
+    if (!pasted) return false;
+    ApplyIncomingTransparency(table, gap + 1, incoming);
+    if (savedSuspend == 0) table.RebuildDisplayImages(-1, false, false, false);
+    table.ClearSelection(true, -1);
+    SelectGapAfter(table, gap + 1);
+    table.Host().Invalidate();
+    return true;
+}
+
+bool ReplaceFrameWithImage(FrameTable& table, FrameClipboard& clipboard, const IncomingImage& incoming) {
+    const int m = table.menuFrame;
+    if (m < 0 || m >= table.frameCount) {
+        ReportProgramError(table.Ui(), "21316", false);
+        return false;
+    }
+    clipboard.CopyOne(incoming.image, NewImageEntry(incoming.image));
+    return ReplaceWithClipboard(table, clipboard,
+                                [&](int frame) { ApplyIncomingTransparency(table, frame, incoming); });
 }
 
 }  // namespace vorla::edit

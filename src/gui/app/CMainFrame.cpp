@@ -4,10 +4,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -225,8 +228,10 @@ QList<CAnvoView*> CMainFrame::Views() const {
 }
 
 CAnvoView* CMainFrame::ActiveView() const {
+    // While the main window itself is not active, the MDI area names no active child: the view
+    // that last had the focus is the one commands mean.
     auto* frame = qobject_cast<CChildFrame*>(mdiArea_->activeSubWindow());
-    return frame ? frame->View() : nullptr;
+    return frame ? frame->View() : paneView_;
 }
 
 CAnvoView* CMainFrame::ViewAt(const QPoint& globalPos) const {
@@ -268,7 +273,43 @@ void CMainFrame::RetreatCascade() {
     if (cascade_.x() < 0 || cascade_.y() < 0) cascade_ = QPoint(0, 0);
 }
 
-void CMainFrame::FinishPick(CAnvoView*) { pickMode_ = 0; }
+void CMainFrame::StartPick(CAnvoView* view, int mode, const QString& title, const QString& message) {
+    pickMode_ = mode;
+    // A modeless prompt with only a Cancel button, beside the strip, while the view keeps the focus.
+    auto* prompt = new QDialog(this);
+    prompt->setAttribute(Qt::WA_DeleteOnClose);
+    prompt->setWindowTitle(title);
+    auto* layout = new QVBoxLayout(prompt);
+    layout->addWidget(new QLabel(message));
+    auto* cancel = new QPushButton(tr("취소"));
+    layout->addWidget(cancel, 0, Qt::AlignRight);
+    connect(cancel, &QPushButton::clicked, prompt, &QDialog::reject);
+    connect(prompt, &QDialog::rejected, this, [this] { CancelPick(); });
+    const QPoint corner = view->mapToGlobal(QPoint(view->width() + 8, 40));
+    prompt->move(corner);
+    prompt->show();
+    pickPrompt_ = prompt;
+    view->setFocus();
+    RepaintAllDocuments();
+}
+
+void CMainFrame::FinishPick(CAnvoView* view, const HitResult& hit) {
+    const int mode = pickMode_;
+    pickMode_ = 0;
+    if (pickPrompt_) {
+        QDialog* prompt = pickPrompt_;
+        pickPrompt_ = nullptr;
+        disconnect(prompt, &QDialog::rejected, this, nullptr);
+        prompt->close();
+    }
+    if (mode != 0) view->ContinuePick(mode, hit);
+}
+
+void CMainFrame::CancelPick() {
+    pickMode_ = 0;
+    pickPrompt_ = nullptr;
+    UpdateCommandStates();
+}
 
 void CMainFrame::HandleRequest(int code) {
     switch (static_cast<MainFrameRequest>(code)) {

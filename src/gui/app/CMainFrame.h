@@ -19,6 +19,7 @@
 #include "gui/app/Commands.h"
 
 class QAction;
+class QDialog;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
@@ -99,7 +100,12 @@ public:
 
     // Pick modes of the clipboard commands (1 paste place, 2 copy frame); 0 none.
     int PickMode() const { return pickMode_; }
-    void FinishPick(CAnvoView* view);
+    void StartPick(CAnvoView* view, int mode, const QString& title, const QString& message);
+    void FinishPick(CAnvoView* view, const HitResult& hit);
+    void CancelPick();
+    // The open dialog for one image to paste; empty: cancelled. Tests may answer instead.
+    QString AskImagePath(const QString& title);
+    std::function<QString(const QString& title)> imagePathAnswer;
     bool FrameDialogOpen() const { return false; }
 
     const CollectRequest* PendingCollect() const { return collect_.get(); }
@@ -162,6 +168,7 @@ private:
     void BuildMenu(QMenu* menu, const std::vector<MenuNode>& nodes);
     bool HasHandler(CommandId id) const;
     bool AnyViewBusy() const;
+    bool SystemClipboardHasImage() const;
     void OpenHelp();
     void OpenLocalPage(const QString& name);
     void ShowColourReadout();
@@ -191,6 +198,7 @@ private:
     bool sampleFolderUsed_ = false;
     QRect savedPlacement_;
     QPointer<QLabel> colourWindow_;
+    QPointer<QDialog> pickPrompt_;
 };
 
 }  // namespace vorla

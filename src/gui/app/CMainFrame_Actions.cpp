@@ -1,6 +1,9 @@
 // Commands: one QAction per catalogue entry, the menus and tool bar built from them, routing to
 // the active view and the enabling rules.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <functional>
 #include <QMdiArea>
 #include <QMenu>
@@ -63,6 +66,21 @@ bool CMainFrame::HasHandler(CommandId id) const {
     case CommandId::UndoKey:
     case CommandId::Redo:
     case CommandId::RedoKey:
+    case CommandId::EditCopy:
+    case CommandId::FrameMenuCopy:
+    case CommandId::EditCut:
+    case CommandId::FrameMenuCut:
+    case CommandId::EditPaste:
+    case CommandId::GapMenuPaste:
+    case CommandId::FrameMenuPaste:
+    case CommandId::EditCopyToClipboard:
+    case CommandId::FrameMenuCopyToClipboard:
+    case CommandId::EditPasteFromClipboard:
+    case CommandId::GapMenuPasteFromClipboard:
+    case CommandId::FrameMenuPasteFromClipboard:
+    case CommandId::EditPasteFromFile:
+    case CommandId::GapMenuPasteFromFile:
+    case CommandId::FrameMenuPasteFromFile:
     case CommandId::NextPane:
     case CommandId::PreviousPane:
         return true;
@@ -210,6 +228,21 @@ void CMainFrame::Dispatch(CommandId id) {
     case CommandId::FrameMenuDelete:
         view->DeleteSelection();
         break;
+    case CommandId::EditCopy:
+    case CommandId::FrameMenuCopy: view->CopySelection(); break;
+    case CommandId::EditCut:
+    case CommandId::FrameMenuCut: view->CutSelection(); break;
+    case CommandId::EditPaste: view->PasteRouted(); break;
+    case CommandId::GapMenuPaste: view->PasteAtGap(); break;
+    case CommandId::FrameMenuPaste: view->ReplaceMenuFrame(); break;
+    case CommandId::EditCopyToClipboard: view->OnCopyToSystemClipboard(false); break;
+    case CommandId::FrameMenuCopyToClipboard: view->OnCopyToSystemClipboard(true); break;
+    case CommandId::EditPasteFromClipboard: view->OnPasteFromSystemClipboard(0); break;
+    case CommandId::GapMenuPasteFromClipboard: view->OnPasteFromSystemClipboard(1); break;
+    case CommandId::FrameMenuPasteFromClipboard: view->OnPasteFromSystemClipboard(2); break;
+    case CommandId::EditPasteFromFile: view->OnPasteFromFile(0); break;
+    case CommandId::GapMenuPasteFromFile: view->OnPasteFromFile(1); break;
+    case CommandId::FrameMenuPasteFromFile: view->OnPasteFromFile(2); break;
     case CommandId::Undo:
     case CommandId::UndoKey: view->Undo(); break;
     case CommandId::Redo:
@@ -251,6 +284,28 @@ void CMainFrame::UpdateCommandStates() {
         case CommandId::FrameMenuDelete:
             enabled = hasView && selected >= 1 && selected < frames;
             break;
+        case CommandId::EditCopy: enabled = hasView && selected > 0; break;
+        case CommandId::EditCut:
+            enabled = hasView && selected >= 1 && selected < frames;
+            break;
+        case CommandId::EditPaste:
+            enabled = hasView && !clipboard_.Empty() && (selected == -1 || selected == 1);
+            break;
+        case CommandId::EditCopyToClipboard: enabled = hasView && pickMode_ == 0 && selected == 1; break;
+        case CommandId::EditPasteFromClipboard: enabled = hasView && pickMode_ == 0 && frames > 0 && SystemClipboardHasImage(); break;
+        case CommandId::EditPasteFromFile: enabled = hasView && (selected == -1 || selected == 1); break;
+        case CommandId::FrameMenuCopy:
+        case CommandId::FrameMenuCut:
+        case CommandId::GapMenuPaste:
+        case CommandId::FrameMenuPaste:
+        case CommandId::FrameMenuCopyToClipboard:
+        case CommandId::GapMenuPasteFromClipboard:
+        case CommandId::FrameMenuPasteFromClipboard:
+        case CommandId::GapMenuPasteFromFile:
+        case CommandId::FrameMenuPasteFromFile:
+            // Context-menu forms: their menu applies the strip's rules when it opens.
+            enabled = hasView && frames > 0 && pickMode_ == 0;
+            break;
         case CommandId::Undo: enabled = hasView && view->CanUndo(); break;
         case CommandId::Redo: enabled = hasView && view->CanRedo(); break;
         case CommandId::UndoKey:
@@ -277,6 +332,11 @@ void CMainFrame::UpdateCommandStates() {
     }
 }
 
+bool CMainFrame::SystemClipboardHasImage() const {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && data->hasImage();
+}
+
 QMenu* CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {
     UpdateCommandStates();
     FrameTable& table = view->Table();
@@ -287,6 +347,7 @@ QMenu* CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {
     // The strip's own rules, on top of whether each command is available at all.
     QList<int> off;
     if (clipboard_.Empty()) off << 32776 << 32852;
+    if (!SystemClipboardHasImage()) off << 32831 << 32832;
     if (n <= 0) off << 32775 << 32774 << 32848;
     if (n != 1) off << 32803 << 32819 << 32823 << 32868 << 32833 << 32852 << 32831 << 32826 << 32874 << 32782 << 32812;
     if (gapBeforeFirst || gapAfterLast) off << 32778 << 32777;

@@ -164,6 +164,14 @@ QString CMainFrame::AskFrameSavePath(const QString& proposed) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+QString CMainFrame::AskImagePath(const QString& title) {
+    if (imagePathAnswer) return imagePathAnswer(title);
+    QFileDialog dialog(this, title);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    ApplyFileDialogFilters(dialog, app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 void CMainFrame::DocumentSaved(const QString& path) {
     if (auto* app = qobject_cast<VorlaApplication*>(QCoreApplication::instance())) app->RecentFiles().Add(path);
 }

@@ -25,6 +25,9 @@ class CMainFrame;
 class AnimationCompositor;
 class GifEncoder;
 class UndoStore;
+namespace edit {
+struct IncomingImage;
+}
 
 class CAnvoView : public QAbstractScrollArea, public FrameTableHost {
     Q_OBJECT
@@ -77,6 +80,18 @@ public:
     void MoveSelection(int arrow);  // selection::Arrow as int
     void DeleteSelection();
     void ShowContextMenuAt(const QPoint& viewportPoint);
+    // The frame clipboard and the system clipboard (CAnvoView_Clipboard.cpp).
+    void CopySelection();
+    void CutSelection();
+    void PasteRouted();
+    void PasteAtGap();
+    void ReplaceMenuFrame();
+    void OnCopyToSystemClipboard(bool fromFrameMenu);
+    void OnPasteFromSystemClipboard(int where);
+    void OnPasteFromFile(int where);
+    // A pick mode ended with a click on `hit` (1: paste there, 2: copy that frame).
+    void ContinuePick(int mode, const HitResult& hit);
+
     void Undo();
     void Redo();
     bool CanUndo() const;
@@ -142,6 +157,12 @@ private:
     void UpdateCursor(const QPoint& viewportPoint);
     void ShowTooltip(const HitResult& hit);
 
+    void AfterFramesChanged();
+    bool TakeSystemClipboardImage(edit::IncomingImage& incoming);
+    int PasteImage(bool fromFile, int dialogKind, bool* pastedTransparent);
+    bool ReplaceFrameFrom(bool fromFile);
+    void PasteFromFileRepeatedly();
+    void CopyFrameToSystemClipboard();
     bool SaveWithDialog(QString proposed);
     bool SaveTo(const QString& path);
 

@@ -53,6 +53,7 @@ void CAnvoView::MoveSelection(int arrow) {
 }
 
 void CAnvoView::DeleteSelection() {
+    // Frames dropped outside every document window: the strip's own question.
     if (!selection::ConfirmDeleteSelection(table_, main_.Ui())) return;
     DeleteSelectedFrames();
 }

@@ -39,8 +39,8 @@ void CAnvoView::mousePressEvent(QMouseEvent* event) {
     const int pick = main_.PickMode();
     if (pick == 1 || (pick == 2 && hit.kind == HitResult::kFrame && !hit.above)) {
         selection::SelectOnly(table_, hit);
-        main_.FinishPick(this);
         Invalidate();
+        main_.FinishPick(this, hit);
         return;
     }
     if (pick != 0) return;

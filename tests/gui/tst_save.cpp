@@ -1,0 +1,127 @@
+// Undo and saving in the running window: delete a frame, undo it, save with Ctrl+S; a read-only
+// target keeps its bytes and the window keeps its frames; the size preview and the browser page.
+#include <sys/stat.h>
+
+#include "GuiFixture.h"
+#include "core/gif/GifDecoder.h"
+#include "gui/app/Commands.h"
+
+using namespace vorla;
+using namespace vorla::guitest;
+
+namespace {
+
+test::Bytes ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    return test::Bytes(bytes.begin(), bytes.end());
+}
+
+int CountImages(const test::Bytes& gif) {
+    int count = 0;
+    GifDecoder::DecodeAllImages(gif, 1000, [&](const GifPageInfo&, CDib&&) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+}  // namespace
+
+class tst_Save : public QObject {
+    Q_OBJECT
+
+private slots:
+    void deleteUndoAndSaveWithCtrlS();
+    void readOnlyTargetKeepsItsBytes();
+    void sizePreviewShowsTheSavedSize();
+    void closingAChangedDocumentAsks();
+};
+
+void tst_Save::deleteUndoAndSaveWithCtrlS() {
+    MainFrameFixture f;
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+    const QString path = f.MakeGif(QStringLiteral("five.gif"), 5, 20, 10);
+    CAnvoView* view = f.Open(path);
+    QVERIFY(view);
+    QVERIFY2(!f.frame.Action(CommandId::Undo)->isEnabled(), "nothing to undo right after the load");
+
+    view->Table().entries[1].selected = 1;
+    f.frame.UpdateCommandStates();
+    f.ui.answers.push_back({true, 0});
+    view->setFocus();
+    QTest::keyClick(&f.frame, Qt::Key_Delete);
+    QCOMPARE(view->Table().frameCount, 4);
+    QVERIFY(f.frame.Action(CommandId::Undo)->isEnabled());
+    QTest::keyClick(&f.frame, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(view->Table().frameCount, 5);
+    QCOMPARE(view->Table().entries[1].delay, 10);
+    QTest::keyClick(&f.frame, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.ui.notices.back(), std::string("더 이상 실행취소를 할 수 없습니다."));
+    QTest::keyClick(&f.frame, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(view->Table().frameCount, 4);
+    QTest::keyClick(&f.frame, Qt::Key_Z, Qt::ControlModifier);
+
+    QTest::keyClick(&f.frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.ui.notices.back(), std::string("저장되었습니다."));
+    QCOMPARE(CountImages(ReadFile(path)), 5);
+    QVERIFY(!view->Document().modified);
+    QCOMPARE(QString::fromStdString(view->Document().sourcePath), path);
+}
+
+void tst_Save::readOnlyTargetKeepsItsBytes() {
+    MainFrameFixture f;
+    const QString path = f.MakeGif(QStringLiteral("locked.gif"), 3, 12, 8);
+    const test::Bytes before = ReadFile(path);
+    CAnvoView* view = f.Open(path);
+    QVERIFY(view);
+    view->Table().entries[0].selected = 1;
+    f.ui.answers.push_back({true, 0});
+    view->DeleteSelection();
+    QCOMPARE(view->Table().frameCount, 2);
+    QCOMPARE(::chmod(path.toLocal8Bit().constData(), 0444), 0);
+    int dialogs = 0;
+    f.frame.savePathAnswer = [&](const QString& proposed) {
+        ++dialogs;
+        Q_UNUSED(proposed);
+        return QString();  // the user cancels the dialog that follows the failure
+    };
+    f.frame.Dispatch(CommandId::FileSave);
+    QCOMPARE(f.ui.Texts().last(), path + QStringLiteral("에 저장할 수 없습니다."));
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(ReadFile(path), before);
+    QCOMPARE(view->Table().frameCount, 2);
+    QVERIFY(view->Document().modified);
+    ::chmod(path.toLocal8Bit().constData(), 0644);
+}
+
+void tst_Save::sizePreviewShowsTheSavedSize() {
+    MainFrameFixture f;
+    CAnvoView* view = f.Open(f.MakeGif(QStringLiteral("size.gif"), 2, 12, 8));
+    QVERIFY(view);
+    f.frame.Dispatch(CommandId::ShowSavedSize);
+    QCOMPARE(f.ui.asked.back().title, std::string("파일 용량"));
+    QVERIFY(QString::fromStdString(f.ui.asked.back().message).startsWith(QStringLiteral("저장시 파일 크기: ")));
+    QVERIFY(QString::fromStdString(f.ui.asked.back().message).endsWith(QStringLiteral(" bytes")));
+}
+
+void tst_Save::closingAChangedDocumentAsks() {
+    MainFrameFixture f;
+    CAnvoView* view = f.Open(f.MakeGif(QStringLiteral("keep.gif"), 3, 12, 8));
+    QVERIFY(view);
+    view->Table().entries[2].selected = 1;
+    f.ui.answers.push_back({true, 0});
+    view->DeleteSelection();
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceCancel);
+    QVERIFY(!view->parentWidget()->close());
+    QCOMPARE(f.frame.OpenDocumentCount(), 1);
+    QCOMPARE(f.ui.asked.back().message, std::string("keep.gif의 변경 내용을 저장하시겠습니까?"));
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceSecond);
+    QVERIFY(view->parentWidget()->close());
+    QTRY_COMPARE(f.frame.OpenDocumentCount(), 0);
+}
+
+QTEST_MAIN(tst_Save)
+#include "tst_save.moc"
