@@ -83,6 +83,8 @@ bool CMainFrame::HasHandler(CommandId id) const {
     case CommandId::FrameMenuPasteFromFile:
     case CommandId::NextPane:
     case CommandId::PreviousPane:
+    case CommandId::CascadeWindows:
+    case CommandId::TileWindows:
         return true;
     default:
         return false;
@@ -203,6 +205,12 @@ void CMainFrame::Dispatch(CommandId id) {
         return;
     case CommandId::NextPane:
         mdiArea_->activateNextSubWindow();
+        return;
+    case CommandId::CascadeWindows:
+        mdiArea_->cascadeSubWindows();
+        return;
+    case CommandId::TileWindows:
+        mdiArea_->tileSubWindows();
         return;
     case CommandId::PreviousPane:
         mdiArea_->activatePreviousSubWindow();

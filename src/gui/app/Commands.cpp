@@ -88,6 +88,8 @@ const std::vector<CommandInfo> kCommands = {
      "애니메이션 효과들의 세부 설정을 합니다."},
     // Window
     {C::CloseAllWindows,           "모든 창 닫기",           "Ctrl+Alt+X", ""},
+    {C::CascadeWindows,            "계단식 배열(&C)",        "",         "창을 겹쳐서 계단식으로 배열합니다."},
+    {C::TileWindows,               "바둑판식 배열(&T)",      "",         "창을 겹치지 않게 바둑판식으로 배열합니다."},
     {C::NextPane,                  "",                       "F6",       ""},
     {C::PreviousPane,              "",                       "Shift+F6", ""},
     // Help
@@ -280,6 +282,9 @@ const std::vector<MenuNode>& MainMenuBar() {
             Item(C::AnimationAdvancedEffect),
         }),
         Submenu("창(&W)", {
+            Item(C::CascadeWindows),
+            Item(C::TileWindows),
+            Separator(),
             Item(C::CloseAllWindows),
         }),
         Submenu("도움말(&H)", {

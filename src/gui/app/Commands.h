@@ -102,6 +102,8 @@ enum class CommandId : int {
     SaveAtOtherSize = 32921,
     EditInPaint = 32922,
     GlobalPropertiesAlternate = 32923,
+    CascadeWindows = 32924,  // the Window menu's arrangements of the document windows
+    TileWindows = 32925,
     // Framework commands.
     FileNewDocument = 57600,  // sent by FileNew and CollectOpen; no menu item
     FileOpen = 57601,

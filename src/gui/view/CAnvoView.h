@@ -110,8 +110,8 @@ public:
     void WakePlayback();
     // Frames advanced since the view started (for timing tools and tests).
     long long PlaybackSteps() const { return playbackSteps_; }
-    // A finished drag dropped on this view: handled at the next worker step.
-    void SignalDrop() { dropPending_ = true; }
+    // A finished drag dropped on this view at globalPos: handled at the next worker step.
+    void SignalDrop(const QPoint& globalPos);
     void DeleteSelectedFrames();
 
 signals:
@@ -204,6 +204,7 @@ private:
     int tooltipSteps_ = -1;
     qint64 lastTooltipMs_ = -100000;
     bool dropPending_ = false;
+    HitResult dropHit_;  // where the pending drop landed
     int dragCursorPhase_ = 0;
     bool inWorker_ = false;
     long long playbackSteps_ = 0;

@@ -65,12 +65,18 @@ void CAnvoView::DeleteSelectedFrames() {
     main_.UpdateCommandStates();
 }
 
+void CAnvoView::SignalDrop(const QPoint& globalPos) {
+    // The hover hit ends with the drag; the drop keeps where the button was released.
+    dropHit_ = HitAt(viewport()->mapFromGlobal(globalPos));
+    dropPending_ = true;
+}
+
 void CAnvoView::HandleDrop() {
     DragState& drag = main_.Drag();
     const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now().time_since_epoch())
                            .count();
-    const HitResult hit = hoverHit_;
+    const HitResult hit = dropHit_;
     FrameClipboard& clipboard = main_.Clipboard();
     if (now - main_.App().loadStartMs < 1000 || clipboard.Count() < 1 || hit.index < 0) return;
     const bool intoSource = drag.sourceView == this;

@@ -2,6 +2,7 @@
 // and tooltips.
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
@@ -112,7 +113,7 @@ void CAnvoView::FinishDrag() {
         DeleteSelection();
         return;
     }
-    target->SignalDrop();
+    target->SignalDrop(QCursor::pos());
 }
 
 void CAnvoView::mouseReleaseEvent(QMouseEvent* event) {
