@@ -1,8 +1,10 @@
 // Stand-ins for the imaging layer and the view in core tests of the frame model.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/model/FrameTableHost.h"
@@ -50,7 +52,25 @@ public:
     bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t, std::int32_t, int) override {
         return false;
     }
-    bool Quantize(const CDib&, CDib&) override { return false; }
+    // Exact for images of at most 256 colours: the palette lists the colours in the order they
+    // first occur (top row first), unused entries black. More colours: false.
+    bool Quantize(const CDib& image, CDib& out) override {
+        if (image.IsEmpty()) return false;
+        std::map<Colorref, int> indexOf;
+        CDib result;
+        result.Create(image.Width(), image.Height(), 8, 256);
+        for (std::int32_t y = 0; y < image.Height(); ++y) {
+            for (std::int32_t x = 0; x < image.Width(); ++x) {
+                const Colorref colour = image.PixelColor(x, y);
+                auto [it, added] = indexOf.emplace(colour, static_cast<int>(indexOf.size()));
+                if (added && it->second >= 256) return false;
+                if (added) result.SetPaletteColor(it->second, colour);
+                result.SetIndex(x, y, static_cast<std::uint8_t>(it->second));
+            }
+        }
+        out = std::move(result);
+        return true;
+    }
     bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
     bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }
     bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override { return false; }
