@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <random>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "core/gif/GifDecoder.h"
 #include "core/gif/GifEncoder.h"
+#include "core/gif/GifLzwEncoder.h"
 #include "core/gif/WriteAnimation.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/CAnvoDoc.h"
@@ -271,6 +273,126 @@ TEST(GifEncoder, RefusesSourcesThatAreNotEightBitBmp) {
     MemoryStream junk(Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_FALSE(encoder.EncodeImage(junk, gif, "x"));
     EXPECT_EQ(gif.Length(), 0);
+}
+
+// The classic hashed compressor, written out plainly: 5003 slots holding (pixel << 12) + prefix,
+// first probe (pixel << 4) ^ prefix, secondary step 5003 - slot, a secondary probe stopping at a
+// slot that is empty (-1) or holds 0. The fast encoder must give its codes exactly.
+Bytes ClassicLzw(const std::vector<std::uint8_t>& pixels, int minCodeSize) {
+    constexpr int kSlots = 5003;
+    std::vector<long> keys(kSlots, -1);
+    std::vector<int> codes(kSlots, 0);
+    Bytes out;
+    std::uint32_t acc = 0;
+    int pending = 0, bits = minCodeSize + 1;
+    const int clear = 1 << minCodeSize;
+    int next = clear + 2;
+    bool justCleared = false;
+    auto put = [&](int code) {
+        acc |= static_cast<std::uint32_t>(code) << pending;
+        for (pending += bits; pending >= 8; pending -= 8, acc >>= 8) {
+            out.push_back(static_cast<std::uint8_t>(acc));
+        }
+        if (justCleared) {
+            bits = minCodeSize + 1;
+            justCleared = false;
+        } else if (next > (1 << bits) - 1 && bits < 12) {
+            ++bits;
+        }
+    };
+    put(clear);
+    if (!pixels.empty()) {
+        int prefix = pixels[0];
+        for (std::size_t i = 1; i < pixels.size(); ++i) {
+            const int c = pixels[i];
+            const long key = (static_cast<long>(c) << 12) + prefix;
+            int slot = (c << 4) ^ prefix;
+            bool found = keys[slot] == key;
+            if (!found && keys[slot] >= 0) {
+                const int step = slot == 0 ? 1 : kSlots - slot;
+                do {
+                    slot -= step;
+                    if (slot < 0) slot += kSlots;
+                    found = keys[slot] == key;
+                } while (!found && keys[slot] > 0);
+            }
+            if (found) {
+                prefix = codes[slot];
+                continue;
+            }
+            put(prefix);
+            if (next < 4096) {
+                codes[slot] = next++;
+                keys[slot] = key;
+            } else {
+                std::fill(keys.begin(), keys.end(), -1);
+                next = clear + 2;
+                justCleared = true;
+                put(clear);
+            }
+            prefix = c;
+        }
+        put(prefix);
+    }
+    put(clear + 1);
+    if (pending > 0) out.push_back(static_cast<std::uint8_t>(acc));
+    return out;
+}
+
+TEST(GifEncoder, CodesEqualTheClassicHashedCompressorOnRandomAndDitheredImages) {
+    GifLzwEncoder lzw;
+    std::mt19937 random(17);
+    int hashedLives = 0;
+    auto check = [&](const std::vector<std::uint8_t>& pixels, int minCodeSize,
+                     const std::string& what) {
+        const GifLzwEncoder::Codes codes = lzw.Compress(pixels.data(), pixels.size(), minCodeSize);
+        hashedLives += lzw.HashedLives();
+        const Bytes want = ClassicLzw(pixels, minCodeSize);
+        const Bytes have(codes.data, codes.data + codes.size);
+        ASSERT_EQ(have.size(), want.size()) << what << ": have " << have.size() << " bytes, want "
+                                            << want.size();
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            ASSERT_EQ(have[i], want[i]) << what << ": byte " << i << " have "
+                                        << int{have[i]} << ", want " << int{want[i]};
+        }
+    };
+    for (int colors : {2, 3, 4, 7, 16, 29, 64, 130, 200, 256}) {
+        int minCodeSize = 2;
+        while ((1 << minCodeSize) < colors) ++minCodeSize;
+        for (int round = 0; round < 4; ++round) {
+            const std::string what = std::to_string(colors) + " colours, round " +
+                                     std::to_string(round);
+            std::vector<std::uint8_t> noise(2000 + random() % 40000);
+            // Every other round leans on index 0, whose pair 0 0 is the key the classic hash
+            // treats specially.
+            for (auto& p : noise) {
+                p = static_cast<std::uint8_t>(round % 2 && random() % 6 == 0 ? 0
+                                                                             : random() % colors);
+            }
+            check(noise, minCodeSize, "noise, " + what);
+            const int width = 97 + round * 61;
+            std::vector<std::uint8_t> dither(static_cast<std::size_t>(width) * 150);
+            static constexpr int kBayer[4][4] = {
+                {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+            for (int y = 0; y < 150; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const int level = (x * 3 + y * (round + 1)) * (colors - 1) * 16 / (width * 4) +
+                                      kBayer[y & 3][x & 3];
+                    dither[static_cast<std::size_t>(y * width + x)] =
+                        static_cast<std::uint8_t>(std::min(level / 16, colors - 1));
+                }
+            }
+            check(dither, minCodeSize, "dither, " + what);
+        }
+    }
+    // 16 1 puts its key in classic slot 0 before 0 0 arrives; the rest fills the table twice.
+    std::vector<std::uint8_t> slotZero = {16, 1, 0, 0};
+    for (int i = 0; i < 20000; ++i) slotZero.push_back(static_cast<std::uint8_t>(random()));
+    const int before = hashedLives;
+    check(slotZero, 8, "slot 0 taken first");
+    EXPECT_GT(hashedLives, before) << "16 1 then 0 0 runs the rest of that table on the hash";
+    check({}, 8, "no pixels");
+    check({5}, 3, "one pixel");
 }
 
 TEST(GifEncoder, DamagedStreamsReportTheirCodes) {

@@ -1,115 +1,196 @@
 #include "core/gif/GifLzwEncoder.h"
 
-#include <algorithm>
-
 namespace vorla {
+namespace {
 
-void GifLzwEncoder::ClearTable() {
+// The table index of key (pixel << 12) + prefix in the direct table.
+constexpr std::uint32_t KeyOfIndex(std::uint32_t index, int minCodeSize) {
+    return ((index & ((1u << minCodeSize) - 1)) << GifLzwEncoder::kMaxBits) |
+           (index >> minCodeSize);
+}
+
+}  // namespace
+
+// Inlined into both loops, so the direct loop keeps the stream in registers.
+inline void GifLzwEncoder::Emit(Stream& s, std::uint32_t code) {
+    s.acc |= static_cast<std::uint64_t>(code) << s.pending;
+    s.pending += s.bits;
+    if (s.pending >= 32) {
+        const auto word = static_cast<std::uint32_t>(s.acc);
+        s.out[s.written] = static_cast<std::uint8_t>(word);
+        s.out[s.written + 1] = static_cast<std::uint8_t>(word >> 8);
+        s.out[s.written + 2] = static_cast<std::uint8_t>(word >> 16);
+        s.out[s.written + 3] = static_cast<std::uint8_t>(word >> 24);
+        s.written += 4;
+        s.acc >>= 32;
+        s.pending -= 32;
+    }
+    // The width follows the next free code as it stood when the code was written; the reader
+    // widens after adding that entry, so both change width at the same code.
+    if (s.clearPending) {
+        s.bits = s.initialBits;
+        s.maxCode = (1 << s.bits) - 1;
+        s.clearPending = false;
+    } else if (s.nextFree > s.maxCode) {
+        ++s.bits;
+        s.maxCode = s.bits == kMaxBits ? kCodeLimit : (1 << s.bits) - 1;
+    }
+}
+
+int GifLzwEncoder::Probe(std::uint32_t key, bool& found) const {
+    const std::uint32_t c = key >> kMaxBits;
+    const std::uint32_t prefix = key & (kCodeLimit - 1);
+    int slot = static_cast<int>((c << 4) ^ prefix);
+    std::uint32_t held = slots_[static_cast<std::size_t>(slot)];
+    found = false;
+    // A key of 0xFFFFF would read an empty slot as a match; hence the kEmpty test.
+    if (held == kEmpty) return slot;
+    if ((held & kKeyMask) == key) {
+        found = true;
+        return slot;
+    }
+    const int step = slot == 0 ? 1 : kHashSize - slot;
+    for (;;) {
+        slot -= step;
+        if (slot < 0) slot += kHashSize;
+        held = slots_[static_cast<std::size_t>(slot)];
+        if (held == kEmpty) return slot;
+        const std::uint32_t heldKey = held & kKeyMask;
+        if (heldKey == key) {
+            found = true;
+            return slot;
+        }
+        if (heldKey == 0) return slot;
+    }
+}
+
+void GifLzwEncoder::ForgetDirect(int firstCode) {
+    std::uint16_t* const table = table_.get();
+    for (int code = firstCode; code < directEnd_; ++code) {
+        table[given_[static_cast<std::size_t>(code)]] = 0;
+    }
+    directEnd_ = firstCode;
+}
+
+std::size_t GifLzwEncoder::RunHashed(const std::uint8_t* pixels, std::size_t i, std::size_t count) {
+    Stream& s = stream_;
+    std::uint32_t prefix = prefix_;
+    const int firstCode = (1 << minCodeSize_) + 2;
+    ++hashedLives_;
+    // The codes of this life so far, in the order the classic compressor stored them: none of
+    // their probes met key 0 outside slot 0, so each lands in the classic slot.
     slots_.fill(kEmpty);
+    bool found = false;
+    for (int code = firstCode; code < s.nextFree; ++code) {
+        const std::uint32_t key = KeyOfIndex(given_[static_cast<std::size_t>(code)], minCodeSize_);
+        const int slot = Probe(key, found);
+        slots_[static_cast<std::size_t>(slot)] = (static_cast<std::uint32_t>(code) << 20) | key;
+    }
+    for (; i < count; ++i) {
+        const std::uint32_t c = pixels[i];
+        const std::uint32_t key = (c << kMaxBits) + prefix;
+        const int slot = Probe(key, found);
+        if (found) {
+            prefix = slots_[static_cast<std::size_t>(slot)] >> 20;
+            continue;
+        }
+        Emit(s, prefix);
+        prefix = c;
+        if (s.nextFree < kCodeLimit) {
+            slots_[static_cast<std::size_t>(slot)] =
+                (static_cast<std::uint32_t>(s.nextFree++) << 20) | key;
+        } else {
+            ForgetDirect(firstCode);
+            s.nextFree = firstCode;
+            s.clearPending = true;
+            Emit(s, static_cast<std::uint32_t>(firstCode - 2));
+            prefix_ = prefix;
+            return i + 1;
+        }
+    }
+    prefix_ = prefix;
+    return count;
 }
 
 GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::size_t count,
                                              int minCodeSize) {
-    const int initialBits = minCodeSize + 1;
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
+    const int firstCode = clearCode + 2;
+    if (!table_) table_ = std::make_unique<std::uint16_t[]>(std::size_t{kCodeLimit} << 8);
+    minCodeSize_ = minCodeSize;
+    const auto shift = static_cast<unsigned>(minCodeSize);
+    directEnd_ = firstCode;
+    hashedLives_ = 0;
 
     // At most one code per pixel, one clear per code in the worst case, plus the first clear and
     // the end code; 12 bits each, and room for the last 32-bit store.
     const std::size_t bound = (2 * count + 8) * 3 / 2 + 16;
     if (out_.size() < bound) out_.resize(bound);
-    std::uint8_t* out = out_.data();
-    std::size_t written = 0;
 
-    // Pending bits, least significant first. At most 31 stay between codes, so a 12-bit code
-    // always fits in the 64-bit accumulator.
-    std::uint64_t acc = 0;
-    int pending = 0;
-    int bits = initialBits;
-    int maxCode = (1 << bits) - 1;
-    int nextFree = clearCode + 2;
-    bool clearPending = false;
+    Stream s{};
+    s.out = out_.data();
+    s.initialBits = minCodeSize + 1;
+    s.bits = s.initialBits;
+    s.maxCode = (1 << s.bits) - 1;
+    s.nextFree = firstCode;
 
-    auto emit = [&](int code) {
-        acc |= static_cast<std::uint64_t>(code) << pending;
-        pending += bits;
-        if (pending >= 32) {
-            out[written] = static_cast<std::uint8_t>(acc);
-            out[written + 1] = static_cast<std::uint8_t>(acc >> 8);
-            out[written + 2] = static_cast<std::uint8_t>(acc >> 16);
-            out[written + 3] = static_cast<std::uint8_t>(acc >> 24);
-            written += 4;
-            acc >>= 32;
-            pending -= 32;
-        }
-        // The width follows the next free code as it stood when the code was written; the
-        // reader widens after adding that entry, so both change width at the same code.
-        if (clearPending) {
-            bits = initialBits;
-            maxCode = (1 << bits) - 1;
-            clearPending = false;
-        } else if (nextFree > maxCode) {
-            ++bits;
-            maxCode = bits == kMaxBits ? kCodeLimit : (1 << bits) - 1;
-        }
-    };
-
-    ClearTable();
-    emit(clearCode);
+    Emit(s, static_cast<std::uint32_t>(clearCode));
     if (count > 0) {
+        std::uint16_t* const table = table_.get();
+        std::uint32_t* const given = given_.data();
         std::uint32_t prefix = pixels[0];
-        std::uint32_t* const slots = slots_.data();
+        // Whether slot 0 of the classic hash holds a key other than key 0 (see the header).
+        bool slotZeroTaken = false;
+        bool endedHashed = false;  // the last table life ran on the hash to the end
         for (std::size_t i = 1; i < count; ++i) {
             const std::uint32_t c = pixels[i];
-            const std::uint32_t key = (c << kMaxBits) + prefix;
-            int slot = static_cast<int>((c << 4) ^ prefix);
-            std::uint32_t held = slots[slot];
-            // A key of 0xFFFFF reads an empty slot as a match; it needs prefix 4095, which
-            // exists only while the table is full, so that miss ends in a clear anyway.
-            if ((held & kKeyMask) == key && held != kEmpty) {
-                prefix = held >> 20;
+            const std::uint32_t index = (prefix << shift) | c;
+            const std::uint32_t next = table[index];
+            if (next != 0) {
+                prefix = next;
                 continue;
             }
-            if (held != kEmpty) {
-                // Secondary probes; the search ends at a slot that is empty or holds key 0.
-                const int step = slot == 0 ? 1 : kHashSize - slot;
-                bool found = false;
-                for (;;) {
-                    slot -= step;
-                    if (slot < 0) slot += kHashSize;
-                    held = slots[slot];
-                    const std::uint32_t heldKey = held & kKeyMask;
-                    if (heldKey == key && held != kEmpty) {
-                        found = true;
-                        break;
+            if (s.nextFree < kCodeLimit) {
+                if (prefix == (c << 4)) [[unlikely]] {
+                    if (index == 0 && slotZeroTaken) {
+                        directEnd_ = s.nextFree;
+                        stream_ = s;
+                        prefix_ = prefix;
+                        i = RunHashed(pixels, i, count) - 1;
+                        s = stream_;
+                        prefix = prefix_;
+                        endedHashed = i + 1 == count;
+                        slotZeroTaken = false;
+                        continue;
                     }
-                    if (held == kEmpty || heldKey == 0) break;
+                    slotZeroTaken = true;
                 }
-                if (found) {
-                    prefix = held >> 20;
-                    continue;
-                }
-            }
-            emit(static_cast<int>(prefix));
-            if (nextFree < kCodeLimit) {
-                slots[slot] = (static_cast<std::uint32_t>(nextFree++) << 20) | key;
+                Emit(s, prefix);
+                table[index] = static_cast<std::uint16_t>(s.nextFree);
+                given[s.nextFree++] = index;
             } else {
-                ClearTable();
-                nextFree = clearCode + 2;
-                clearPending = true;
-                emit(clearCode);
+                Emit(s, prefix);
+                directEnd_ = s.nextFree;
+                ForgetDirect(firstCode);
+                s.nextFree = firstCode;
+                s.clearPending = true;
+                slotZeroTaken = false;
+                Emit(s, static_cast<std::uint32_t>(clearCode));
             }
             prefix = c;
         }
-        emit(static_cast<int>(prefix));
+        Emit(s, prefix);
+        if (!endedHashed) directEnd_ = s.nextFree;
+        ForgetDirect(firstCode);
     }
-    emit(endCode);
-    while (pending > 0) {
-        out[written++] = static_cast<std::uint8_t>(acc);
-        acc >>= 8;
-        pending -= 8;
+    Emit(s, static_cast<std::uint32_t>(endCode));
+    while (s.pending > 0) {
+        s.out[s.written++] = static_cast<std::uint8_t>(s.acc);
+        s.acc >>= 8;
+        s.pending -= 8;
     }
-    return Codes{out, written};
+    return Codes{s.out, s.written};
 }
 
 }  // namespace vorla

@@ -1,18 +1,30 @@
 // The LZW stage of the GIF writer: palette indices in, the variable-width code stream out (least
 // significant bit first, no sub-block framing).
 //
-// The string table is the classic open-addressed hash of 5003 slots (a prime above 4096 that
-// keeps the table at most about 80 % full): the first probe is (pixel << 4) XOR prefix, the
-// secondary step 5003 - slot, keys pack the pixel above the 12-bit prefix code. A probe stops at
-// the first slot whose key is not positive, so a stored key of 0 (pixel 0 after prefix 0) can be
-// overwritten; the code stream stays valid and the output matches the classic compressor byte
-// for byte. When the table holds 4096 codes the next unmatched string writes its prefix and then
-// a clear code, and the code width returns to the initial width.
+// The output is that of the classic compressor with its open-addressed hash of 5003 slots (a
+// prime above 4096): first probe (pixel << 4) XOR prefix, secondary step 5003 - slot (1 from slot
+// 0), keys (pixel << 12) + prefix, and a secondary probe stops at the first slot that is empty or
+// holds key 0. When the table holds 4096 codes the next unmatched string writes its prefix and
+// then a clear code, and the code width returns to the initial width.
+//
+// Why a direct table gives the same codes: the codes follow from greedy longest match, codes
+// given out in order and the clear at 4096, whatever structure answers "is prefix + pixel in the
+// table" - as long as that answer is the true one. The classic hash answers falsely in exactly one
+// case: a secondary probe reaching a slot that holds key 0 (pixel 0 after code 0) stops there, so
+// a key stored further along is missed and key 0 itself gets overwritten. The secondary probes
+// from slot s visit k * s mod 5003 (k = 2, 3, ...) and from slot 0 visit 5002, 5001, ...; with at
+// most 4090 keys they meet an empty slot long before coming back to slot 0. So key 0 is harmless
+// while it sits in its first-probe slot 0, and it lands elsewhere only when slot 0 already holds
+// another key whose first probe is slot 0 (prefix == pixel << 4). Until that happens the direct
+// table (next code = table[prefix << minCodeSize | pixel]) answers like the hash; from that point
+// to the next clear the encoder rebuilds the hash from the codes given so far (inserted in order,
+// every one lands where the classic compressor put it) and runs the classic probes.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vorla {
@@ -32,14 +44,48 @@ public:
     };
     Codes Compress(const std::uint8_t* pixels, std::size_t count, int minCodeSize);
 
+    // How many table lives of the last Compress call ran on the classic hash (see above).
+    int HashedLives() const { return hashedLives_; }
+
 private:
-    void ClearTable();
+    // The code writer's state between the two table kinds.
+    struct Stream {
+        std::uint8_t* out;
+        std::size_t written;
+        std::uint64_t acc;  // pending bits, least significant first; at most 31 between codes
+        int pending;
+        int bits;
+        int maxCode;
+        int nextFree;
+        int initialBits;
+        bool clearPending;
+    };
+
+    static void Emit(Stream& s, std::uint32_t code);
+    // Continues at pixels[i] with the current string prefix_ on the classic hash until the
+    // table's next clear; returns the index behind the pixel that starts the new table, or count.
+    std::size_t RunHashed(const std::uint8_t* pixels, std::size_t i, std::size_t count);
+    // The classic probe: the slot holding key, or the slot where the search stopped.
+    int Probe(std::uint32_t key, bool& found) const;
+    // Empties the direct table entries given out in this table life.
+    void ForgetDirect(int firstCode);
 
     // One slot: the code above the 20-bit key, (code << 20) | key, so that a hit costs one load.
     // kEmpty cannot be a stored entry: its key would need prefix 4095, and no code lies above.
     static constexpr std::uint32_t kKeyMask = 0xFFFFF;
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
     std::array<std::uint32_t, kHashSize> slots_{};
+
+    // table_[prefix << minCodeSize | pixel] is the code of that string, 0 for none (no string
+    // code is below 6). All zero between calls; a clear empties only the entries listed in
+    // given_, indexed by code: the table index each code was stored at.
+    std::unique_ptr<std::uint16_t[]> table_;
+    std::array<std::uint32_t, kCodeLimit> given_{};
+    int directEnd_ = 0;         // codes below this one are in table_
+    std::uint32_t prefix_ = 0;  // the string being matched, while RunHashed runs
+    int minCodeSize_ = 0;
+    Stream stream_{};
+    int hashedLives_ = 0;
     std::vector<std::uint8_t> out_;  // reused between images; only grows
 };
 
