@@ -66,6 +66,16 @@ bool CMainFrame::HasHandler(CommandId id) const {
     case CommandId::UndoKey:
     case CommandId::Redo:
     case CommandId::RedoKey:
+    case CommandId::FrameDeleteAllBefore:
+    case CommandId::GapMenuDeleteAllBefore:
+    case CommandId::FrameDeleteAllAfter:
+    case CommandId::GapMenuDeleteAllAfter:
+    case CommandId::FrameDeleteAllButOne:
+    case CommandId::FrameMenuDeleteAllButThis:
+    case CommandId::FrameMergeWithPrevious:
+    case CommandId::FrameMenuMergeWithPrevious:
+    case CommandId::FrameDuplicate:
+    case CommandId::FrameMenuDuplicate:
     case CommandId::EditCopy:
     case CommandId::FrameMenuCopy:
     case CommandId::EditCut:
@@ -234,8 +244,18 @@ void CMainFrame::Dispatch(CommandId id) {
         break;
     case CommandId::EditDelete:
     case CommandId::FrameMenuDelete:
-        view->DeleteSelection();
+        view->DeleteWithQuestion();
         break;
+    case CommandId::FrameDeleteAllBefore: view->DeleteAllBefore(true); break;
+    case CommandId::GapMenuDeleteAllBefore: view->DeleteAllBefore(false); break;
+    case CommandId::FrameDeleteAllAfter: view->DeleteAllAfter(true); break;
+    case CommandId::GapMenuDeleteAllAfter: view->DeleteAllAfter(false); break;
+    case CommandId::FrameDeleteAllButOne: view->DeleteAllButOne(true); break;
+    case CommandId::FrameMenuDeleteAllButThis: view->DeleteAllButOne(false); break;
+    case CommandId::FrameMergeWithPrevious: view->MergeWithPrevious(true); break;
+    case CommandId::FrameMenuMergeWithPrevious: view->MergeWithPrevious(false); break;
+    case CommandId::FrameDuplicate: view->DuplicateFrames(true); break;
+    case CommandId::FrameMenuDuplicate: view->DuplicateFrames(false); break;
     case CommandId::EditCopy:
     case CommandId::FrameMenuCopy: view->CopySelection(); break;
     case CommandId::EditCut:
@@ -302,6 +322,20 @@ void CMainFrame::UpdateCommandStates() {
         case CommandId::EditCopyToClipboard: enabled = hasView && pickMode_ == 0 && selected == 1; break;
         case CommandId::EditPasteFromClipboard: enabled = hasView && pickMode_ == 0 && frames > 0 && SystemClipboardHasImage(); break;
         case CommandId::EditPasteFromFile: enabled = hasView && (selected == -1 || selected == 1); break;
+        case CommandId::FrameDeleteAllBefore:
+        case CommandId::FrameDeleteAllAfter:
+            enabled = hasView && frames > 0;  // always available; the command explains a wrong selection
+            break;
+        case CommandId::FrameDeleteAllButOne:
+        case CommandId::FrameMergeWithPrevious:
+        case CommandId::FrameDuplicate:
+            enabled = hasView && frames > 0 && pickMode_ == 0 && !FrameDialogOpen();
+            break;
+        case CommandId::GapMenuDeleteAllBefore:
+        case CommandId::GapMenuDeleteAllAfter:
+        case CommandId::FrameMenuDeleteAllButThis:
+        case CommandId::FrameMenuMergeWithPrevious:
+        case CommandId::FrameMenuDuplicate:
         case CommandId::FrameMenuCopy:
         case CommandId::FrameMenuCut:
         case CommandId::GapMenuPaste:
@@ -341,8 +375,8 @@ void CMainFrame::UpdateCommandStates() {
 }
 
 bool CMainFrame::SystemClipboardHasImage() const {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    return data && data->hasImage();
+    const QMimeData* offered = QApplication::clipboard()->mimeData();
+    return offered && offered->hasImage();
 }
 
 QMenu* CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {

@@ -92,6 +92,14 @@ public:
     // A pick mode ended with a click on `hit` (1: paste there, 2: copy that frame).
     void ContinuePick(int mode, const HitResult& hit);
 
+    // Deleting, merging and duplicating; frameMenuForm: the main menu's form of the command.
+    void DeleteWithQuestion();
+    void DeleteAllBefore(bool frameMenuForm);
+    void DeleteAllAfter(bool frameMenuForm);
+    void DeleteAllButOne(bool frameMenuForm);
+    void MergeWithPrevious(bool frameMenuForm);
+    void DuplicateFrames(bool frameMenuForm);
+
     void Undo();
     void Redo();
     bool CanUndo() const;

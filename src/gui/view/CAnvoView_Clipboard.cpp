@@ -27,17 +27,13 @@ bool ClipboardHasImage() {
 }  // namespace
 
 void CAnvoView::CopySelection() {
-    // A table holds at most as many frames as the clipboard, so every selection fits.
-    if (table_.CountSelection() <= 0) return;
-    main_.Clipboard().CopySelected(table_);
+    edit::CopyFrames(table_, main_.Clipboard());
     main_.App().copiedFrameCount = main_.Clipboard().Count();
     main_.UpdateCommandStates();
 }
 
 void CAnvoView::CutSelection() {
-    const int n = table_.CountSelection();
-    if (n <= 0 || n >= table_.frameCount) return;
-    edit::DeleteSelectedFrames(table_, &main_.Clipboard());
+    edit::CutFrames(table_, main_.Clipboard());
     main_.App().copiedFrameCount = main_.Clipboard().Count();
     AfterFramesChanged();
 }

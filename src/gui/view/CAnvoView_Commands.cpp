@@ -58,6 +58,38 @@ void CAnvoView::DeleteSelection() {
     DeleteSelectedFrames();
 }
 
+void CAnvoView::DeleteWithQuestion() {
+    edit::DeleteWithQuestion(table_);
+    AfterFramesChanged();
+}
+
+void CAnvoView::DeleteAllBefore(bool frameMenuForm) {
+    edit::DeleteAllBeforeGap(table_, frameMenuForm);
+    AfterFramesChanged();
+}
+
+void CAnvoView::DeleteAllAfter(bool frameMenuForm) {
+    edit::DeleteAllAfterGap(table_, frameMenuForm);
+    AfterFramesChanged();
+}
+
+void CAnvoView::DeleteAllButOne(bool frameMenuForm) {
+    edit::DeleteAllButOne(table_, frameMenuForm);
+    AfterFramesChanged();
+}
+
+void CAnvoView::MergeWithPrevious(bool frameMenuForm) {
+    edit::MergeWithPrevious(table_, frameMenuForm);
+    AfterFramesChanged();
+}
+
+void CAnvoView::DuplicateFrames(bool frameMenuForm) {
+    if (!store_) return;
+    edit::DuplicateFrames(table_, main_.Clipboard(), *store_, frameMenuForm);
+    main_.App().copiedFrameCount = main_.Clipboard().Count();
+    AfterFramesChanged();
+}
+
 void CAnvoView::DeleteSelectedFrames() {
     edit::DeleteSelectedFrames(table_, nullptr);
     if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;

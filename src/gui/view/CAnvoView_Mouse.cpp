@@ -151,11 +151,12 @@ void CAnvoView::ShowContextMenuAt(const QPoint& point) {
     } else {
         selection::SelectOnly(table_, hit);
     }
+    // The gap the gap menu's commands work on; set before the menu runs its command.
+    if (hit.kind != HitResult::kFrame) table_.targetGap = hit.index - 1;
     Invalidate();
     viewport()->repaint();
     QMenu* menu = main_.ContextMenuFor(this, hit);
     menu->exec(viewport()->mapToGlobal(point));
-    if (hit.kind != HitResult::kFrame) table_.targetGap = hit.index - 1;
     main_.UpdateCommandStates();
 }
 
