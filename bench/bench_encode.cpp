@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "core/port/Headless.h"
 #include "core/gif/GifDecoder.h"
 #include "core/gif/GifEncoder.h"
 #include "core/gif/WriteAnimation.h"
@@ -192,40 +193,10 @@ void BM_Encode_Giflib(benchmark::State& state) {
     SetCounters(state, data.pixels, bytes);
 }
 
-class QuietInterface : public vorla::UserInterface {
-public:
-    vorla::ChoiceAnswer Choose(const vorla::ChoiceRequest&, bool) override { return {}; }
-    void ShowMessage(const std::string&) override {}
-    bool PumpMessages() override { return true; }
-    void ShowNotice(const std::string&, int, int) override {}
-    int AskTwoChoice(const std::string&, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
-        return 0;
-    }
-    bool ChooseColor(vorla::Colorref&, const std::string&) override { return false; }
-    bool AskNumbers(vorla::NumberRequest&) override { return false; }
-};
-
-class QuietHost : public vorla::FrameTableHost {
-public:
-    void MarkModified() override {}
-    void MarkImported() override {}
-    void RecordSnapshot() override {}
-    void Invalidate() override {}
-    void DisplayImagesRebuilt(int, int) override {}
-    void RefreshAnimationPane() override {}
-    void SetScrollHeight(int) override {}
-    int MainWindowHeight() override { return 800; }
-    void ResizeChildFrame(int, int, bool) override {}
-    int OpenDocumentCount() override { return 1; }
-    void RepaintAllDocuments() override {}
-    void ResetPlaybackDelay() override {}
-};
-
 void BM_WriteAnimation(benchmark::State& state) {
     const Frames& data = BenchFrames();
-    QuietInterface ui;
-    QuietHost host;
+    vorla::HeadlessUserInterface ui;
+    vorla::DetachedHost host;
     vorla::MagickImaging imaging;
     vorla::ApplicationState app("/tmp/", ui, 1200);
     app.zoomPercent = 100;

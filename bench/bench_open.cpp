@@ -15,42 +15,12 @@
 #include "core/model/ByteStream.h"
 #include "core/model/CAnvoDoc.h"
 #include "core/model/FrameTable.h"
-#include "core/port/UserInterface.h"
+#include "core/port/Headless.h"
 #include "imaging/MagickImaging.h"
 
 namespace {
 
 using vorla::bench::Bytes;
-
-class QuietUi : public vorla::UserInterface {
-public:
-    vorla::ChoiceAnswer Choose(const vorla::ChoiceRequest&, bool) override { return {}; }
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-    bool PumpMessages() override { return true; }
-    void ShowNotice(const std::string&, int, int) override {}
-    int AskTwoChoice(const std::string&, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
-        return vorla::kTwoChoiceCancel;
-    }
-    bool ChooseColor(vorla::Colorref&, const std::string&) override { return false; }
-    bool AskNumbers(vorla::NumberRequest&) override { return false; }
-};
-
-class NoWindow : public vorla::FrameTableHost {
-public:
-    void MarkModified() override {}
-    void MarkImported() override {}
-    void RecordSnapshot() override {}
-    void Invalidate() override {}
-    void DisplayImagesRebuilt(int, int) override {}
-    void RefreshAnimationPane() override {}
-    void SetScrollHeight(int) override {}
-    int MainWindowHeight() override { return 800; }
-    void ResizeChildFrame(int, int, bool) override {}
-    int OpenDocumentCount() override { return 1; }
-    void RepaintAllDocuments() override {}
-    void ResetPlaybackDelay() override {}
-};
 
 std::string Folder() {
     static const std::string folder = [] {
@@ -74,10 +44,10 @@ const std::string& GifFile(int frames) {
 
 // One open; returns the frames loaded.
 int OpenOnce(const std::string& path) {
-    static QuietUi ui;
+    static vorla::HeadlessUserInterface ui([](const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
     static vorla::MagickImaging imaging;
     static vorla::ApplicationState app(Folder(), ui, 3 * 100000);
-    NoWindow host;
+    vorla::DetachedHost host;
     app.zoomPercent = 100;
     vorla::FrameTable table(app, ui, imaging, host, {}, 0);
     vorla::CAnvoDoc document;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/edit/Snapshot.h"
+#include "core/port/Headless.h"
 #include "core/edit/UndoStore.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/FrameTable.h"
@@ -27,60 +28,9 @@ namespace {
 
 using vorla::CDib;
 
-class SilentUserInterface : public vorla::UserInterface {
+class NoHost : public vorla::DetachedHost {
 public:
-    vorla::ChoiceAnswer Choose(const vorla::ChoiceRequest&, bool) override { return {}; }
-    void ShowMessage(const std::string&) override {}
-    bool PumpMessages() override { return true; }
-    void ShowNotice(const std::string&, int, int) override {}
-    int AskTwoChoice(const std::string&, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
-        return vorla::kTwoChoiceCancel;
-    }
-    bool ChooseColor(vorla::Colorref&, const std::string&) override { return false; }
-    bool AskNumbers(vorla::NumberRequest&) override { return false; }
-};
-
-class NoImaging : public vorla::Imaging {
-public:
-    using Result = vorla::ImagingResult;
-    Result LoadFile(const std::string&, int, CDib&) override { return Result::Failed; }
-    Result ImageSize(const std::string&, std::int32_t&, std::int32_t&) override {
-        return Result::Failed;
-    }
-    Result LoadGifPage(const std::string&, int, CDib&, vorla::GifPageInfo&) override {
-        return Result::Failed;
-    }
-    int GifPageCount(const std::string&) override { return 0; }
-    bool WriteFile(const CDib&, const std::string&, vorla::ImageFormat) override { return false; }
-    bool FileConvert(const std::string&, const std::string&, vorla::ImageFormat, std::int32_t,
-                     std::int32_t, int) override {
-        return false;
-    }
-    bool Quantize(const CDib&, CDib&) override { return false; }
-    bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
-    bool Rotate(const CDib&, double, vorla::Colorref, CDib&) override { return false; }
-    bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override {
-        return false;
-    }
-    bool ChangePerspective(const CDib&, int, vorla::Colorref, CDib&) override { return false; }
-    bool ApplyFilter(const CDib&, vorla::FilterKind, int, CDib&) override { return false; }
-};
-
-class NoHost : public vorla::FrameTableHost {
-public:
-    void MarkModified() override {}
-    void MarkImported() override {}
     void RecordSnapshot() override { __builtin_trap(); }  // a restore must never record one
-    void Invalidate() override {}
-    void DisplayImagesRebuilt(int, int) override {}
-    void RefreshAnimationPane() override {}
-    void SetScrollHeight(int) override {}
-    int MainWindowHeight() override { return 800; }
-    void ResizeChildFrame(int, int, bool) override {}
-    int OpenDocumentCount() override { return 1; }
-    void RepaintAllDocuments() override {}
-    void ResetPlaybackDelay() override {}
 };
 
 struct World {
@@ -92,8 +42,8 @@ struct World {
     }
 
     std::filesystem::path folder;
-    SilentUserInterface ui;
-    NoImaging imaging;
+    vorla::HeadlessUserInterface ui;
+    vorla::NoImaging imaging;
     NoHost host;
     vorla::ApplicationState app;
 };

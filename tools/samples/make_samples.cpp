@@ -12,64 +12,11 @@
 #include "core/model/ApplicationState.h"
 #include "core/model/ByteStream.h"
 #include "core/model/FrameTable.h"
-#include "core/port/Imaging.h"
-#include "core/port/UserInterface.h"
+#include "core/port/Headless.h"
 
 using namespace vorla;
 
 namespace {
-
-class ConsoleUi : public UserInterface {
-public:
-    ChoiceAnswer Choose(const ChoiceRequest& request, bool) override {
-        std::fprintf(stderr, "%s\n", request.message.c_str());
-        return {};
-    }
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    bool PumpMessages() override { return true; }
-    void ShowNotice(const std::string&, int, int) override {}
-    int AskTwoChoice(const std::string&, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
-        return kTwoChoiceCancel;
-    }
-    bool ChooseColor(Colorref&, const std::string&) override { return false; }
-    bool AskNumbers(NumberRequest&) override { return false; }
-};
-
-// Samples are drawn in memory; nothing is read or converted.
-class NoImaging : public Imaging {
-public:
-    ImagingResult LoadFile(const std::string&, int, CDib&) override { return ImagingResult::Failed; }
-    ImagingResult ImageSize(const std::string&, std::int32_t&, std::int32_t&) override { return ImagingResult::Failed; }
-    ImagingResult LoadGifPage(const std::string&, int, CDib&, GifPageInfo&) override { return ImagingResult::Failed; }
-    int GifPageCount(const std::string&) override { return 0; }
-    bool WriteFile(const CDib&, const std::string&, ImageFormat) override { return false; }
-    bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t, std::int32_t, int) override {
-        return false;
-    }
-    bool Quantize(const CDib&, CDib&) override { return false; }
-    bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
-    bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }
-    bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override { return false; }
-    bool ChangePerspective(const CDib&, int, Colorref, CDib&) override { return false; }
-    bool ApplyFilter(const CDib&, FilterKind, int, CDib&) override { return false; }
-};
-
-class NoWindow : public FrameTableHost {
-public:
-    void MarkModified() override {}
-    void MarkImported() override {}
-    void RecordSnapshot() override {}
-    void Invalidate() override {}
-    void DisplayImagesRebuilt(int, int) override {}
-    void RefreshAnimationPane() override {}
-    void SetScrollHeight(int) override {}
-    int MainWindowHeight() override { return 800; }
-    void ResizeChildFrame(int, int, bool) override {}
-    int OpenDocumentCount() override { return 1; }
-    void RepaintAllDocuments() override {}
-    void ResetPlaybackDelay() override {}
-};
 
 struct Sample {
     FrameTable& table;
@@ -170,9 +117,9 @@ void TwinklingStar(Sample& s) {
 }
 
 bool Write(const std::filesystem::path& folder, const std::string& name, void (*draw)(Sample&)) {
-    ConsoleUi ui;
+    HeadlessUserInterface ui([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     NoImaging imaging;
-    NoWindow host;
+    DetachedHost host;
     ApplicationState app(folder.string() + "/", ui, 3000);
     app.zoomPercent = 100;
     FrameTable table(app, ui, imaging, host, {}, 0);
