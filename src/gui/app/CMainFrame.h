@@ -138,8 +138,9 @@ public:
     QString AskSavePath(const QString& proposed);
     QString AskFrameSavePath(const QString& proposed);
     std::function<QString(const QString& proposed)> savePathAnswer;
-    // A document was written to path: it heads the recent files.
+    // A document was opened from or written to path: it heads the recent files.
     void DocumentSaved(const QString& path);
+    QStringList RecentFiles() const;
 
     // Placement: the saved rectangle when valid, else (35, 35, max - 70, max - 120).
     static QRect ChoosePlacement(const QRect& saved, const QSize& maxTrack);

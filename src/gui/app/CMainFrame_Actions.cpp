@@ -95,6 +95,7 @@ bool CMainFrame::HasHandler(CommandId id) const {
     case CommandId::PreviousPane:
     case CommandId::CascadeWindows:
     case CommandId::TileWindows:
+    case CommandId::FileRecentFiles:
         return true;
     default:
         return false;
@@ -147,6 +148,21 @@ void CMainFrame::createMenus() {
         QMenu* menu = menuBar()->addMenu(tr(top.title));
         BuildMenu(menu, top.children);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    }
+    // The recent files: a submenu filled each time it opens.
+    if (QAction* recent = Action(CommandId::FileRecentFiles)) {
+        auto* files = new QMenu(this);
+        recent->setMenu(files);
+        connect(files, &QMenu::aboutToShow, this, [this, files] {
+            files->clear();
+            const QStringList paths = RecentFiles();
+            for (int i = 0; i < paths.size(); ++i) {
+                const QString path = paths[i];
+                QAction* entry = files->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+                connect(entry, &QAction::triggered, this, [this, path] { OpenFiles({path}); });
+            }
+            if (paths.isEmpty()) files->addAction(tr("(없음)"))->setEnabled(false);
+        });
     }
     // Undo and Redo show the keys bound to their twins.
     for (CommandId id : {CommandId::Undo, CommandId::Redo}) {

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -38,6 +39,7 @@ CAnvoView* CMainFrame::OpenDocumentFile(const QString& path) {
         return nullptr;
     }
     connect(view, &CAnvoView::closeRequested, child, [child] { QTimer::singleShot(0, child, &QWidget::close); });
+    if (path != QLatin1String(CAnvoDoc::kUntitledPath)) DocumentSaved(QFileInfo(path).absoluteFilePath());
     child->show();
     view->OnInitialUpdate();
     view->setFocus();
@@ -173,7 +175,16 @@ QString CMainFrame::AskImagePath(const QString& title) {
 }
 
 void CMainFrame::DocumentSaved(const QString& path) {
-    if (auto* app = qobject_cast<VorlaApplication*>(QCoreApplication::instance())) app->RecentFiles().Add(path);
+    auto* app = qobject_cast<VorlaApplication*>(QCoreApplication::instance());
+    if (!app) return;
+    app->RecentFiles().Add(path);
+    QSettings profile(QSettings::NativeFormat, QSettings::UserScope, app->organizationName(), app->applicationName());
+    app->RecentFiles().Save(profile);
+}
+
+QStringList CMainFrame::RecentFiles() const {
+    auto* app = qobject_cast<VorlaApplication*>(QCoreApplication::instance());
+    return app ? app->RecentFiles().Files() : QStringList();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
