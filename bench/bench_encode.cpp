@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "BenchData.h"
-#include "core/port/Headless.h"
 #include "core/gif/GifDecoder.h"
 #include "core/gif/GifEncoder.h"
 #include "core/gif/WriteAnimation.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/FrameTable.h"
+#include "core/port/Headless.h"
 #include "core/port/UserInterface.h"
 #include "imaging/MagickImaging.h"
 

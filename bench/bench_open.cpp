@@ -24,7 +24,8 @@ using vorla::bench::Bytes;
 
 std::string Folder() {
     static const std::string folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("vorla-bench-" + std::to_string(getpid()));
+        auto path =
+            std::filesystem::temp_directory_path() / ("vorla-bench-" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         return path.string() + "/";
     }();
@@ -36,7 +37,8 @@ const std::string& GifFile(int frames) {
     static std::map<int, std::string> files;
     auto found = files.find(frames);
     if (found != files.end()) return found->second;
-    const Bytes bytes = frames == 0 ? vorla::bench::BenchGif() : vorla::bench::MakeDefaultAnimation(frames);
+    const Bytes bytes =
+        frames == 0 ? vorla::bench::BenchGif() : vorla::bench::MakeDefaultAnimation(frames);
     const std::string path = Folder() + "open-" + std::to_string(frames) + ".gif";
     vorla::WriteFileAtomically(path, bytes);
     return files.emplace(frames, path).first->second;
@@ -44,7 +46,8 @@ const std::string& GifFile(int frames) {
 
 // One open; returns the frames loaded.
 int OpenOnce(const std::string& path) {
-    static vorla::HeadlessUserInterface ui([](const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
+    static vorla::HeadlessUserInterface ui(
+        [](const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
     static vorla::MagickImaging imaging;
     static vorla::ApplicationState app(Folder(), ui, 3 * 100000);
     vorla::DetachedHost host;
@@ -54,7 +57,8 @@ int OpenOnce(const std::string& path) {
     vorla::DocumentLoader loader(table, document, ui);
     if (!loader.LoadDocument(path, nullptr, true)) return 0;
     if (loader.RunDeferredGifLoad() != vorla::DocumentLoader::GifLoad::Complete) return 0;
-    benchmark::DoNotOptimize(table.displayImages[static_cast<std::size_t>(table.frameCount - 1)].Bits().data());
+    benchmark::DoNotOptimize(
+        table.displayImages[static_cast<std::size_t>(table.frameCount - 1)].Bits().data());
     return table.frameCount;
 }
 
@@ -63,8 +67,9 @@ void BM_OpenDocument(benchmark::State& state) {
     int frames = 0;
     for (auto _ : state) frames = OpenOnce(path);
     if (frames != state.range(0)) state.SkipWithError("the open did not load every frame");
-    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(frames) * static_cast<double>(state.iterations()),
-                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_frame"] =
+        benchmark::Counter(static_cast<double>(frames) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // The same file: the whole open against giflib's bare decode of it.

@@ -15,8 +15,8 @@
 #include "core/edit/UndoStore.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/FrameTable.h"
-#include "core/port/Imaging.h"
 #include "core/port/Headless.h"
+#include "core/port/Imaging.h"
 
 namespace {
 

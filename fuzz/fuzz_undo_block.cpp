@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "core/edit/Snapshot.h"
-#include "core/port/Headless.h"
 #include "core/edit/UndoStore.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/FrameTable.h"
+#include "core/port/Headless.h"
 #include "core/port/Imaging.h"
 #include "core/port/UserInterface.h"
 

@@ -26,7 +26,9 @@ namespace {
 class SilentUi : public UserInterface {
 public:
     ChoiceAnswer Choose(const ChoiceRequest&, bool) override { return {}; }
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void ShowMessage(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
     bool PumpMessages() override {
         QCoreApplication::processEvents();
         return true;
@@ -46,13 +48,15 @@ QString WriteGif(const QString& path, int frames, const std::vector<int>& delays
     for (int k = 0; k < frames; ++k) {
         gif.Control(1, delays[static_cast<std::size_t>(k) % delays.size()]);
         test::Bytes pixels(static_cast<std::size_t>(w * h));
-        for (int i = 0; i < w * h; ++i) pixels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i / w + k) % 4);
+        for (int i = 0; i < w * h; ++i)
+            pixels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i / w + k) % 4);
         gif.Image(0, 0, w, h, pixels, false, {}, 2);
     }
     gif.Trailer();
     QFile file(path);
     file.open(QIODevice::WriteOnly);
-    file.write(reinterpret_cast<const char*>(gif.Get().data()), static_cast<qint64>(gif.Get().size()));
+    file.write(reinterpret_cast<const char*>(gif.Get().data()),
+               static_cast<qint64>(gif.Get().size()));
     return path;
 }
 
@@ -82,11 +86,13 @@ void MeasurePlayback(CMainFrame& frame, const QString& gif, const std::vector<in
         last = now;
         lastFrame = shown;
     });
-    while (static_cast<int>(errors.size()) < steps) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (static_cast<int>(errors.size()) < steps)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     std::printf("playback of %d frames (delays", table.frameCount);
     for (int d : delays) std::printf(" %d", d);
-    std::printf(" cs): median difference %.2f ms, 95th %.2f ms, worst %.2f ms over %zu steps\n", Percentile(errors, 0.5),
-                Percentile(errors, 0.95), Percentile(errors, 1.0), errors.size());
+    std::printf(" cs): median difference %.2f ms, 95th %.2f ms, worst %.2f ms over %zu steps\n",
+                Percentile(errors, 0.5), Percentile(errors, 0.95), Percentile(errors, 1.0),
+                errors.size());
     view->parentWidget()->close();
 }
 
@@ -113,7 +119,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int frames = argc > 1 ? std::max(2, std::atoi(argv[1])) : 50;
     std::vector<int> delays;
-    for (const QString& part : QString::fromLatin1(argc > 2 ? argv[2] : "2,10,250").split(QLatin1Char(','))) {
+    for (const QString& part :
+         QString::fromLatin1(argc > 2 ? argv[2] : "2,10,250").split(QLatin1Char(','))) {
         delays.push_back(part.toInt());
     }
     QTemporaryDir home;
@@ -124,9 +131,14 @@ int main(int argc, char** argv) {
     frame.resize(1000, 800);
     frame.show();
 
-    MeasurePlayback(frame, WriteGif(home.filePath(QStringLiteral("play.gif")), frames, delays, 120, 80), delays);
-    const double many = PaintMs(frame, WriteGif(home.filePath(QStringLiteral("300.gif")), 300, {10}, 200, 150));
-    const double few = PaintMs(frame, WriteGif(home.filePath(QStringLiteral("3.gif")), 3, {10}, 200, 150));
-    std::printf("strip paint: 300 frames %.3f ms, 3 frames %.3f ms, ratio %.2f\n", many, few, many / few);
+    MeasurePlayback(frame,
+                    WriteGif(home.filePath(QStringLiteral("play.gif")), frames, delays, 120, 80),
+                    delays);
+    const double many =
+        PaintMs(frame, WriteGif(home.filePath(QStringLiteral("300.gif")), 300, {10}, 200, 150));
+    const double few =
+        PaintMs(frame, WriteGif(home.filePath(QStringLiteral("3.gif")), 3, {10}, 200, 150));
+    std::printf("strip paint: 300 frames %.3f ms, 3 frames %.3f ms, ratio %.2f\n", many, few,
+                many / few);
     return 0;
 }

@@ -19,7 +19,8 @@ CDib MakeIndexed(int width, int height) {
 }
 
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 TEST(CDib, RoundTripKeepsPixelsPaletteAndRowOrder) {

@@ -36,8 +36,8 @@ class FrameCommandsTest : public ::testing::Test {
 protected:
     FrameCommandsTest() : app(dir.Path().string() + "/", ui, 1200) {
         app.zoomPercent = 100;
-        table = std::make_unique<FrameTable>(app, ui, imaging, host,
-                                             std::vector<std::uint8_t>{}, 1);
+        table =
+            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 1);
         store = std::make_unique<UndoStore>(table->snapshotFilePath, ui);
         host.table = table.get();
         host.store = store.get();

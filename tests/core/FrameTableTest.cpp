@@ -34,12 +34,14 @@ class FrameTableTest : public ::testing::Test {
 protected:
     FrameTableTest() : app(dir.Path().string() + "/", ui, 1200) {
         app.zoomPercent = 100;
-        table = std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 2);
+        table =
+            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 2);
     }
 
     void AddGifPages(const std::string& path, int count, GifPageInfo info) {
         auto& pages = imaging.gifs[path];
-        for (int i = 0; i < count; ++i) pages.push_back({SmallFrame(info.width, info.height, 4), info});
+        for (int i = 0; i < count; ++i)
+            pages.push_back({SmallFrame(info.width, info.height, 4), info});
     }
 
     test::TempDir dir;

@@ -18,8 +18,8 @@ class PaletteOpsTest : public ::testing::Test {
 protected:
     PaletteOpsTest() : app(dir.Path().string() + "/", ui, 1200) {
         app.zoomPercent = 100;
-        table = std::make_unique<FrameTable>(app, ui, imaging, host,
-                                             std::vector<std::uint8_t>{}, 0);
+        table =
+            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
     }
 
     // Frame 0: width x height at (left, top) with `colours` palette entries; pixels from index.
@@ -125,7 +125,8 @@ TEST_F(PaletteOpsTest, FreeingSparesTheTransparentIndex) {
 TEST_F(PaletteOpsTest, FillingMarginsCoversTheScreenWithTheTransparentIndex) {
     table->settings.screenWidth = 5;
     table->settings.screenHeight = 4;
-    PutFrame(2, 2, 4, [](int x, int y) { return x + 2 * y; }, 2, 1);
+    PutFrame(
+        2, 2, 4, [](int x, int y) { return x + 2 * y; }, 2, 1);
     for (int i = 0; i < 4; ++i) Image().SetPaletteColor(i, MakeRgb(40 * i + 100, 0, 0));
 
     ASSERT_TRUE(effects::FillMarginsWithTransparency(*table, 0));
@@ -154,7 +155,8 @@ TEST_F(PaletteOpsTest, FillingMarginsKeepsTransparentPixelsAndClipsAtTheScreen) 
     table->settings.screenWidth = 5;
     table->settings.screenHeight = 2;
     // Sticks out on the right: only its first column is on the screen.
-    PutFrame(2, 2, 4, [](int x, int y) { return y == 1 && x == 0 ? 2 : 1; }, 4, 0);
+    PutFrame(
+        2, 2, 4, [](int x, int y) { return y == 1 && x == 0 ? 2 : 1; }, 4, 0);
     Entry().transparent = 1;
     Entry().transparentIndex = 2;
     table->SetKeyColor(0);

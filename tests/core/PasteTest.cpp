@@ -28,12 +28,11 @@ public:
 
 class PasteTest : public ::testing::Test {
 protected:
-    PasteTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-    }
+    PasteTest() : app(dir.Path().string() + "/", ui, 1200) { app.zoomPercent = 100; }
 
     std::unique_ptr<FrameTable> MakeTable(int frames, int width, int height, int delay, int slot) {
-        auto table = std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, slot);
+        auto table =
+            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, slot);
         std::string name = std::to_string(slot);
         name += ".gif";
         GifPageInfo info;
@@ -46,7 +45,8 @@ protected:
             CDib image;
             image.Create(width, height, 8, 256);
             for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) image.SetIndex(x, y, static_cast<std::uint8_t>(i % 4));
+                for (int x = 0; x < width; ++x)
+                    image.SetIndex(x, y, static_cast<std::uint8_t>(i % 4));
             imaging.gifs[name].push_back({image, info});
         }
         for (int i = 0; i < frames; ++i) table->AddFrameFromSource(2, name, i);
@@ -130,7 +130,8 @@ TEST_F(PasteTest, ALargerFrameAsksToEnlargeTheScreen) {
     ui.Answer(false);
     EXPECT_FALSE(edit::PasteFrames(*small, clipboard));
     EXPECT_EQ(ui.Log().back().title, "프레임 붙여넣기");
-    EXPECT_EQ(ui.Log().back().message, "전체 크기 규격을 60 x 40으로 확대해야 합니다. \n\n계속할까요?");
+    EXPECT_EQ(ui.Log().back().message,
+              "전체 크기 규격을 60 x 40으로 확대해야 합니다. \n\n계속할까요?");
     EXPECT_EQ(small->frameCount, 2);
     EXPECT_EQ(small->settings.screenWidth, 40);
     ui.Answer(true);

@@ -55,7 +55,8 @@ class SavingFileTest : public ::testing::Test {
 protected:
     SavingFileTest() : app(dir.Path().string() + "/", ui, 1200) {
         app.zoomPercent = 100;
-        table = std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
+        table =
+            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
         GifPageInfo info;
         info.screenWidth = info.width = 6;
         info.screenHeight = info.height = 4;
@@ -66,7 +67,8 @@ protected:
         image.Create(6, 4, 8, 256);
         for (int i = 0; i < 4; ++i) image.SetPaletteColor(i, MakeRgb(60 * i, 20, 200 - 40 * i));
         for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 6; ++x) image.SetIndex(x, y, static_cast<std::uint8_t>((x + y) % 4));
+            for (int x = 0; x < 6; ++x)
+                image.SetIndex(x, y, static_cast<std::uint8_t>((x + y) % 4));
         imaging.gifs["a.gif"] = {{image, info}, {image, info}};
         table->AddFrameFromSource(2, "a.gif", 0);
         table->AddFrameFromSource(2, "a.gif", 1);
@@ -86,17 +88,19 @@ TEST_F(SavingFileTest, SaveKeepsTheFullPathAndWritesAReadableGif) {
     const std::string path = dir.File("out.gif");
     document.modified = true;
     ASSERT_TRUE(saving::SaveDocument(*table, document, encoder, path));
-    EXPECT_EQ(document.sourcePath, path) << "the next Save writes the same file, wherever the program runs";
+    EXPECT_EQ(document.sourcePath, path)
+        << "the next Save writes the same file, wherever the program runs";
     EXPECT_EQ(document.Title(), "out.gif");
     EXPECT_FALSE(document.modified);
     std::vector<std::uint8_t> bytes = test::ReadBytes(path);
     std::size_t images = 0;
-    GifScanResult scan = GifDecoder::DecodeAllImages(bytes, 10, [&](const GifPageInfo& page, CDib&& image) {
-        EXPECT_EQ(page.delay, 7);
-        EXPECT_EQ(image.Index(1, 0) == image.Index(0, 1), true);
-        ++images;
-        return true;
-    });
+    GifScanResult scan =
+        GifDecoder::DecodeAllImages(bytes, 10, [&](const GifPageInfo& page, CDib&& image) {
+            EXPECT_EQ(page.delay, 7);
+            EXPECT_EQ(image.Index(1, 0) == image.Index(0, 1), true);
+            ++images;
+            return true;
+        });
     EXPECT_TRUE(scan.complete);
     EXPECT_EQ(images, 2u);
     EXPECT_EQ(saving::MeasureSave(*table, encoder), static_cast<std::int64_t>(bytes.size()));
@@ -118,7 +122,8 @@ TEST_F(SavingFileTest, FailedSaveLeavesTheOldFileByteForByte) {
 
 TEST_F(SavingFileTest, BrowserPreviewWritesOneImageTagAndKeepsTheDocument) {
     document.modified = true;
-    const std::string page = saving::WriteBrowserPreview(*table, document, encoder, dir.Path().string() + "/");
+    const std::string page =
+        saving::WriteBrowserPreview(*table, document, encoder, dir.Path().string() + "/");
     ASSERT_EQ(page, dir.File("Tarnwick.html"));
     EXPECT_EQ(test::ReadText(page), "<img src=\"" + dir.File("Tarnwick.gif") + "\">");
     EXPECT_TRUE(document.modified);

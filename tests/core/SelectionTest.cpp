@@ -16,7 +16,8 @@ class SelectionTest : public ::testing::Test {
 protected:
     SelectionTest() : app(dir.Path().string() + "/", ui, 1200) {
         app.zoomPercent = 100;
-        table = std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
+        table =
+            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
         GifPageInfo info;
         info.screenWidth = info.width = 10;
         info.screenHeight = info.height = 10;
@@ -50,7 +51,9 @@ protected:
         return m;
     }
     // Everything visible.
-    int Move(selection::Arrow arrow) { return selection::MoveWithArrow(*table, Metrics(), arrow, 0, 100000); }
+    int Move(selection::Arrow arrow) {
+        return selection::MoveWithArrow(*table, Metrics(), arrow, 0, 100000);
+    }
 
     test::TempDir dir;
     test::ScriptedUserInterface ui;

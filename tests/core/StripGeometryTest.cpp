@@ -57,9 +57,11 @@ TEST(StripGeometry, EdgesOfTheStripHitThePreviewTheEndGapOrNothing) {
 
 TEST(StripGeometry, ShadeColorLightensAndDarkensEachChannel) {
     EXPECT_EQ(ShadeColor(MakeRgb(100, 255, 0), 0.5), MakeRgb(177, 255, 127));
-    EXPECT_EQ(ShadeColor(MakeRgb(254, 0, 10), 0.001), MakeRgb(255, 1, 11)) << "a zero step still adds 1";
+    EXPECT_EQ(ShadeColor(MakeRgb(254, 0, 10), 0.001), MakeRgb(255, 1, 11))
+        << "a zero step still adds 1";
     EXPECT_EQ(ShadeColor(MakeRgb(100, 0, 1), -0.25), MakeRgb(75, 0, 0));
-    EXPECT_EQ(ShadeColor(MakeRgb(3, 0, 1), -0.01), MakeRgb(2, 0, 0)) << "an unchanged value still loses 1";
+    EXPECT_EQ(ShadeColor(MakeRgb(3, 0, 1), -0.01), MakeRgb(2, 0, 0))
+        << "an unchanged value still loses 1";
     EXPECT_EQ(ShadeColor(MakeRgb(9, 8, 7), 0), MakeRgb(9, 8, 7));
     test::ScriptedUserInterface ui;
     ShadeColor(MakeRgb(9, 8, 7), 1.5, &ui);

@@ -41,10 +41,12 @@ public:
         QCoreApplication::processEvents();
         return true;
     }
-    std::unique_ptr<WorkProgress> CreateProgress() override { return std::make_unique<WorkProgressDialog>(); }
+    std::unique_ptr<WorkProgress> CreateProgress() override {
+        return std::make_unique<WorkProgressDialog>();
+    }
     void ShowNotice(const std::string& text, int, int) override { notices.push_back(text); }
-    int AskTwoChoice(const std::string& message, const std::string& title, const std::string&, const std::string&,
-                     const std::string&) override {
+    int AskTwoChoice(const std::string& message, const std::string& title, const std::string&,
+                     const std::string&, const std::string&) override {
         asked.push_back({title, message});
         if (twoChoiceAnswers.empty()) {
             unexpected.push_back(message);
@@ -91,8 +93,10 @@ public:
         gif.Screen(w, h, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
         for (int k = 0; k < count; ++k) {
             gif.Control(1, delay);
-            gif.Image(0, 0, w, h, test::Bytes(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(k % 4)),
-                      false, {}, 2);
+            gif.Image(
+                0, 0, w, h,
+                test::Bytes(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(k % 4)),
+                false, {}, 2);
         }
         gif.Trailer();
         return Write(name, gif.Get());

@@ -95,7 +95,9 @@ void tst_Clipboard::pasteFromFileRepeatsUntilCancel() {
     view->Table().entries[1].gapSelected = 1;
     f.frame.Dispatch(CommandId::EditPasteFromFile);
     QCOMPARE(titles.size(), 4);
-    QCOMPARE(titles[0], QStringLiteral("두 프레임 사이에 붙여넣을 이미지를 선택하세요. 중단하려면 [취소]를 누르세요."));
+    QCOMPARE(titles[0],
+             QStringLiteral(
+                 "두 프레임 사이에 붙여넣을 이미지를 선택하세요. 중단하려면 [취소]를 누르세요."));
     const FrameTable& table = view->Table();
     QCOMPARE(table.frameCount, 5);
     // Each image after the previous one, between the two original frames.

@@ -5,8 +5,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "gui/play/CAnimationBar.h"
 #include <QProcess>
+#include "gui/play/CAnimationBar.h"
 
 #include "GuiFixture.h"
 #include "core/model/Settings.h"
@@ -66,7 +66,8 @@ void tst_MainFrame::droppingFourFilesOnThreeWindowsAsksAboutTwo() {
     f.ui.answers.push_back({true, 0});
     f.frame.OpenDroppedFiles(names);
     QCOMPARE(f.ui.asked.back().title, std::string("파일 로드"));
-    QCOMPARE(f.ui.asked.back().message, std::string("2개의 파일이 제외되어 로드될 것입니다. 계속하시겠습니까? "));
+    QCOMPARE(f.ui.asked.back().message,
+             std::string("2개의 파일이 제외되어 로드될 것입니다. 계속하시겠습니까? "));
     QCOMPARE(f.frame.OpenDocumentCount(), 5);
     // The first two dropped files were opened, in drop order.
     const QList<CAnvoView*> views = f.frame.Views();
@@ -86,8 +87,10 @@ void tst_MainFrame::droppingFourFilesOnThreeWindowsAsksAboutTwo() {
 void tst_MainFrame::placementFallsBackToTheDefault() {
     const QSize max(1280, 800);
     QCOMPARE(CMainFrame::ChoosePlacement(QRect(-11, 40, 600, 400), max), QRect(35, 35, 1210, 680));
-    QCOMPARE(CMainFrame::ChoosePlacement(QRect(-10, -10, 1300, 820), max), QRect(-10, -10, 1300, 820));
-    QCOMPARE(CMainFrame::ChoosePlacement(QRect(100, 100, 1200, 400), max), QRect(35, 35, 1210, 680));
+    QCOMPARE(CMainFrame::ChoosePlacement(QRect(-10, -10, 1300, 820), max),
+             QRect(-10, -10, 1300, 820));
+    QCOMPARE(CMainFrame::ChoosePlacement(QRect(100, 100, 1200, 400), max),
+             QRect(35, 35, 1210, 680));
     QCOMPARE(CMainFrame::ChoosePlacement(QRect(0, 0, 0, 0), max), QRect(35, 35, 1210, 680));
 
     // The saved rectangle is read from "usanre.ini" and written back when the window closes.
@@ -141,7 +144,8 @@ void tst_MainFrame::gifWithoutControlBlocksLoadsEveryImage() {
     MainFrameFixture f;
     test::GifBuilder gif("87a");
     gif.Screen(8, 8, {{0, 0, 0}, {255, 255, 255}});
-    for (int k = 0; k < 3; ++k) gif.Image(0, 0, 8, 8, test::Bytes(64, static_cast<std::uint8_t>(k % 2)), false, {}, 2);
+    for (int k = 0; k < 3; ++k)
+        gif.Image(0, 0, 8, 8, test::Bytes(64, static_cast<std::uint8_t>(k % 2)), false, {}, 2);
     // One control block too many, at the end: the images are still all there.
     gif.Control(1, 5).Trailer();
     CAnvoView* view = f.Open(f.Write(QStringLiteral("old.gif"), gif.Get()));
@@ -161,7 +165,8 @@ void tst_MainFrame::progressDialogOnlyAboveThreeHundredThousandBytes() {
         }
         // Pad with a comment to the exact size: header of 3, sub-blocks of 255 + 1, terminator.
         test::Bytes bytes = gif.Get();
-        const int room = size - static_cast<int>(bytes.size()) - 1 /* trailer */ - 3 /* 21 FE ... 00 */;
+        const int room =
+            size - static_cast<int>(bytes.size()) - 1 /* trailer */ - 3 /* 21 FE ... 00 */;
         bytes.push_back(0x21);
         bytes.push_back(0xFE);
         int left = room;
@@ -265,11 +270,13 @@ void tst_MainFrame::everyFormatOfTheOpenFilterOpens() {
     if (QProcess::execute(QStringLiteral("convert"), {QStringLiteral("-version")}) != 0) {
         QSKIP("ImageMagick's convert is not installed");
     }
-    const QStringList formats = {"gif", "bmp", "cur", "ico", "jpg", "pcx", "png", "psd", "tga", "tif"};
+    const QStringList formats = {"gif", "bmp", "cur", "ico", "jpg",
+                                 "pcx", "png", "psd", "tga", "tif"};
     for (const QString& format : formats) {
         const QString path = f.File(QStringLiteral("pic.") + format);
         QCOMPARE(QProcess::execute(QStringLiteral("convert"),
-                                   {QStringLiteral("-size"), QStringLiteral("24x16"), QStringLiteral("gradient:red-blue"), path}),
+                                   {QStringLiteral("-size"), QStringLiteral("24x16"),
+                                    QStringLiteral("gradient:red-blue"), path}),
                  0);
         CAnvoView* view = f.Open(path);
         QVERIFY2(view, qPrintable(path));
@@ -280,8 +287,9 @@ void tst_MainFrame::everyFormatOfTheOpenFilterOpens() {
     }
     if (QProcess::execute(QStringLiteral("ffmpeg"), {QStringLiteral("-version")}) == 0) {
         const QString avi = f.File(QStringLiteral("clip.avi"));
-        QCOMPARE(QProcess::execute(QStringLiteral("ffmpeg"), {"-loglevel", "quiet", "-f", "lavfi", "-i",
-                                                              "testsrc=size=32x24:rate=5", "-frames:v", "3", avi}),
+        QCOMPARE(QProcess::execute(QStringLiteral("ffmpeg"),
+                                   {"-loglevel", "quiet", "-f", "lavfi", "-i",
+                                    "testsrc=size=32x24:rate=5", "-frames:v", "3", avi}),
                  0);
         CAnvoView* view = f.Open(avi);
         QVERIFY(view);

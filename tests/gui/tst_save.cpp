@@ -103,7 +103,8 @@ void tst_Save::sizePreviewShowsTheSavedSize() {
     QVERIFY(view);
     f.frame.Dispatch(CommandId::ShowSavedSize);
     QCOMPARE(f.ui.asked.back().title, std::string("파일 용량"));
-    QVERIFY(QString::fromStdString(f.ui.asked.back().message).startsWith(QStringLiteral("저장시 파일 크기: ")));
+    QVERIFY(QString::fromStdString(f.ui.asked.back().message)
+                .startsWith(QStringLiteral("저장시 파일 크기: ")));
     QVERIFY(QString::fromStdString(f.ui.asked.back().message).endsWith(QStringLiteral(" bytes")));
 }
 

@@ -54,7 +54,8 @@ QString ProgramFolder() {
 
 // A 1 x 1 GIF: the smallest file the program opens as an animation.
 const QByteArray kTinyGif = QByteArray::fromHex(
-    "474946383961010001008000" "00ffffff0000002c00000000010001000002024401003b");
+    "474946383961010001008000"
+    "00ffffff0000002c00000000010001000002024401003b");
 
 QString ReadAll(const QString& path) {
     QFile file(path);

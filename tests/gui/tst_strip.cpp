@@ -44,7 +44,8 @@ private slots:
 private:
     QPoint FramePoint(int k) const {
         const StripMetrics m = view_->Metrics();
-        return QPoint(50 + m.displayWidth / 2, m.ImageTop(k) + m.displayHeight / 2 - view_->verticalScrollBar()->value());
+        return QPoint(50 + m.displayWidth / 2,
+                      m.ImageTop(k) + m.displayHeight / 2 - view_->verticalScrollBar()->value());
     }
     QPoint GapPoint(int k) const {
         const StripMetrics m = view_->Metrics();
@@ -85,7 +86,8 @@ void tst_Strip::clicksSelectAndCtrlToggles() {
     Click(0, Qt::ControlModifier);
     Click(3, Qt::ControlModifier);
     Click(3);
-    QCOMPARE(Marks(view_->Table()), QStringLiteral("...X.."));  // "a plain click leaves only that frame"
+    QCOMPARE(Marks(view_->Table()),
+             QStringLiteral("...X.."));  // "a plain click leaves only that frame"
     QTest::mouseClick(view_->viewport(), Qt::LeftButton, Qt::NoModifier, GapPoint(3));
     QCOMPARE(Marks(view_->Table()), QStringLiteral("...|..."));
 }
@@ -105,8 +107,9 @@ void tst_Strip::shortDragStaysAClick() {
     QWidget* port = view_->viewport();
     const QPoint start = FramePoint(1);
     QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, start);
-    QMouseEvent move(QEvent::MouseMove, start + QPoint(0, 25), port->mapToGlobal(start + QPoint(0, 25)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, start + QPoint(0, 25),
+                     port->mapToGlobal(start + QPoint(0, 25)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(port, &move);
     QVERIFY(!f_->frame.Drag().active);
     QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, start + QPoint(0, 25));
@@ -114,8 +117,9 @@ void tst_Strip::shortDragStaysAClick() {
 
     Click(2, Qt::ControlModifier);
     QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, start);
-    QMouseEvent far(QEvent::MouseMove, start + QPoint(0, 26), port->mapToGlobal(start + QPoint(0, 26)), Qt::NoButton,
-                    Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent far(QEvent::MouseMove, start + QPoint(0, 26),
+                    port->mapToGlobal(start + QPoint(0, 26)), Qt::NoButton, Qt::LeftButton,
+                    Qt::NoModifier);
     QApplication::sendEvent(port, &far);
     QVERIFY(f_->frame.Drag().active);
     QCOMPARE(f_->frame.Clipboard().Count(), 2);  // "the dragged frames wait in the frame clipboard"
@@ -139,7 +143,7 @@ void tst_Strip::arrowKeysMoveBetweenFramesAndGaps() {
     QCOMPARE(Marks(view_->Table()), QStringLiteral("..|...."));
     for (int i = 0; i < 6; ++i) QTest::keyClick(&f_->frame, Qt::Key_Down);
     QCOMPARE(Marks(view_->Table()), QStringLiteral(".....X"));  // "down stops at the last frame"
-    QVERIFY(view_->verticalScrollBar()->value() > 0);  // "the strip scrolled to it"
+    QVERIFY(view_->verticalScrollBar()->value() > 0);           // "the strip scrolled to it"
 }
 
 void tst_Strip::oneFrameMenuHasNoMergeWithPrevious() {
@@ -157,7 +161,8 @@ void tst_Strip::oneFrameMenuHasNoMergeWithPrevious() {
             found = true;
             QVERIFY(!action->isEnabled());
         }
-        if (action->text() == QStringLiteral("삭제(&D)")) QVERIFY(!action->isEnabled());  // the only frame
+        if (action->text() == QStringLiteral("삭제(&D)"))
+            QVERIFY(!action->isEnabled());  // the only frame
     }
     QVERIFY(found);
     delete menu;

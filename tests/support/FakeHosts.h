@@ -28,14 +28,16 @@ public:
         out = it->second;
         return ImagingResult::Ok;
     }
-    ImagingResult ImageSize(const std::string& path, std::int32_t& width, std::int32_t& height) override {
+    ImagingResult ImageSize(const std::string& path, std::int32_t& width,
+                            std::int32_t& height) override {
         auto it = stills.find(path);
         if (it == stills.end()) return ImagingResult::NotFound;
         width = it->second.Width();
         height = it->second.Height();
         return ImagingResult::Ok;
     }
-    ImagingResult LoadGifPage(const std::string& path, int page, CDib& out, GifPageInfo& info) override {
+    ImagingResult LoadGifPage(const std::string& path, int page, CDib& out,
+                              GifPageInfo& info) override {
         auto it = gifs.find(path);
         if (it == gifs.end() || page < 0 || page >= static_cast<int>(it->second.size())) {
             return ImagingResult::Failed;
@@ -49,7 +51,8 @@ public:
         return it == gifs.end() ? 0 : static_cast<int>(it->second.size());
     }
     bool WriteFile(const CDib&, const std::string&, ImageFormat) override { return false; }
-    bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t, std::int32_t, int) override {
+    bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t,
+                     std::int32_t, int) override {
         return false;
     }
     // Exact for images of at most 256 colours: the palette lists the colours in the order they
@@ -73,7 +76,9 @@ public:
     }
     bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
     bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }
-    bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override { return false; }
+    bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override {
+        return false;
+    }
     bool ChangePerspective(const CDib&, int, Colorref, CDib&) override { return false; }
     bool ApplyFilter(const CDib&, FilterKind, int, CDib&) override { return false; }
 };

@@ -25,7 +25,8 @@ namespace {
 
 class ScriptedProgress : public WorkProgress {
 public:
-    ScriptedProgress(ScriptedUserInterface& owner, std::size_t index) : owner_(owner), index_(index) {}
+    ScriptedProgress(ScriptedUserInterface& owner, std::size_t index)
+        : owner_(owner), index_(index) {}
     void SetTitle(const std::string& text) override { Record().title = text; }
     void SetStatusText(const std::string& text) override { Record().status = text; }
     void SetRange(int, int high) override { Record().maximum = high; }
@@ -33,7 +34,8 @@ public:
     void Show() override { Record().shown = true; }
     bool IsShown() const override { return owner_.progress[index_].shown; }
     bool Cancelled() const override {
-        return owner_.cancelAtPosition >= 0 && owner_.progress[index_].lastPosition >= owner_.cancelAtPosition;
+        return owner_.cancelAtPosition >= 0 &&
+               owner_.progress[index_].lastPosition >= owner_.cancelAtPosition;
     }
 
 private:

@@ -16,8 +16,10 @@ class tst_XClip : public QObject {
 
 private slots:
     void initTestCase() {
-        if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty()) QSKIP("xclip is not installed");
-        if (QGuiApplication::platformName() != QStringLiteral("xcb")) QSKIP("needs an X server (run under xvfb-run)");
+        if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
+            QSKIP("xclip is not installed");
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            QSKIP("needs an X server (run under xvfb-run)");
     }
     void imageFromXclipPastesAsAFrame();
     void frameCopiedByTheEditorReadsBackThroughXclip();

@@ -35,18 +35,21 @@ std::vector<int> RankNamesBytewise(const std::vector<std::string>& names) {
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return std::lexicographical_compare(
-            names[a].begin(), names[a].end(), names[b].begin(), names[b].end(),
-            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+            names[a].begin(), names[a].end(), names[b].begin(), names[b].end(), [](char x, char y) {
+                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+            });
     });
     // An equal name at a higher list position counts as before it: among equals the later one
     // ranks first, so reverse each run of equal names.
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && names[order[j]] == names[order[i]]) ++j;
-        std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i), order.begin() + static_cast<std::ptrdiff_t>(j));
+        std::reverse(order.begin() + static_cast<std::ptrdiff_t>(i),
+                     order.begin() + static_cast<std::ptrdiff_t>(j));
         i = j;
     }
-    for (std::size_t rank = 0; rank < order.size(); ++rank) ranks[order[rank]] = static_cast<int>(rank);
+    for (std::size_t rank = 0; rank < order.size(); ++rank)
+        ranks[order[rank]] = static_cast<int>(rank);
     return ranks;
 }
 
@@ -71,7 +74,8 @@ std::string DocumentLoader::ShortenPath(const std::string& path, std::size_t max
     return path.substr(0, keep) + ".../" + name;
 }
 
-bool DocumentLoader::LoadDocument(const std::string& path, const CollectRequest* collect, bool quiet) {
+bool DocumentLoader::LoadDocument(const std::string& path, const CollectRequest* collect,
+                                  bool quiet) {
     ApplicationState& app = table_.App();
     app.loadStartMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                           std::chrono::steady_clock::now().time_since_epoch())
@@ -85,7 +89,8 @@ bool DocumentLoader::LoadDocument(const std::string& path, const CollectRequest*
         if (collect) {
             CollectFrames(*collect);
         } else {
-            table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::Blank), "*default", 0);
+            table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::Blank), "*default",
+                                      0);
         }
         return true;
     }
@@ -124,7 +129,8 @@ void DocumentLoader::CollectFrames(const CollectRequest& collect) {
     progress->SetStatusText("파일이름 알파벳순으로 프레임 모으는중..");
     progress->Show();
     for (int i = 0; i < count; ++i) {
-        const std::string& path = collect.paths[static_cast<std::size_t>(fileAt[static_cast<std::size_t>(i)])];
+        const std::string& path =
+            collect.paths[static_cast<std::size_t>(fileAt[static_cast<std::size_t>(i)])];
         progress->SetTitle(FileNamePart(path));
         progress->SetPosition(i);
         ui_.PumpMessages();
@@ -165,7 +171,8 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
 
     GifLoad outcome = GifLoad::Complete;
     for (int i = 0;; ++i) {
-        int result = pages > 0 ? table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::GifPage), path, i)
+        int result = pages > 0 ? table_.AddFrameFromSource(
+                                     static_cast<int>(FrameTable::SourceKind::GifPage), path, i)
                                : FrameTable::kAddFailed;
         progress->SetPosition(i + 1);
         ui_.PumpMessages();

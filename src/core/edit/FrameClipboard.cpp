@@ -9,7 +9,8 @@ int FrameClipboard::CopySelected(const FrameTable& table) {
     for (int i = 0; i < table.frameCount && count_ < kCapacity; ++i) {
         const FrameEntry& entry = table.entries[static_cast<std::size_t>(i)];
         if (!entry.selected) continue;
-        (*images_)[static_cast<std::size_t>(count_)] = table.frameImages[static_cast<std::size_t>(i)];
+        (*images_)[static_cast<std::size_t>(count_)] =
+            table.frameImages[static_cast<std::size_t>(i)];
         (*entries_)[static_cast<std::size_t>(count_)] = entry;
         ++count_;
     }

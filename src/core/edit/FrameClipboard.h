@@ -17,8 +17,9 @@ class FrameClipboard {
 public:
     static constexpr int kCapacity = 300;
 
-    FrameClipboard() : images_(std::make_unique<std::array<CDib, kCapacity>>()),
-                       entries_(std::make_unique<std::array<FrameEntry, kCapacity>>()) {}
+    FrameClipboard()
+        : images_(std::make_unique<std::array<CDib, kCapacity>>()),
+          entries_(std::make_unique<std::array<FrameEntry, kCapacity>>()) {}
 
     // Replaces the content with the selected frames of table, in order. Returns the count.
     int CopySelected(const FrameTable& table);

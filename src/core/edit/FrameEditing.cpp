@@ -22,7 +22,9 @@ const char kOneFrameMessage[] = "선택하신 메뉴는 하나의 프레임을 �
 const char kDuplicateTitle[] = "같은 프레임 여러 장 만들기";
 const char kRemoveTitle[] = "프레임 제거";
 
-std::size_t Slot(int frame) { return static_cast<std::size_t>(frame); }
+std::size_t Slot(int frame) {
+    return static_cast<std::size_t>(frame);
+}
 
 // The gap a "delete all before/after" command works on, or -2 after the message. Only a gap
 // with frames on both sides qualifies: the end gaps would remove nothing or every frame.
@@ -98,7 +100,8 @@ bool DeleteWithQuestion(FrameTable& table) {
         ui.ShowNotice("프레임을 삭제할 수 없습니다.", 330, 1);
         return false;
     }
-    if (!AskQuestion(ui, std::to_string(selected) + "개 프레임을 삭제하시겠습니까?", "프레임 삭제")) {
+    if (!AskQuestion(ui, std::to_string(selected) + "개 프레임을 삭제하시겠습니까?",
+                     "프레임 삭제")) {
         return false;
     }
     return DeleteSelectedFrames(table, nullptr);

@@ -6,8 +6,8 @@
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameEditing.h"
 #include "core/gif/GifDecoder.h"
-#include "core/port/Imaging.h"
 #include "core/model/FrameTable.h"
+#include "core/port/Imaging.h"
 #include "core/port/UserInterface.h"
 
 namespace vorla::edit {
@@ -56,8 +56,8 @@ bool PasteFrames(FrameTable& table, FrameClipboard& clipboard) {
                 const int h = std::max<int>(screenH, entry.height);
                 table.Host().Invalidate();
                 if (!AskQuestion(ui,
-                                 "전체 크기 규격을 " + std::to_string(w) + " x " + std::to_string(h) +
-                                     "으로 확대해야 합니다. \n\n계속할까요?",
+                                 "전체 크기 규격을 " + std::to_string(w) + " x " +
+                                     std::to_string(h) + "으로 확대해야 합니다. \n\n계속할까요?",
                                  "프레임 붙여넣기")) {
                     table.rebuildSuspend = savedSuspend;
                     table.Host().Invalidate();
@@ -108,7 +108,8 @@ bool ReplaceWithClipboard(FrameTable& table, FrameClipboard& clipboard,
     FrameEntry& first = table.entries[static_cast<std::size_t>(m)];
     first.delay = old.delay;
     // Disposal travels with its derived flag so restoreBackground keeps matching it.
-    first.controlFlags = static_cast<std::uint8_t>((first.controlFlags & ~0x1C) | (old.controlFlags & 0x1C));
+    first.controlFlags =
+        static_cast<std::uint8_t>((first.controlFlags & ~0x1C) | (old.controlFlags & 0x1C));
     first.restoreBackground = old.restoreBackground;
     if (beforeCommit) beforeCommit(m);
     table.RebuildDisplayImages(-1, false, false, false);
@@ -127,7 +128,8 @@ ImageLoad LoadImageForPaste(const std::string& path, Imaging& imaging, IncomingI
         MemoryStream in{std::span<const std::uint8_t>(bytes)};
         MemoryStream bmp;
         GifDecoder decoder;
-        if (!decoder.Decode(&in, bmp, "i", 0) || decoder.ImageMissing()) return ImageLoad::DamagedGif;
+        if (!decoder.Decode(&in, bmp, "i", 0) || decoder.ImageMissing())
+            return ImageLoad::DamagedGif;
         bmp.SeekToBegin();
         if (!out.image.Read(bmp)) return ImageLoad::DamagedGif;
         out.transparent = decoder.Page().transparent;
@@ -182,15 +184,16 @@ bool PasteImage(FrameTable& table, FrameClipboard& clipboard, const IncomingImag
     return true;
 }
 
-bool ReplaceFrameWithImage(FrameTable& table, FrameClipboard& clipboard, const IncomingImage& incoming) {
+bool ReplaceFrameWithImage(FrameTable& table, FrameClipboard& clipboard,
+                           const IncomingImage& incoming) {
     const int m = table.menuFrame;
     if (m < 0 || m >= table.frameCount) {
         ReportProgramError(table.Ui(), "21316", false);
         return false;
     }
     clipboard.CopyOne(incoming.image, NewImageEntry(incoming.image));
-    return ReplaceWithClipboard(table, clipboard,
-                                [&](int frame) { ApplyIncomingTransparency(table, frame, incoming); });
+    return ReplaceWithClipboard(
+        table, clipboard, [&](int frame) { ApplyIncomingTransparency(table, frame, incoming); });
 }
 
 }  // namespace vorla::edit

@@ -39,7 +39,8 @@ bool PasteImage(FrameTable& table, FrameClipboard& clipboard, const IncomingImag
 
 // Replaces frame table.menuFrame with the incoming image (one undo step); the new frame keeps
 // the old frame's delay and disposal.
-bool ReplaceFrameWithImage(FrameTable& table, FrameClipboard& clipboard, const IncomingImage& incoming);
+bool ReplaceFrameWithImage(FrameTable& table, FrameClipboard& clipboard,
+                           const IncomingImage& incoming);
 
 // Inserts every clipboard frame after frame table.targetGap (-1: before the first frame). A frame
 // that does not fit the logical screen at its offsets moves to (0, 0) (the clipboard keeps the

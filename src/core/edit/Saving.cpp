@@ -90,13 +90,15 @@ std::string FrameFileName(const std::string& caption, int frameIndex) {
     return base + number;
 }
 
-bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder, const std::string& path) {
+bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
+                  const std::string& path) {
     // A read-only target stays as it is, even though the folder would let a rename replace it
     // (and even for root, who may write anything: the read-only mark is the user's word).
     std::error_code error;
     struct stat target {};
     if (stat(path.c_str(), &target) == 0 &&
-        ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0)) {
+        ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+         access(path.c_str(), W_OK) != 0)) {
         return false;
     }
     MemoryStream stream;
@@ -160,8 +162,9 @@ std::string WriteBrowserPreview(FrameTable& table, CAnvoDoc& document, GifEncode
     if (!written) return "";
     // One image tag and nothing else, not even a line end.
     const std::string page = "<img src=\"" + gifPath + "\">";
-    if (!WriteFileAtomically(pagePath, std::span<const std::uint8_t>(
-                                           reinterpret_cast<const std::uint8_t*>(page.data()), page.size()))) {
+    if (!WriteFileAtomically(
+            pagePath, std::span<const std::uint8_t>(
+                          reinterpret_cast<const std::uint8_t*>(page.data()), page.size()))) {
         return "";
     }
     return pagePath;

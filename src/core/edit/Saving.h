@@ -20,8 +20,8 @@ std::string ShortSize(std::int64_t bytes);
 // label + ": " + short size (+ "(" exact ")" when the short size has a unit) + " bytes". With
 // a second size (>= 0) its line comes first, followed by " bytes\n\n". "*default" labels read
 // "저장시 파일 크기".
-std::string SizeText(const std::string& label, std::int64_t size, const std::string& secondLabel = "",
-                     std::int64_t secondSize = -1);
+std::string SizeText(const std::string& label, std::int64_t size,
+                     const std::string& secondLabel = "", std::int64_t secondSize = -1);
 
 // The name a save dialog proposes: the document's title for a new document, else the file name
 // of its path with the part from its last '.' replaced by ".gif".
@@ -32,7 +32,8 @@ std::string FrameFileName(const std::string& caption, int frameIndex);
 // Writes the whole animation to path through a temporary file beside it, renamed over path only
 // after everything was written and flushed: a failure leaves an existing file as it was. On
 // success the document keeps the full path and is no longer modified.
-bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder, const std::string& path);
+bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
+                  const std::string& path);
 
 // The byte count a save would write now ("저장 파일 크기 보기"); -1 when it cannot be made.
 std::int64_t MeasureSave(FrameTable& table, GifEncoder& encoder);

@@ -9,7 +9,9 @@
 namespace vorla::selection {
 namespace {
 
-FrameEntry& Entry(FrameTable& table, int k) { return table.entries[static_cast<std::size_t>(k)]; }
+FrameEntry& Entry(FrameTable& table, int k) {
+    return table.entries[static_cast<std::size_t>(k)];
+}
 
 // Selects the gap after frame g (-1: before the first frame).
 void SelectGapAfter(FrameTable& table, int g) {
@@ -131,26 +133,26 @@ int MoveWithArrow(FrameTable& table, const StripMetrics& m, Arrow arrow, int top
     };
 
     switch (arrow) {
-    case Arrow::Up:
-        if (n == -1 && g >= 0 && visible(g)) return selectFrame(g);
-        if (n == 1 && c == 0) return -1;
-        if (n == 1 && visible(c)) return selectFrame(c - 1);
-        return fallback();
-    case Arrow::Down:
-        if (n == -1 && g != last && g + 1 <= last && visible(g + 1)) return selectFrame(g + 1);
-        if (n == 1 && c == last) return -1;
-        if (n == 1 && visible(c)) return selectFrame(c + 1);
-        return fallback();
-    case Arrow::Left:
-        if (n == 1 && visible(c)) return selectGap(c - 1);
-        if (n == -1 && g == -1) return -1;
-        if (n == -1) return selectGap(g - 1);
-        return fallback();
-    case Arrow::Right:
-        if (n == 1 && visible(c)) return selectGap(c);
-        if (n == -1 && g == last) return -1;
-        if (n == -1) return selectGap(g + 1);
-        return fallback();
+        case Arrow::Up:
+            if (n == -1 && g >= 0 && visible(g)) return selectFrame(g);
+            if (n == 1 && c == 0) return -1;
+            if (n == 1 && visible(c)) return selectFrame(c - 1);
+            return fallback();
+        case Arrow::Down:
+            if (n == -1 && g != last && g + 1 <= last && visible(g + 1)) return selectFrame(g + 1);
+            if (n == 1 && c == last) return -1;
+            if (n == 1 && visible(c)) return selectFrame(c + 1);
+            return fallback();
+        case Arrow::Left:
+            if (n == 1 && visible(c)) return selectGap(c - 1);
+            if (n == -1 && g == -1) return -1;
+            if (n == -1) return selectGap(g - 1);
+            return fallback();
+        case Arrow::Right:
+            if (n == 1 && visible(c)) return selectGap(c);
+            if (n == -1 && g == last) return -1;
+            if (n == -1) return selectGap(g + 1);
+            return fallback();
     }
     return -1;
 }

@@ -15,9 +15,9 @@ struct StripMetrics {
     int stripRowHeight = 5;
     int childWidth = 0;  // view width; hits right of childWidth - 15 find nothing
 
-    static constexpr int kImageLeft = 50;      // left margin of every image area
-    static constexpr int kPreviewTop = 40;     // top of the preview row
-    static constexpr int kRowExtra = 55;       // pitch = displayHeight + 55
+    static constexpr int kImageLeft = 50;   // left margin of every image area
+    static constexpr int kPreviewTop = 40;  // top of the preview row
+    static constexpr int kRowExtra = 55;    // pitch = displayHeight + 55
     static constexpr int kFirstRowOffset = 145;
 
     int Pitch() const { return displayHeight + kRowExtra; }
@@ -63,7 +63,11 @@ struct StripColors {
 
 // The zoom steps of the strip: 7 percent a step within 5..100.
 constexpr int kZoomStep = 7;
-inline bool CanZoomIn(int zoomPercent) { return zoomPercent < 100; }
-inline bool CanZoomOut(int zoomPercent) { return zoomPercent > 5; }
+inline bool CanZoomIn(int zoomPercent) {
+    return zoomPercent < 100;
+}
+inline bool CanZoomOut(int zoomPercent) {
+    return zoomPercent > 5;
+}
 
 }  // namespace vorla

@@ -25,14 +25,15 @@ public:
     void ClampZoom();
     void SaveZoomIfChanged();
 
-    int zoomPercent = 0;        // strip zoom of every document, percent, 5..100 once clamped
-    int copiedFrameCount = 0;   // frames held in the internal frame clipboard
-    int wideImageThreshold = 0; // a third of the maximum tracking width; wider opens at 50 %
+    int zoomPercent = 0;         // strip zoom of every document, percent, 5..100 once clamped
+    int copiedFrameCount = 0;    // frames held in the internal frame clipboard
+    int wideImageThreshold = 0;  // a third of the maximum tracking width; wider opens at 50 %
     bool openInProgress = false;
     bool openContinue = false;
-    int busyGuard = 0;          // while set, playback and the preview draw nothing
-    int scaledWidth = 0;        // zoomFactor x screen width of the last SetZoom (playback uses it)
-    long long loadStartMs = 0;  // steady-clock time of the last load start; drops wait 1000 ms after it
+    int busyGuard = 0;    // while set, playback and the preview draw nothing
+    int scaledWidth = 0;  // zoomFactor x screen width of the last SetZoom (playback uses it)
+    long long loadStartMs =
+        0;  // steady-clock time of the last load start; drops wait 1000 ms after it
 
     // The four filters of the file dialogs, in the "name|patterns|" form.
     std::string perFormatFilter;

@@ -69,12 +69,16 @@ bool FileStream::Write(const void* buffer, std::size_t size) {
 
 std::int64_t FileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     if (!file_) return -1;
-    int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    int whence = origin == SeekOrigin::Begin     ? SEEK_SET
+                 : origin == SeekOrigin::Current ? SEEK_CUR
+                                                 : SEEK_END;
     if (fseeko(file_, offset, whence) != 0) return -1;
     return Position();
 }
 
-std::int64_t FileStream::Position() const { return file_ ? ftello(file_) : -1; }
+std::int64_t FileStream::Position() const {
+    return file_ ? ftello(file_) : -1;
+}
 
 std::int64_t FileStream::Length() const {
     if (!file_) return -1;
@@ -90,7 +94,8 @@ bool FileStream::SetLength(std::int64_t length) {
     return ftruncate(fileno(file_), length) == 0;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t maxBytes) {
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out,
+                   std::uint64_t maxBytes) {
     out.clear();
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return false;

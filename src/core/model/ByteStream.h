@@ -36,7 +36,8 @@ class MemoryStream final : public ByteStream {
 public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<std::uint8_t> bytes) : data_(std::move(bytes)) {}
-    explicit MemoryStream(std::span<const std::uint8_t> bytes) : data_(bytes.begin(), bytes.end()) {}
+    explicit MemoryStream(std::span<const std::uint8_t> bytes)
+        : data_(bytes.begin(), bytes.end()) {}
 
     std::size_t Read(void* buffer, std::size_t size) override;
     bool Write(const void* buffer, std::size_t size) override;

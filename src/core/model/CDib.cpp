@@ -16,7 +16,9 @@ constexpr std::uint32_t kMaxInfoBlock = 124 + 12 + 256 * 4 + 1024;
 
 enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3 };
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t U16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t U32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -63,7 +65,8 @@ void CDib::Create(std::int32_t width, std::int32_t height, int bitCount, int col
     height_ = height;
     bitCount_ = bitCount;
     if (bitCount <= 8) colorTable_.assign(static_cast<std::size_t>(colorCount), RgbQuad{});
-    bits_.assign(static_cast<std::size_t>(StrideFor(width, bitCount)) * static_cast<std::size_t>(height), 0);
+    bits_.assign(
+        static_cast<std::size_t>(StrideFor(width, bitCount)) * static_cast<std::size_t>(height), 0);
 }
 
 bool CDib::Read(ByteStream& stream, UserInterface* ui) {
@@ -85,7 +88,8 @@ bool CDib::Read(ByteStream& stream, UserInterface* ui) {
 
     // Header and colour table: the bytes between the file header and the pixel data.
     std::uint32_t bitsOffset = U32(fileHeader + 10);
-    if (bitsOffset < kFileHeaderSize + kInfoHeaderSize || bitsOffset - kFileHeaderSize > kMaxInfoBlock) {
+    if (bitsOffset < kFileHeaderSize + kInfoHeaderSize ||
+        bitsOffset - kFileHeaderSize > kMaxInfoBlock) {
         return fail();
     }
     std::vector<std::uint8_t> info(bitsOffset - kFileHeaderSize);
@@ -111,7 +115,8 @@ bool CDib::Read(ByteStream& stream, UserInterface* ui) {
     bool compressionFits = compression == kRgb || (compression == kRle8 && bitCount == 8) ||
                            (compression == kRle4 && bitCount == 4) ||
                            (compression == kBitfields && (bitCount == 16 || bitCount == 32));
-    if (!compressionFits || (height < 0 && (compression == kRle8 || compression == kRle4))) return fail();
+    if (!compressionFits || (height < 0 && (compression == kRle8 || compression == kRle4)))
+        return fail();
 
     std::size_t tableStart = headerSize;
     if (compression == kBitfields) {
@@ -127,7 +132,8 @@ bool CDib::Read(ByteStream& stream, UserInterface* ui) {
     if (colorCount > 256 || tableStart + std::size_t{colorCount} * 4 > info.size()) return fail();
 
     std::uint64_t rowBytes = static_cast<std::uint64_t>(StrideFor(width, bitCount));
-    std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
+    std::uint64_t rows =
+        static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
     // Uncompressed pixels always need stride x height bytes, whatever the header claims; run-length
     // data is as long as the header says.
     std::uint64_t imageSize = rowBytes * rows;
@@ -140,7 +146,8 @@ bool CDib::Read(ByteStream& stream, UserInterface* ui) {
     if (!stream.ReadExact(bits_.data(), bits_.size())) return fail();
 
     colorTable_.resize(colorCount);
-    if (colorCount > 0) std::memcpy(colorTable_.data(), info.data() + tableStart, std::size_t{colorCount} * 4);
+    if (colorCount > 0)
+        std::memcpy(colorTable_.data(), info.data() + tableStart, std::size_t{colorCount} * 4);
     width_ = width;
     height_ = static_cast<std::int32_t>(rows);
     topDown_ = height < 0;
@@ -163,7 +170,8 @@ bool CDib::FromBytes(const std::vector<std::uint8_t>& bytes, UserInterface* ui) 
 }
 
 bool CDib::Write(ByteStream& stream, UserInterface* ui) const {
-    std::uint32_t tableBytes = static_cast<std::uint32_t>(colorTable_.size() * 4 + masks_.size() * 4);
+    std::uint32_t tableBytes =
+        static_cast<std::uint32_t>(colorTable_.size() * 4 + masks_.size() * 4);
     std::uint32_t offset = kFileHeaderSize + kInfoHeaderSize + tableBytes;
     std::vector<std::uint8_t> head(offset, 0);
     Put16(head.data(), kBmpMagic);
@@ -194,7 +202,9 @@ bool CDib::Write(ByteStream& stream, UserInterface* ui) const {
     return true;
 }
 
-void CDib::SetColorCount(int count) { colorTable_.resize(static_cast<std::size_t>(count)); }
+void CDib::SetColorCount(int count) {
+    colorTable_.resize(static_cast<std::size_t>(count));
+}
 
 Colorref CDib::PaletteColor(int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= colorTable_.size()) return 0;
@@ -217,32 +227,34 @@ const std::uint8_t* CDib::Row(std::int32_t y) const {
 }
 
 Colorref CDib::PixelColor(std::int32_t x, std::int32_t y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_ || compression_ == kRle8 || compression_ == kRle4) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || compression_ == kRle8 ||
+        compression_ == kRle4) {
         return 0;
     }
     const std::uint8_t* row = Row(y);
     switch (bitCount_) {
-    case 1: return PaletteColor((row[x / 8] >> (7 - x % 8)) & 1);
-    case 4: return PaletteColor((row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
-    case 8: return PaletteColor(row[x]);
-    case 16: {
-        std::uint32_t pixel = U16(row + 2 * x);
-        if (masks_.size() == 3) {
-            return MakeRgb(MaskedChannel(pixel, masks_[0]), MaskedChannel(pixel, masks_[1]),
-                           MaskedChannel(pixel, masks_[2]));
+        case 1: return PaletteColor((row[x / 8] >> (7 - x % 8)) & 1);
+        case 4: return PaletteColor((row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
+        case 8: return PaletteColor(row[x]);
+        case 16: {
+            std::uint32_t pixel = U16(row + 2 * x);
+            if (masks_.size() == 3) {
+                return MakeRgb(MaskedChannel(pixel, masks_[0]), MaskedChannel(pixel, masks_[1]),
+                               MaskedChannel(pixel, masks_[2]));
+            }
+            return MakeRgb(MaskedChannel(pixel, 0x7C00), MaskedChannel(pixel, 0x03E0),
+                           MaskedChannel(pixel, 0x001F));
         }
-        return MakeRgb(MaskedChannel(pixel, 0x7C00), MaskedChannel(pixel, 0x03E0), MaskedChannel(pixel, 0x001F));
-    }
-    case 24: return MakeRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-    case 32: {
-        if (masks_.size() == 3) {
-            std::uint32_t pixel = U32(row + 4 * x);
-            return MakeRgb(MaskedChannel(pixel, masks_[0]), MaskedChannel(pixel, masks_[1]),
-                           MaskedChannel(pixel, masks_[2]));
+        case 24: return MakeRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+        case 32: {
+            if (masks_.size() == 3) {
+                std::uint32_t pixel = U32(row + 4 * x);
+                return MakeRgb(MaskedChannel(pixel, masks_[0]), MaskedChannel(pixel, masks_[1]),
+                               MaskedChannel(pixel, masks_[2]));
+            }
+            return MakeRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
         }
-        return MakeRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
-    }
-    default: return 0;
+        default: return 0;
     }
 }
 

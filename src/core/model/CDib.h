@@ -48,7 +48,8 @@ public:
     // Bytes per stored row (rows are padded to 4 bytes).
     std::int32_t Stride() const { return StrideFor(width_, bitCount_); }
     static std::int32_t StrideFor(std::int32_t width, int bitCount) {
-        return static_cast<std::int32_t>(((static_cast<std::int64_t>(width) * bitCount + 31) / 32) * 4);
+        return static_cast<std::int32_t>(((static_cast<std::int64_t>(width) * bitCount + 31) / 32) *
+                                         4);
     }
 
     std::vector<RgbQuad>& ColorTable() { return colorTable_; }

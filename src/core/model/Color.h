@@ -10,9 +10,15 @@ using Colorref = std::uint32_t;
 constexpr Colorref MakeRgb(int r, int g, int b) {
     return static_cast<Colorref>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int RedOf(Colorref c) { return static_cast<int>(c & 0xFF); }
-constexpr int GreenOf(Colorref c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int BlueOf(Colorref c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int RedOf(Colorref c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(Colorref c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(Colorref c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // One colour-table entry of a BMP stream: blue, green, red, reserved.
 struct RgbQuad {

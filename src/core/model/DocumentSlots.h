@@ -24,7 +24,9 @@ public:
     }
     void Take(int slot) { Set(slot, true); }
     void Release(int slot) { Set(slot, false); }
-    bool IsUsed(int slot) const { return slot >= 0 && slot < kCount && used_[static_cast<std::size_t>(slot)]; }
+    bool IsUsed(int slot) const {
+        return slot >= 0 && slot < kCount && used_[static_cast<std::size_t>(slot)];
+    }
 
 private:
     void Set(int slot, bool used) {

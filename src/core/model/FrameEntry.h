@@ -26,22 +26,23 @@ struct FrameLink {
 struct FrameEntry {
     static constexpr std::size_t kSerializedSize = 59;
 
-    std::int16_t left = 0;    // position inside the logical screen, pixels
+    std::int16_t left = 0;  // position inside the logical screen, pixels
     std::int16_t top = 0;
-    std::int16_t width = 0;   // equals the frame image's width
+    std::int16_t width = 0;  // equals the frame image's width
     std::int16_t height = 0;
-    std::int16_t delay = 0;   // centiseconds
-    std::int16_t colorCount = 0;       // palette entries in use: 2^bits of the source, 256 for imports
-    std::uint8_t transparentIndex = 0; // colorCount - 1 while transparency is off
-    std::uint8_t controlFlags = 0;     // GIF graphic-control packed byte; disposal in bits 2..4
+    std::int16_t delay = 0;       // centiseconds
+    std::int16_t colorCount = 0;  // palette entries in use: 2^bits of the source, 256 for imports
+    std::uint8_t transparentIndex = 0;  // colorCount - 1 while transparency is off
+    std::uint8_t controlFlags = 0;      // GIF graphic-control packed byte; disposal in bits 2..4
     std::uint8_t selected = 0;
-    std::uint8_t gapSelected = 0;      // the gap just before this frame
+    std::uint8_t gapSelected = 0;  // the gap just before this frame
     std::uint8_t transparent = 0;
     std::uint8_t restoreBackground = 0;  // 1 exactly when the disposal method is 2
     std::uint8_t interlaced = 0;
-    Colorref transparentColor = 0;  // what palette entry transparentIndex held before the key colour
-    Colorref keyColor = 0;          // stands in palette entry transparentIndex while transparent
-    std::uint32_t effectWord = 0;   // scratch of the effect generators
+    Colorref transparentColor =
+        0;                         // what palette entry transparentIndex held before the key colour
+    Colorref keyColor = 0;         // stands in palette entry transparentIndex while transparent
+    std::uint32_t effectWord = 0;  // scratch of the effect generators
     FrameLink link;
 
     int Disposal() const { return (controlFlags >> 2) & 7; }

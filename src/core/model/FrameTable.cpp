@@ -34,14 +34,19 @@ std::string FileNamePart(const std::string& path) {
 
 }  // namespace
 
-FrameTable::FrameTable(ApplicationState& app, UserInterface& ui, Imaging& imaging, FrameTableHost& host,
-                       std::vector<std::uint8_t> blankTemplate, int slot)
-    : documentSlot(slot), app_(app), ui_(ui), imaging_(imaging), host_(host),
+FrameTable::FrameTable(ApplicationState& app, UserInterface& ui, Imaging& imaging,
+                       FrameTableHost& host, std::vector<std::uint8_t> blankTemplate, int slot)
+    : documentSlot(slot),
+      app_(app),
+      ui_(ui),
+      imaging_(imaging),
+      host_(host),
       blankTemplate_(std::move(blankTemplate)) {
     char number[16];
     std::snprintf(number, sizeof number, "%03d", documentSlot);
     snapshotFilePath = app_.ProgramFile(std::string("udar") + number + ".tmp");
-    exchangeBitmapPath = (std::filesystem::temp_directory_path() / (RandomExchangeName() + ".BMP")).string();
+    exchangeBitmapPath =
+        (std::filesystem::temp_directory_path() / (RandomExchangeName() + ".BMP")).string();
 }
 
 FrameTable::~FrameTable() {
@@ -77,61 +82,64 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
                      std::string(magic, 4) == "GIF8";
         file.Close();
         viaAnyFile = true;
-        kind = isGif ? static_cast<int>(SourceKind::GifPage) : static_cast<int>(SourceKind::StillImage);
+        kind = isGif ? static_cast<int>(SourceKind::GifPage)
+                     : static_cast<int>(SourceKind::StillImage);
         if (isGif) page = 0;
     }
 
     switch (kind) {
-    case static_cast<int>(SourceKind::Blank): {
-        GifDecoder decoder;
-        MemoryStream in{std::span<const std::uint8_t>(blankTemplate_)};
-        MemoryStream out;
-        CDib image;
-        out.SeekToBegin();
-        if (!decoder.Decode(&in, out, "i", 0) || decoder.ImageMissing()) return kAddFailed;
-        out.SeekToBegin();
-        if (!image.Read(out, &ui_) || !ReadIntoNewSlot(image)) return kAddFailed;
-        EntryFromDecoder(isFirst, decoder.Page());
-        FinishNewFrame();
-        RebuildDisplayImages(frameCount - 1, isFirst, false, false);
-        break;
-    }
-    case static_cast<int>(SourceKind::StillImage): {
-        CDib image;
-        if (imaging_.LoadFile(source, 8, image) != ImagingResult::Ok || !ReadIntoNewSlot(image)) {
-            ShowInfoBox(ui_, "지원하지 않는 형식이거나 손상된 파일입니다.", FileNamePart(source));
-            return kAddFailed;
+        case static_cast<int>(SourceKind::Blank): {
+            GifDecoder decoder;
+            MemoryStream in{std::span<const std::uint8_t>(blankTemplate_)};
+            MemoryStream out;
+            CDib image;
+            out.SeekToBegin();
+            if (!decoder.Decode(&in, out, "i", 0) || decoder.ImageMissing()) return kAddFailed;
+            out.SeekToBegin();
+            if (!image.Read(out, &ui_) || !ReadIntoNewSlot(image)) return kAddFailed;
+            EntryFromDecoder(isFirst, decoder.Page());
+            FinishNewFrame();
+            RebuildDisplayImages(frameCount - 1, isFirst, false, false);
+            break;
         }
-        EntryForImportedImage(source, isFirst);
-        FinishNewFrame();
-        if (isFirst) host_.MarkImported();
-        RebuildDisplayImages(frameCount - 1, isFirst, false, false);
-        break;
-    }
-    case static_cast<int>(SourceKind::GifPage): {
-        CDib image;
-        GifPageInfo info;
-        if (imaging_.LoadGifPage(source, page, image, info) != ImagingResult::Ok || !ReadIntoNewSlot(image)) {
-            return kAddFailed;
+        case static_cast<int>(SourceKind::StillImage): {
+            CDib image;
+            if (imaging_.LoadFile(source, 8, image) != ImagingResult::Ok ||
+                !ReadIntoNewSlot(image)) {
+                ShowInfoBox(ui_, "지원하지 않는 형식이거나 손상된 파일입니다.",
+                            FileNamePart(source));
+                return kAddFailed;
+            }
+            EntryForImportedImage(source, isFirst);
+            FinishNewFrame();
+            if (isFirst) host_.MarkImported();
+            RebuildDisplayImages(frameCount - 1, isFirst, false, false);
+            break;
         }
-        if (isFirst) displayedUpTo_ = 0;
-        EntryFromDecoder(isFirst, info);
-        if (viaAnyFile) entries[static_cast<std::size_t>(frameCount)].delay = 50;
-        FinishNewFrame();
-        if (isFirst) firstBatchPending = true;
-        // Display images catch up in batches while a GIF loads (at 1, 6, 11, ... frames). Only the
-        // frames added since the last batch are scaled, so a whole load stays linear in frames.
-        if (frameCount % 5 != 1) return kAddDone;
-        int from = std::min(displayedUpTo_, frameCount - 1);
-        int saveSuspend = rebuildSuspend;
-        for (int k = from; k < frameCount; ++k) RebuildDisplayImages(k, true, true, false);
-        rebuildSuspend = saveSuspend;
-        displayedUpTo_ = frameCount;
-        break;
-    }
-    default:
-        ReportProgramError(ui_, "04214", false);
-        break;
+        case static_cast<int>(SourceKind::GifPage): {
+            CDib image;
+            GifPageInfo info;
+            if (imaging_.LoadGifPage(source, page, image, info) != ImagingResult::Ok ||
+                !ReadIntoNewSlot(image)) {
+                return kAddFailed;
+            }
+            if (isFirst) displayedUpTo_ = 0;
+            EntryFromDecoder(isFirst, info);
+            if (viaAnyFile) entries[static_cast<std::size_t>(frameCount)].delay = 50;
+            FinishNewFrame();
+            if (isFirst) firstBatchPending = true;
+            // Display images catch up in batches while a GIF loads (at 1, 6, 11, ... frames). Only
+            // the frames added since the last batch are scaled, so a whole load stays linear in
+            // frames.
+            if (frameCount % 5 != 1) return kAddDone;
+            int from = std::min(displayedUpTo_, frameCount - 1);
+            int saveSuspend = rebuildSuspend;
+            for (int k = from; k < frameCount; ++k) RebuildDisplayImages(k, true, true, false);
+            rebuildSuspend = saveSuspend;
+            displayedUpTo_ = frameCount;
+            break;
+        }
+        default: ReportProgramError(ui_, "04214", false); break;
     }
     ZoomStep();
     return kAddDone;
@@ -360,7 +368,8 @@ void FrameTable::SetZoom(int width, int height, bool moveFrame) {
 }
 
 std::pair<int, int> FrameTable::UpdateScrollSizes() {
-    long long total = static_cast<long long>(displayHeight + 55) * frameCount + stripRowHeight + 175;
+    long long total =
+        static_cast<long long>(displayHeight + 55) * frameCount + stripRowHeight + 175;
     if (total < 0 || total > 0x7FFFFFFF) {
         ReportProgramError(ui_, "82212", false);
         return {-1, 0};

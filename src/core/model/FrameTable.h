@@ -81,9 +81,9 @@ public:
     int selectedGapIndex = -2;  // (index of the selected gap) - 1; -2: no gap selected
     int displayWidth = 0;       // screen size times zoomFactor
     int displayHeight = 0;
-    int stripRowHeight = 5;     // displayHeight, or 5 while fewer than 2 frames
+    int stripRowHeight = 5;  // displayHeight, or 5 while fewer than 2 frames
     int childWidth = 0;
-    double zoomFactor = 1.0;    // zoomPercent / 100, exactly 1.0 from 100 % on
+    double zoomFactor = 1.0;  // zoomPercent / 100, exactly 1.0 from 100 % on
     bool firstBatchPending = false;
     std::string sourceGifPath;
     bool pendingGifLoad = false;

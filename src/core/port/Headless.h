@@ -15,7 +15,8 @@ namespace vorla {
 class HeadlessUserInterface : public UserInterface {
 public:
     // Every message and notice goes to sink; none given: they are dropped.
-    explicit HeadlessUserInterface(std::function<void(const std::string&)> sink = {}) : sink_(std::move(sink)) {}
+    explicit HeadlessUserInterface(std::function<void(const std::string&)> sink = {})
+        : sink_(std::move(sink)) {}
 
     ChoiceAnswer Choose(const ChoiceRequest& request, bool) override {
         Tell(request.message);
@@ -24,8 +25,8 @@ public:
     void ShowMessage(const std::string& text) override { Tell(text); }
     bool PumpMessages() override { return true; }
     void ShowNotice(const std::string& text, int, int) override { Tell(text); }
-    int AskTwoChoice(const std::string& message, const std::string&, const std::string&, const std::string&,
-                     const std::string&) override {
+    int AskTwoChoice(const std::string& message, const std::string&, const std::string&,
+                     const std::string&, const std::string&) override {
         Tell(message);
         return kTwoChoiceCancel;
     }
@@ -42,7 +43,9 @@ private:
 // For tables whose frames are made in memory: nothing is read, written or converted.
 class NoImaging : public Imaging {
 public:
-    ImagingResult LoadFile(const std::string&, int, CDib&) override { return ImagingResult::Failed; }
+    ImagingResult LoadFile(const std::string&, int, CDib&) override {
+        return ImagingResult::Failed;
+    }
     ImagingResult ImageSize(const std::string&, std::int32_t&, std::int32_t&) override {
         return ImagingResult::Failed;
     }
@@ -51,13 +54,16 @@ public:
     }
     int GifPageCount(const std::string&) override { return 0; }
     bool WriteFile(const CDib&, const std::string&, ImageFormat) override { return false; }
-    bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t, std::int32_t, int) override {
+    bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t,
+                     std::int32_t, int) override {
         return false;
     }
     bool Quantize(const CDib&, CDib&) override { return false; }
     bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
     bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }
-    bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override { return false; }
+    bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override {
+        return false;
+    }
     bool ChangePerspective(const CDib&, int, Colorref, CDib&) override { return false; }
     bool ApplyFilter(const CDib&, FilterKind, int, CDib&) override { return false; }
 };

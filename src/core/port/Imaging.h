@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/gif/GifPageInfo.h"
 #include "core/model/CDib.h"
 #include "core/model/Color.h"
-#include "core/gif/GifPageInfo.h"
 
 namespace vorla {
 

@@ -18,7 +18,8 @@ struct ChoiceRequest {
     std::string title;
     std::string message;  // may carry "%option" (shows the check box); shown up to the first '%'
     std::array<std::string, 4> options;
-    std::string hideMask = "XXXX";     // char i == 'X' hides option i; a fifth char 'y' gives 예/아니오
+    std::string hideMask =
+        "XXXX";  // char i == 'X' hides option i; a fifth char 'y' gives 예/아니오
     std::string disableMask = "----";  // char i == 'X' disables option i
     std::string checkBoxText;
     int preselected = 0;  // 0..3 checks that option; -1 Cancel button only; -2 OK button only

@@ -9,14 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "core/model/ApplicationState.h"
 #include "core/model/ProgramDirectory.h"
@@ -42,7 +42,8 @@ QSize MaximumTrackSize() {
 
 }  // namespace
 
-CMainFrame::CMainFrame(ApplicationState& app, Imaging& imaging, const QString& executableDirectory, QWidget* parent)
+CMainFrame::CMainFrame(ApplicationState& app, Imaging& imaging, const QString& executableDirectory,
+                       QWidget* parent)
     : QMainWindow(parent),
       app_(app),
       imaging_(imaging),
@@ -75,10 +76,13 @@ CMainFrame::~CMainFrame() {
     for (QMdiSubWindow* child : mdiArea_->subWindowList()) delete child;
 }
 
-UserInterface& CMainFrame::Ui() { return app_.Ui(); }
+UserInterface& CMainFrame::Ui() {
+    return app_.Ui();
+}
 
 QString CMainFrame::AssetPath(const QString& name) const {
-    return QString::fromStdString(ProgramDirectory::FindAsset(executableDirectory_.toStdString(), name.toStdString()));
+    return QString::fromStdString(
+        ProgramDirectory::FindAsset(executableDirectory_.toStdString(), name.toStdString()));
 }
 
 void CMainFrame::LoadTemplate(const QString& executableDirectory) {
@@ -117,11 +121,13 @@ void CMainFrame::createPanes() {
     toolPane_->resize(kToolPaneSize);
 
     // The View menu's check marks follow the panes, also when a pane's own close button hid it.
-    for (auto [dock, id] : {std::pair<QDockWidget*, CommandId>{animationPane_, CommandId::ToggleAnimationPane},
-                            {toolPane_, CommandId::ToggleToolPane}}) {
+    for (auto [dock, id] :
+         {std::pair<QDockWidget*, CommandId>{animationPane_, CommandId::ToggleAnimationPane},
+          {toolPane_, CommandId::ToggleToolPane}}) {
         QAction* action = Action(id);
         action->setCheckable(true);
-        connect(dock, &QDockWidget::visibilityChanged, action, [action, dock] { action->setChecked(dock->isVisible()); });
+        connect(dock, &QDockWidget::visibilityChanged, action,
+                [action, dock] { action->setChecked(dock->isVisible()); });
     }
 }
 
@@ -141,8 +147,8 @@ void CMainFrame::PlacePanes() {
 QRect CMainFrame::ChoosePlacement(const QRect& saved, const QSize& max) {
     const int x = saved.x();
     const int y = saved.y();
-    if (x >= -10 && y >= -10 && x + saved.width() <= max.width() + 10 && y + saved.height() <= max.height() + 10 &&
-        saved.width() > 0 && saved.height() > 0) {
+    if (x >= -10 && y >= -10 && x + saved.width() <= max.width() + 10 &&
+        y + saved.height() <= max.height() + 10 && saved.width() > 0 && saved.height() > 0) {
         return saved;
     }
     return QRect(35, 35, max.width() - 70, max.height() - 120);
@@ -150,15 +156,18 @@ QRect CMainFrame::ChoosePlacement(const QRect& saved, const QSize& max) {
 
 void CMainFrame::ReadPlacement() {
     const std::string ini = app_.WindowIni();
-    savedPlacement_ = QRect(ReadIntSetting(Ui(), ini, "windowx"), ReadIntSetting(Ui(), ini, "windowy"),
-                            ReadIntSetting(Ui(), ini, "windowcx"), ReadIntSetting(Ui(), ini, "windowcy"));
+    savedPlacement_ =
+        QRect(ReadIntSetting(Ui(), ini, "windowx"), ReadIntSetting(Ui(), ini, "windowy"),
+              ReadIntSetting(Ui(), ini, "windowcx"), ReadIntSetting(Ui(), ini, "windowcy"));
     setGeometry(ChoosePlacement(savedPlacement_, MaximumTrackSize()));
 }
 
 void CMainFrame::SavePlacement() {
     const std::string ini = app_.WindowIni();
     // A maximised window is saved at the screen's size, so that it comes back maximised.
-    const QRect frame = isMaximized() ? frameGeometry() : isMinimized() ? normalGeometry() : geometry();
+    const QRect frame = isMaximized()   ? frameGeometry()
+                        : isMinimized() ? normalGeometry()
+                                        : geometry();
     WriteIntSetting(Ui(), ini, "windowx", frame.x());
     WriteIntSetting(Ui(), ini, "windowy", frame.y());
     WriteIntSetting(Ui(), ini, "windowcx", frame.width());
@@ -244,7 +253,9 @@ CAnvoView* CMainFrame::ViewAt(const QPoint& globalPos) const {
     return nullptr;
 }
 
-int CMainFrame::OpenDocumentCount() const { return static_cast<int>(mdiArea_->subWindowList().size()); }
+int CMainFrame::OpenDocumentCount() const {
+    return static_cast<int>(mdiArea_->subWindowList().size());
+}
 
 void CMainFrame::RepaintAllDocuments() {
     for (CAnvoView* view : Views()) view->viewport()->update();
@@ -273,9 +284,11 @@ void CMainFrame::RetreatCascade() {
     if (cascade_.x() < 0 || cascade_.y() < 0) cascade_ = QPoint(0, 0);
 }
 
-void CMainFrame::StartPick(CAnvoView* view, int mode, const QString& title, const QString& message) {
+void CMainFrame::StartPick(CAnvoView* view, int mode, const QString& title,
+                           const QString& message) {
     pickMode_ = mode;
-    // A modeless prompt with only a Cancel button, beside the strip, while the view keeps the focus.
+    // A modeless prompt with only a Cancel button, beside the strip, while the view keeps the
+    // focus.
     auto* prompt = new QDialog(this);
     prompt->setAttribute(Qt::WA_DeleteOnClose);
     prompt->setWindowTitle(title);
@@ -313,21 +326,18 @@ void CMainFrame::CancelPick() {
 
 void CMainFrame::HandleRequest(int code) {
     switch (static_cast<MainFrameRequest>(code)) {
-    case MainFrameRequest::ColourReadout:
-        ShowColourReadout();
-        return;
-    case MainFrameRequest::OpenHandedOverFile: {
-        const std::string path = ReadSetting(Ui(), app_.GeneralIni(), "urgentfileToopen");
-        if (path != "*fail") OpenHandedOverFile(QString::fromStdString(path));
-        return;
-    }
-    case MainFrameRequest::ShowCompanyName:
-        statusBar()->showMessage(QStringLiteral("Tarnwick"));
-        return;
-    case MainFrameRequest::OnlineServices:
-    case MainFrameRequest::NoAction4:
-    case MainFrameRequest::NoAction3:
-        return;
+        case MainFrameRequest::ColourReadout: ShowColourReadout(); return;
+        case MainFrameRequest::OpenHandedOverFile: {
+            const std::string path = ReadSetting(Ui(), app_.GeneralIni(), "urgentfileToopen");
+            if (path != "*fail") OpenHandedOverFile(QString::fromStdString(path));
+            return;
+        }
+        case MainFrameRequest::ShowCompanyName:
+            statusBar()->showMessage(QStringLiteral("Tarnwick"));
+            return;
+        case MainFrameRequest::OnlineServices:
+        case MainFrameRequest::NoAction4:
+        case MainFrameRequest::NoAction3: return;
     }
     ReportProgramError(Ui(), "11013", false);
 }
@@ -338,7 +348,8 @@ void CMainFrame::ShowColourReadout() {
     QScreen* screen = QGuiApplication::screenAt(cursor);
     if (!screen) return;
     const QPoint local = cursor - screen->geometry().topLeft();
-    const QColor colour = screen->grabWindow(0, local.x(), local.y(), 1, 1).toImage().pixelColor(0, 0);
+    const QColor colour =
+        screen->grabWindow(0, local.x(), local.y(), 1, 1).toImage().pixelColor(0, 0);
     if (!colourWindow_) {
         colourWindow_ = new QLabel(this, Qt::ToolTip);
         colourWindow_->setMargin(4);

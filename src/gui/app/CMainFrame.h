@@ -114,7 +114,7 @@ public:
     // Opening documents.
     CAnvoView* OpenDocumentFile(const QString& path);
     CAnvoView* NewDocument();
-    void OpenFiles(const QStringList& paths);   // the Open command's loop over chosen files
+    void OpenFiles(const QStringList& paths);  // the Open command's loop over chosen files
     void OpenDroppedFiles(const QStringList& paths);
     void CollectAndOpen(const QStringList& paths);
     void OnFileOpen();

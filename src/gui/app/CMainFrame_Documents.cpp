@@ -38,8 +38,10 @@ CAnvoView* CMainFrame::OpenDocumentFile(const QString& path) {
         UpdateCommandStates();
         return nullptr;
     }
-    connect(view, &CAnvoView::closeRequested, child, [child] { QTimer::singleShot(0, child, &QWidget::close); });
-    if (path != QLatin1String(CAnvoDoc::kUntitledPath)) DocumentSaved(QFileInfo(path).absoluteFilePath());
+    connect(view, &CAnvoView::closeRequested, child,
+            [child] { QTimer::singleShot(0, child, &QWidget::close); });
+    if (path != QLatin1String(CAnvoDoc::kUntitledPath))
+        DocumentSaved(QFileInfo(path).absoluteFilePath());
     child->show();
     view->OnInitialUpdate();
     view->setFocus();
@@ -49,7 +51,9 @@ CAnvoView* CMainFrame::OpenDocumentFile(const QString& path) {
     return view;
 }
 
-CAnvoView* CMainFrame::NewDocument() { return OpenDocumentFile(QString::fromLatin1(CAnvoDoc::kUntitledPath)); }
+CAnvoView* CMainFrame::NewDocument() {
+    return OpenDocumentFile(QString::fromLatin1(CAnvoDoc::kUntitledPath));
+}
 
 void CMainFrame::OnFileOpen() {
     for (CAnvoView* view : Views()) {
@@ -65,7 +69,8 @@ void CMainFrame::OnFileOpen() {
     app_.openInProgress = true;
     QFileDialog dialog(this, tr("열기"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    ApplyFileDialogFilters(dialog, app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
+    ApplyFileDialogFilters(dialog,
+                           app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
     // The first Open of a run starts among the samples that come with the program.
     const QString samples = AssetPath(QStringLiteral("샘플"));
     if (!sampleFolderUsed_ && QFileInfo(samples).isDir()) dialog.setDirectory(samples);
@@ -129,7 +134,8 @@ void CMainFrame::OnCollectOpen() {
     }
     QFileDialog dialog(this, tr("모아서 열기"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    ApplyFileDialogFilters(dialog, app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
+    ApplyFileDialogFilters(dialog,
+                           app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
     if (dialog.exec() != QDialog::Accepted) return;
     CollectAndOpen(dialog.selectedFiles());
 }
@@ -170,7 +176,8 @@ QString CMainFrame::AskImagePath(const QString& title) {
     if (imagePathAnswer) return imagePathAnswer(title);
     QFileDialog dialog(this, title);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    ApplyFileDialogFilters(dialog, app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
+    ApplyFileDialogFilters(dialog,
+                           app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
@@ -178,7 +185,8 @@ void CMainFrame::DocumentSaved(const QString& path) {
     auto* app = qobject_cast<VorlaApplication*>(QCoreApplication::instance());
     if (!app) return;
     app->RecentFiles().Add(path);
-    QSettings profile(QSettings::NativeFormat, QSettings::UserScope, app->organizationName(), app->applicationName());
+    QSettings profile(QSettings::NativeFormat, QSettings::UserScope, app->organizationName(),
+                      app->applicationName());
     app->RecentFiles().Save(profile);
 }
 

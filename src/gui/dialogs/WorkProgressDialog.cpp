@@ -10,7 +10,10 @@
 namespace vorla {
 
 WorkProgressDialog::WorkProgressDialog(QWidget* parent)
-    : QDialog(parent), status_(new QLabel(tr("이미지 변환 중.."))), bar_(new QProgressBar), cancel_(new QPushButton(tr("취소"))) {
+    : QDialog(parent),
+      status_(new QLabel(tr("이미지 변환 중.."))),
+      bar_(new QProgressBar),
+      cancel_(new QPushButton(tr("취소"))) {
     setWindowTitle(tr("작업 진행"));
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -30,11 +33,17 @@ void WorkProgressDialog::SetTitle(const std::string& title) {
     setWindowTitle(title_);
 }
 
-void WorkProgressDialog::SetStatusText(const std::string& text) { status_->setText(QString::fromStdString(text)); }
+void WorkProgressDialog::SetStatusText(const std::string& text) {
+    status_->setText(QString::fromStdString(text));
+}
 
-void WorkProgressDialog::SetRange(int minimum, int maximum) { bar_->setRange(minimum, std::max(minimum, maximum)); }
+void WorkProgressDialog::SetRange(int minimum, int maximum) {
+    bar_->setRange(minimum, std::max(minimum, maximum));
+}
 
-void WorkProgressDialog::SetPosition(int position) { bar_->setValue(std::clamp(position, bar_->minimum(), bar_->maximum())); }
+void WorkProgressDialog::SetPosition(int position) {
+    bar_->setValue(std::clamp(position, bar_->minimum(), bar_->maximum()));
+}
 
 void WorkProgressDialog::Show() {
     cancelled_ = false;

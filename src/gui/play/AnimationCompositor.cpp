@@ -4,14 +4,17 @@
 
 namespace vorla {
 
-void AnimationCompositor::DrawFrame(const FrameTable& table, const std::array<CDib, FrameTable::kSlots>& dibs,
+void AnimationCompositor::DrawFrame(const FrameTable& table,
+                                    const std::array<CDib, FrameTable::kSlots>& dibs,
                                     FrameImageCache& cache, int k, double scale) {
     QPainter painter(&canvas_);
     if (k > 0) {
         const FrameEntry& previous = table.entries[static_cast<std::size_t>(k - 1)];
         if (previous.restoreBackground) {
-            QRect area(static_cast<int>(previous.left * scale), static_cast<int>(previous.top * scale),
-                       static_cast<int>(previous.width * scale), static_cast<int>(previous.height * scale));
+            QRect area(static_cast<int>(previous.left * scale),
+                       static_cast<int>(previous.top * scale),
+                       static_cast<int>(previous.width * scale),
+                       static_cast<int>(previous.height * scale));
             painter.setCompositionMode(QPainter::CompositionMode_Source);
             painter.fillRect(area, background_);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -20,13 +23,15 @@ void AnimationCompositor::DrawFrame(const FrameTable& table, const std::array<CD
     const FrameEntry& entry = table.entries[static_cast<std::size_t>(k)];
     const CDib& dib = dibs[static_cast<std::size_t>(k)];
     if (dib.IsEmpty()) return;
-    painter.drawImage(QPoint(static_cast<int>(entry.left * scale), static_cast<int>(entry.top * scale)),
-                      cache.Get(k, dib, entry));
+    painter.drawImage(
+        QPoint(static_cast<int>(entry.left * scale), static_cast<int>(entry.top * scale)),
+        cache.Get(k, dib, entry));
 }
 
-const QImage& AnimationCompositor::Compose(const FrameTable& table, const std::array<CDib, FrameTable::kSlots>& dibs,
-                                           FrameImageCache& cache, int current, double scale, QSize size,
-                                           const QColor& background) {
+const QImage& AnimationCompositor::Compose(const FrameTable& table,
+                                           const std::array<CDib, FrameTable::kSlots>& dibs,
+                                           FrameImageCache& cache, int current, double scale,
+                                           QSize size, const QColor& background) {
     if (current >= table.frameCount) current = table.frameCount - 1;
     bool sameSetup = canvas_.size() == size && scale_ == scale && background_ == background;
     if (!sameSetup) {

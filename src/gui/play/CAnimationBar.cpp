@@ -39,6 +39,8 @@ CAnimationBar::CAnimationBar(CMainFrame& mainFrame)
     setWidget(canvas_);
 }
 
-void CAnimationBar::RefreshContent() { canvas_->update(); }
+void CAnimationBar::RefreshContent() {
+    canvas_->update();
+}
 
 }  // namespace vorla

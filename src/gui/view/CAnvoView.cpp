@@ -23,7 +23,8 @@ CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
       encoder_(std::make_unique<GifEncoder>()),
       table_(mainFrame.App(), mainFrame.Ui(), mainFrame.Images(), *this, mainFrame.TemplateBuffer(),
              mainFrame.Slots().FirstFreeSlot()),
-      colors_(StripColors::FromButtonFace(FromQColor(QApplication::palette().color(QPalette::Button)))),
+      colors_(
+          StripColors::FromButtonFace(FromQColor(QApplication::palette().color(QPalette::Button)))),
       previewCompositor_(std::make_unique<AnimationCompositor>()),
       paneCompositor_(std::make_unique<AnimationCompositor>()) {
     setFocusPolicy(Qt::StrongFocus);
@@ -42,7 +43,9 @@ CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
     connect(&workerTimer_, &QTimer::timeout, this, &CAnvoView::WorkerStep);
 }
 
-CAnvoView::~CAnvoView() { OnDestroy(); }
+CAnvoView::~CAnvoView() {
+    OnDestroy();
+}
 
 void CAnvoView::OnDestroy() {
     if (destroyed_) return;
@@ -54,7 +57,9 @@ void CAnvoView::OnDestroy() {
     if (started_) main_.RetreatCascade();
 }
 
-QString CAnvoView::Caption() const { return QString::fromStdString(document_.Title()); }
+QString CAnvoView::Caption() const {
+    return QString::fromStdString(document_.Title());
+}
 
 StripMetrics CAnvoView::Metrics() const {
     StripMetrics metrics;
@@ -76,7 +81,8 @@ bool CAnvoView::LoadDocument(const QString& path) {
     bool quiet = main_.App().openInProgress || main_.IsDropping();
     // The frames a load adds make one undo step, taken when the load is complete.
     suppressSnapshots_ = true;
-    bool ok = loader.LoadDocument(path.toStdString(), path == CAnvoDoc::kUntitledPath ? collect : nullptr, quiet);
+    bool ok = loader.LoadDocument(path.toStdString(),
+                                  path == CAnvoDoc::kUntitledPath ? collect : nullptr, quiet);
     suppressSnapshots_ = false;
     if (ok) {
         if (!table_.pendingGifLoad) RecordSnapshot();
@@ -111,8 +117,12 @@ void CAnvoView::Redo() {
     main_.UpdateCommandStates();
 }
 
-bool CAnvoView::CanUndo() const { return edit::CanUndo(store_.get(), table_, main_.FrameDialogOpen()); }
-bool CAnvoView::CanRedo() const { return edit::CanRedo(store_.get(), table_, main_.FrameDialogOpen()); }
+bool CAnvoView::CanUndo() const {
+    return edit::CanUndo(store_.get(), table_, main_.FrameDialogOpen());
+}
+bool CAnvoView::CanRedo() const {
+    return edit::CanRedo(store_.get(), table_, main_.FrameDialogOpen());
+}
 
 void CAnvoView::RunPendingLoad() {
     if (!table_.pendingGifLoad) return;
@@ -183,7 +193,9 @@ void CAnvoView::SetScrollHeight(int total) {
     bar->setRange(0, std::max(0, total - page));
 }
 
-int CAnvoView::MainWindowHeight() { return main_.height(); }
+int CAnvoView::MainWindowHeight() {
+    return main_.height();
+}
 
 void CAnvoView::ResizeChildFrame(int width, int height, bool moveToCascade) {
     auto* child = qobject_cast<QMdiSubWindow*>(parentWidget());
@@ -196,9 +208,13 @@ void CAnvoView::ResizeChildFrame(int width, int height, bool moveToCascade) {
     child->resize(target);
 }
 
-int CAnvoView::OpenDocumentCount() { return main_.OpenDocumentCount(); }
+int CAnvoView::OpenDocumentCount() {
+    return main_.OpenDocumentCount();
+}
 
-void CAnvoView::RepaintAllDocuments() { main_.RepaintAllDocuments(); }
+void CAnvoView::RepaintAllDocuments() {
+    main_.RepaintAllDocuments();
+}
 
 void CAnvoView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
@@ -206,7 +222,9 @@ void CAnvoView::resizeEvent(QResizeEvent* event) {
     table_.UpdateScrollSizes();
 }
 
-void CAnvoView::scrollContentsBy(int, int) { viewport()->update(); }
+void CAnvoView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
 
 void CAnvoView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);

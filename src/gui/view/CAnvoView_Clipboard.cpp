@@ -86,18 +86,18 @@ int CAnvoView::PasteImage(bool fromFile, int dialogKind, bool* pastedTransparent
     edit::IncomingImage incoming;
     if (fromFile) {
         const QString title = dialogKind == 1 ? tr("이 프레임을 대신하여 넣을 이미지를 선택하세요.")
-                                              : tr("두 프레임 사이에 붙여넣을 이미지를 선택하세요. 중단하려면 [취소]를 누르세요.");
+                                              : tr("두 프레임 사이에 붙여넣을 이미지를 선택하세요. "
+                                                   "중단하려면 [취소]를 누르세요.");
         const QString path = main_.AskImagePath(title);
         if (path.isEmpty()) return 255;
         switch (edit::LoadImageForPaste(path.toStdString(), main_.Images(), incoming)) {
-        case edit::ImageLoad::DamagedGif:
-            main_.Ui().ShowNotice("손상된 GIF파일입니다.", 800, 1);
-            return 0;
-        case edit::ImageLoad::Unreadable:
-            main_.Ui().ShowNotice("지원하지 않는 형식이거나 손상된 파일입니다.", 800, 1);
-            return 0;
-        case edit::ImageLoad::Ok:
-            break;
+            case edit::ImageLoad::DamagedGif:
+                main_.Ui().ShowNotice("손상된 GIF파일입니다.", 800, 1);
+                return 0;
+            case edit::ImageLoad::Unreadable:
+                main_.Ui().ShowNotice("지원하지 않는 형식이거나 손상된 파일입니다.", 800, 1);
+                return 0;
+            case edit::ImageLoad::Ok: break;
         }
     } else if (!TakeSystemClipboardImage(incoming)) {
         return 0;
@@ -115,17 +115,17 @@ int CAnvoView::PasteImage(bool fromFile, int dialogKind, bool* pastedTransparent
 bool CAnvoView::ReplaceFrameFrom(bool fromFile) {
     edit::IncomingImage incoming;
     if (fromFile) {
-        const QString path = main_.AskImagePath(tr("이 프레임을 대신하여 넣을 이미지를 선택하세요."));
+        const QString path =
+            main_.AskImagePath(tr("이 프레임을 대신하여 넣을 이미지를 선택하세요."));
         if (path.isEmpty()) return false;
         switch (edit::LoadImageForPaste(path.toStdString(), main_.Images(), incoming)) {
-        case edit::ImageLoad::DamagedGif:
-            main_.Ui().ShowNotice("손상된 GIF파일입니다.", 800, 1);
-            return false;
-        case edit::ImageLoad::Unreadable:
-            main_.Ui().ShowNotice("지원하지 않는 형식이거나 손상된 파일입니다.", 800, 1);
-            return false;
-        case edit::ImageLoad::Ok:
-            break;
+            case edit::ImageLoad::DamagedGif:
+                main_.Ui().ShowNotice("손상된 GIF파일입니다.", 800, 1);
+                return false;
+            case edit::ImageLoad::Unreadable:
+                main_.Ui().ShowNotice("지원하지 않는 형식이거나 손상된 파일입니다.", 800, 1);
+                return false;
+            case edit::ImageLoad::Ok: break;
         }
     } else if (!TakeSystemClipboardImage(incoming)) {
         return false;
@@ -154,22 +154,27 @@ void CAnvoView::PasteFromFileRepeatedly() {
 void CAnvoView::CopyFrameToSystemClipboard() {
     main_.Ui().PumpMessages();
     const FrameEntry& entry = table_.entries[static_cast<std::size_t>(table_.menuFrame)];
-    if (entry.transparent && !AskQuestion(main_.Ui(), "투명 정보는 손실될 것입니다. 계속 진행하겠습니까?", "클립보드에 복사하기")) {
+    if (entry.transparent &&
+        !AskQuestion(main_.Ui(), "투명 정보는 손실될 것입니다. 계속 진행하겠습니까?",
+                     "클립보드에 복사하기")) {
         return;
     }
-    const QImage image = DibToQImage(table_.frameImages[static_cast<std::size_t>(table_.menuFrame)]);
+    const QImage image =
+        DibToQImage(table_.frameImages[static_cast<std::size_t>(table_.menuFrame)]);
     if (image.isNull()) {
         ReportProgramError(main_.Ui(), "38923", false);
         return;
     }
     QApplication::clipboard()->setImage(image.convertToFormat(QImage::Format_RGB32));
-    main_.Ui().ShowNotice(std::to_string(table_.menuFrame + 1) + "번 프레임을 클립보드에 저장했습니다.", 600, 0);
+    main_.Ui().ShowNotice(
+        std::to_string(table_.menuFrame + 1) + "번 프레임을 클립보드에 저장했습니다.", 600, 0);
 }
 
 void CAnvoView::OnCopyToSystemClipboard(bool fromFrameMenu) {
     if (!fromFrameMenu) {
         if (table_.CountSelection() != 1) {
-            main_.StartPick(this, 2, tr("클립보드로 보내기"), tr("클립보드에 복사할 프레임을 정하세요."));
+            main_.StartPick(this, 2, tr("클립보드로 보내기"),
+                            tr("클립보드에 복사할 프레임을 정하세요."));
             return;
         }
         table_.menuFrame = table_.lastSelectedFrame;
@@ -201,7 +206,8 @@ void CAnvoView::OnPasteFromSystemClipboard(int where) {
         table_.menuFrame = table_.lastSelectedFrame;
         ReplaceFrameFrom(false);
     } else {
-        main_.StartPick(this, 1, tr("클립보드에서 가져오기"), tr("바꿔넣거나 끼워넣을 위치를 정하세요."));
+        main_.StartPick(this, 1, tr("클립보드에서 가져오기"),
+                        tr("바꿔넣거나 끼워넣을 위치를 정하세요."));
     }
 }
 

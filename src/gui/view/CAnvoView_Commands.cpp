@@ -45,8 +45,8 @@ void CAnvoView::SelectAll() {
 
 void CAnvoView::MoveSelection(int arrow) {
     const int top = verticalScrollBar()->value();
-    const int scroll = selection::MoveWithArrow(table_, Metrics(), static_cast<selection::Arrow>(arrow), top,
-                                                top + viewport()->height());
+    const int scroll = selection::MoveWithArrow(
+        table_, Metrics(), static_cast<selection::Arrow>(arrow), top, top + viewport()->height());
     if (scroll >= 0) verticalScrollBar()->setValue(scroll);
     Invalidate();
     main_.UpdateCommandStates();
@@ -126,7 +126,8 @@ void CAnvoView::HandleDrop() {
         request.message = count + "개의 프레임으로 교체하겠습니까?";
         ChoiceAnswer answer = main_.Ui().Choose(request, true);
         if (!answer.accepted) return;
-        if (edit::ReplaceWithClipboard(table_, clipboard) && answer.chosen == 1) drag.moveRequested = true;
+        if (edit::ReplaceWithClipboard(table_, clipboard) && answer.chosen == 1)
+            drag.moveRequested = true;
     } else {
         table_.targetGap = hit.index - 1;
         request.message = count + "개의 프레임을 첨가하겠습니까?";
@@ -141,7 +142,8 @@ void CAnvoView::HandleDrop() {
             // selected and a move deletes exactly them.
             const int gap = table_.targetGap;
             std::vector<std::uint8_t> flags;
-            for (int i = 0; i < table_.frameCount; ++i) flags.push_back(table_.entries[static_cast<std::size_t>(i)].selected);
+            for (int i = 0; i < table_.frameCount; ++i)
+                flags.push_back(table_.entries[static_cast<std::size_t>(i)].selected);
             table_.rebuildSuspend = 1;
             const bool pasted = edit::PasteFrames(table_, clipboard);
             table_.rebuildSuspend = 0;

@@ -1,7 +1,7 @@
 // Painting the strip: the preview row with its info line, then one row per visible frame.
 #include <QApplication>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 #include "gui/app/CMainFrame.h"
@@ -56,13 +56,16 @@ void CAnvoView::paintEvent(QPaintEvent* event) {
 void CAnvoView::DrawStrip(QPainter& painter, const QRect& visible) {
     if (table_.frameCount <= 0) return;
     const StripMetrics m = Metrics();
-    auto rowVisible = [&](int top, int bottom) { return bottom + 10 >= visible.top() && top - 55 <= visible.bottom(); };
+    auto rowVisible = [&](int top, int bottom) {
+        return bottom + 10 >= visible.top() && top - 55 <= visible.bottom();
+    };
     if (rowVisible(StripMetrics::kPreviewTop - 7, m.InfoLineTop() + 50)) {
         DrawPreviewRow(painter);
     }
     // Only rows that intersect the visible part are drawn: painting cost follows the window,
     // not the animation length.
-    int first = std::max(0, (visible.top() - m.ImageTop(0) - m.displayHeight - 40) / std::max(1, m.Pitch()));
+    int first = std::max(
+        0, (visible.top() - m.ImageTop(0) - m.displayHeight - 40) / std::max(1, m.Pitch()));
     for (int k = first; k < table_.frameCount; ++k) {
         int top = m.SelectionTop(k) - 13;
         if (top - 55 > visible.bottom()) break;
@@ -82,8 +85,9 @@ void CAnvoView::DrawPreviewRow(QPainter& painter) {
     painter.drawPixmap(50, y + 9, art.screenIcon);
     painter.setPen(QColor(40, 44, 52));
     painter.setFont(PixelFont(16));
-    painter.drawText(QPoint(93 - 20, y + 6 + 14),
-                     QStringLiteral("%1 x %2").arg(table_.settings.screenWidth).arg(table_.settings.screenHeight));
+    painter.drawText(QPoint(93 - 20, y + 6 + 14), QStringLiteral("%1 x %2")
+                                                      .arg(table_.settings.screenWidth)
+                                                      .arg(table_.settings.screenHeight));
     painter.setFont(PixelFont(13));
     if (table_.zoomFactor != 1.0) {
         painter.drawPixmap(69, y + 28, art.zoomIcon);
@@ -111,7 +115,9 @@ void CAnvoView::DrawGapBand(QPainter& painter, int k, bool selected, bool dropMa
     const int top = m.GapTop(k);
     const int bottom = m.GapBottom(k);
     const int width = std::max(viewport()->width(), table_.childWidth);
-    if (selected) painter.fillRect(QRect(0, top, width, bottom - top + 1), ToQColor(StripColors::kGapSelection));
+    if (selected)
+        painter.fillRect(QRect(0, top, width, bottom - top + 1),
+                         ToQColor(StripColors::kGapSelection));
     painter.setPen(ToQColor(colors_.separator));
     painter.drawLine(0, top, width, top);
     painter.setPen(ToQColor(StripColors::kSecondGapLine));
@@ -131,11 +137,13 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     const FrameEntry& entry = table_.entries[static_cast<std::size_t>(k)];
     const int y = m.ImageTop(k);
     const int width = std::max(viewport()->width(), table_.childWidth);
-    const bool dropHere = main_.Drag().active && main_.Drag().targetView == this && hoverHit_.index >= 0;
+    const bool dropHere =
+        main_.Drag().active && main_.Drag().targetView == this && hoverHit_.index >= 0;
 
     if (entry.selected) {
-        painter.fillRect(QRect(0, m.SelectionTop(k), width, m.SelectionBottom(k) - m.SelectionTop(k)),
-                         ToQColor(colors_.selection));
+        painter.fillRect(
+            QRect(0, m.SelectionTop(k), width, m.SelectionBottom(k) - m.SelectionTop(k)),
+            ToQColor(colors_.selection));
     }
     DrawGapBand(painter, k, entry.gapSelected,
                 dropHere && hoverHit_.kind == HitResult::kGapBefore && hoverHit_.index == k);
@@ -149,7 +157,8 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     painter.save();
     painter.setClipRect(area);
     for (int ty = area.top(); ty <= area.bottom(); ty += 32) {
-        for (int tx = area.left(); tx <= area.right(); tx += 32) painter.drawPixmap(tx, ty, main_.Art().backdrop);
+        for (int tx = area.left(); tx <= area.right(); tx += 32)
+            painter.drawPixmap(tx, ty, main_.Art().backdrop);
     }
     const CDib& shown = table_.displayImages[static_cast<std::size_t>(k)];
     if (!shown.IsEmpty()) {
@@ -165,7 +174,9 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
 
     // Frame number: narrower from three digits, smaller for low rows.
     const int number = k + 1;
-    QFont font = table_.displayHeight < 20 ? PixelFont(22, 7, true) : number >= 100 ? PixelFont(26, 8, true) : PixelFont(26, 11, true);
+    QFont font = table_.displayHeight < 20 ? PixelFont(22, 7, true)
+                 : number >= 100           ? PixelFont(26, 8, true)
+                                           : PixelFont(26, 11, true);
     painter.setFont(font);
     painter.setPen(entry.selected ? QColor(20, 24, 30) : QColor(70, 76, 86));
     painter.drawText(QPoint(number >= 100 ? 4 : 12, y - 7 + 24), QString::number(number));
@@ -182,9 +193,11 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     if (entry.restoreBackground) painter.drawPixmap(bx + 46 + 16, by - 4, art.restoreIcon);
 }
 
-void CAnvoView::DrawComposite(QPainter& painter, int x, int y, bool fullSize, const QColor& background) {
+void CAnvoView::DrawComposite(QPainter& painter, int x, int y, bool fullSize,
+                              const QColor& background) {
     if (table_.frameCount == 0 || table_.loadingScreen || main_.App().busyGuard) return;
-    if (!fullSize) painter.fillRect(QRect(x, y, table_.displayWidth, table_.displayHeight), background);
+    if (!fullSize)
+        painter.fillRect(QRect(x, y, table_.displayWidth, table_.displayHeight), background);
     if (table_.frameCount == 1 && !fullSize) {
         if (!playbackPaused) painter.drawPixmap(x, y, main_.Art().placeholder);
         return;
@@ -193,9 +206,9 @@ void CAnvoView::DrawComposite(QPainter& painter, int x, int y, bool fullSize, co
     QSize size = fullSize ? QSize(table_.settings.screenWidth, table_.settings.screenHeight)
                           : QSize(table_.displayWidth, table_.displayHeight);
     AnimationCompositor& compositor = fullSize ? *paneCompositor_ : *previewCompositor_;
-    const QImage& image = compositor.Compose(table_, fullSize ? table_.frameImages : table_.displayImages,
-                                             fullSize ? frameCache_ : displayCache_, playbackFrame_, scale, size,
-                                             background);
+    const QImage& image = compositor.Compose(
+        table_, fullSize ? table_.frameImages : table_.displayImages,
+        fullSize ? frameCache_ : displayCache_, playbackFrame_, scale, size, background);
     painter.drawImage(QPoint(x, y), image);
 }
 
@@ -210,7 +223,8 @@ void CAnvoView::UpdatePreviewArea() {
     const int scroll = verticalScrollBar()->value();
     const StripMetrics m = Metrics();
     if (m.stripRowHeight + 49 < scroll) return;
-    QRect area(0, 33 - scroll, StripMetrics::kImageLeft + table_.displayWidth + 1, m.stripRowHeight + 40);
+    QRect area(0, 33 - scroll, StripMetrics::kImageLeft + table_.displayWidth + 1,
+               m.stripRowHeight + 40);
     viewport()->update(area);
 }
 

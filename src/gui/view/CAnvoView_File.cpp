@@ -45,7 +45,9 @@ void CAnvoView::OnFileSave() {
     SaveWithDialog(proposed);
 }
 
-void CAnvoView::OnFileSaveAs() { SaveWithDialog(QString::fromStdString(saving::DefaultGifName(document_))); }
+void CAnvoView::OnFileSaveAs() {
+    SaveWithDialog(QString::fromStdString(saving::DefaultGifName(document_)));
+}
 
 void CAnvoView::ShowSavedSize() {
     const std::int64_t size = saving::MeasureSave(table_, *encoder_);
@@ -66,7 +68,8 @@ void CAnvoView::SaveFrame(bool fromMainMenu) {
         ReportProgramError(main_.Ui(), "55234", false);
         return;
     }
-    const QString name = QString::fromStdString(saving::FrameFileName(Caption().toStdString(), table_.menuFrame));
+    const QString name =
+        QString::fromStdString(saving::FrameFileName(Caption().toStdString(), table_.menuFrame));
     const QString path = main_.AskFrameSavePath(name);
     if (path.isEmpty()) return;
     // The dialog's choice is always written as a BMP, whatever its name says.
@@ -84,8 +87,9 @@ void CAnvoView::BrowserPreview() {
 
 bool CAnvoView::QueryClose() {
     if (!document_.modified || table_.frameCount == 0) return true;
-    const int answer = main_.Ui().AskTwoChoice(Caption().toStdString() + "의 변경 내용을 저장하시겠습니까?",
-                                               "Vorla", "저장", "저장 안 함", "OO");
+    const int answer =
+        main_.Ui().AskTwoChoice(Caption().toStdString() + "의 변경 내용을 저장하시겠습니까?",
+                                "Vorla", "저장", "저장 안 함", "OO");
     if (answer == kTwoChoiceCancel) return false;
     if (answer == kTwoChoiceSecond) return true;
     OnFileSave();

@@ -60,7 +60,8 @@ void CAnvoView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (point != lastMouse_) {
         mouseMoved_ = true;
-        if (std::abs(point.x() - lastMouse_.x()) > 4 || std::abs(point.y() - lastMouse_.y()) > 4) restSteps_ = 0;
+        if (std::abs(point.x() - lastMouse_.x()) > 4 || std::abs(point.y() - lastMouse_.y()) > 4)
+            restSteps_ = 0;
     }
     lastMouse_ = point;
     DragState& drag = main_.Drag();
@@ -140,12 +141,14 @@ void CAnvoView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CAnvoView::ShowContextMenuAt(const QPoint& point) {
-    if (main_.PickMode() != 0 || main_.FrameDialogOpen() || table_.busy || table_.frameCount == 0) return;
+    if (main_.PickMode() != 0 || main_.FrameDialogOpen() || table_.busy || table_.frameCount == 0)
+        return;
     lastMouse_ = point;
     const HitResult hit = HitAt(point);
     if (hit.above || hit.index < 0) return;
     if (hit.kind == HitResult::kFrame) {
-        if (!table_.entries[static_cast<std::size_t>(hit.index)].selected) table_.ClearSelection(true, -1);
+        if (!table_.entries[static_cast<std::size_t>(hit.index)].selected)
+            table_.ClearSelection(true, -1);
         table_.entries[static_cast<std::size_t>(hit.index)].selected = 1;
         table_.menuFrame = hit.index;
     } else {
@@ -198,7 +201,8 @@ void CAnvoView::ShowTooltip(const HitResult& hit) {
                    .arg(static_cast<int>(table_.zoomFactor * 100));
     } else if (hit.kind == HitResult::kFrame) {
         const FrameEntry& e = table_.entries[static_cast<std::size_t>(hit.index)];
-        static const char* const kDisposal[] = {"지정 안 함", "그대로 두기", "배경색으로 지우기", "이전 상태로 되돌리기"};
+        static const char* const kDisposal[] = {"지정 안 함", "그대로 두기", "배경색으로 지우기",
+                                                "이전 상태로 되돌리기"};
         int disposal = e.Disposal();
         text = tr("%1번 프레임: %2 x %3, 위치 (%4, %5)\n지연 %6/100초, %7, %8")
                    .arg(hit.index + 1)
@@ -211,9 +215,10 @@ void CAnvoView::ShowTooltip(const HitResult& hit) {
                    .arg(e.transparent ? tr("투명") : tr("불투명"));
     } else {
         int before = hit.kind == HitResult::kGapAfterLast ? table_.frameCount : hit.index;
-        text = before == 0 ? tr("첫 프레임 앞") : hit.kind == HitResult::kGapAfterLast
-                                                     ? tr("마지막 프레임 뒤")
-                                                     : tr("%1번과 %2번 프레임 사이").arg(before).arg(before + 1);
+        text = before == 0 ? tr("첫 프레임 앞")
+               : hit.kind == HitResult::kGapAfterLast
+                   ? tr("마지막 프레임 뒤")
+                   : tr("%1번과 %2번 프레임 사이").arg(before).arg(before + 1);
     }
     QToolTip::showText(viewport()->mapToGlobal(lastMouse_ + QPoint(20, 0)), text, viewport());
     tooltipSteps_ = 0;

@@ -22,7 +22,8 @@ void CAnvoView::ScheduleNextPlayback() {
     // Deadlines follow each other exactly, so timer latency does not add up over a loop. After a
     // stall (a modal dialog, a long load) the schedule restarts from now.
     const qint64 now = playbackClock_.elapsed();
-    const qint64 base = (nextDeadlineMs_ > 0 && now - nextDeadlineMs_ < 100) ? nextDeadlineMs_ : now;
+    const qint64 base =
+        (nextDeadlineMs_ > 0 && now - nextDeadlineMs_ < 100) ? nextDeadlineMs_ : now;
     nextDeadlineMs_ = base + static_cast<qint64>(playbackDelay_) * 10;
     playbackTimer_.start(static_cast<int>(std::max<qint64>(0, nextDeadlineMs_ - now)));
 }
@@ -74,7 +75,9 @@ void CAnvoView::HoverStep() {
         QToolTip::hideText();
         tooltipSteps_ = -1;
     }
-    if (!inside || !mouseMoved_ || !focused_ || drag.active || main_.PickMode() != 0 || table_.frameCount == 0) return;
+    if (!inside || !mouseMoved_ || !focused_ || drag.active || main_.PickMode() != 0 ||
+        table_.frameCount == 0)
+        return;
     HitResult under = HitAt(cursor);
     int kind = under.above ? 0 : under.index < 0 ? -1 : under.kind == HitResult::kFrame ? 2 : 1;
     int needed = kind == 0 ? 90 : kind == 1 ? 40 : 125;

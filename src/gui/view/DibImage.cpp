@@ -46,7 +46,8 @@ CDib QImageToDib(const QImage& source) {
             dib.SetPaletteColor(i, MakeRgb(qRed(table[i]), qGreen(table[i]), qBlue(table[i])));
         }
         for (int y = 0; y < source.height(); ++y) {
-            std::memcpy(dib.Row(y), source.constScanLine(y), static_cast<std::size_t>(source.width()));
+            std::memcpy(dib.Row(y), source.constScanLine(y),
+                        static_cast<std::size_t>(source.width()));
         }
         return dib;
     }

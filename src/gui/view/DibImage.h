@@ -9,8 +9,12 @@
 
 namespace vorla {
 
-inline QColor ToQColor(Colorref c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
-inline Colorref FromQColor(const QColor& c) { return MakeRgb(c.red(), c.green(), c.blue()); }
+inline QColor ToQColor(Colorref c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+inline Colorref FromQColor(const QColor& c) {
+    return MakeRgb(c.red(), c.green(), c.blue());
+}
 
 // An image of any CDib depth. keyColor >= 0: pixels whose palette colour equals it are fully
 // transparent (8-bit and lower only).

@@ -20,7 +20,8 @@ const QImage& FrameImageCache::Get(int slot, const CDib& dib, const FrameEntry& 
     long long key = entry.transparent ? static_cast<long long>(entry.keyColor) : -1;
     const void* bits = dib.Bits().data();
     std::size_t paletteHash = HashPalette(dib);
-    if (item.image.isNull() || item.bits != bits || item.key != key || item.paletteHash != paletteHash) {
+    if (item.image.isNull() || item.bits != bits || item.key != key ||
+        item.paletteHash != paletteHash) {
         item.image = DibToQImage(dib, key);
         item.bits = bits;
         item.key = key;

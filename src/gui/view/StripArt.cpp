@@ -21,7 +21,8 @@ QPixmap Backdrop() {
     QPainter p(&pixmap);
     p.fillRect(0, 0, 32, 32, QColor(255, 255, 255));
     for (int y = 0; y < 32; y += 8)
-        for (int x = (y / 8) % 2 * 8; x < 32; x += 16) p.fillRect(x, y, 8, 8, QColor(226, 229, 234));
+        for (int x = (y / 8) % 2 * 8; x < 32; x += 16)
+            p.fillRect(x, y, 8, 8, QColor(226, 229, 234));
     return pixmap;
 }
 
@@ -153,8 +154,16 @@ QPixmap Placeholder() {
 }  // namespace
 
 StripArt::StripArt()
-    : backdrop(Backdrop()), delayIcon(Clock()), transparencyIcon(Transparency()), restoreIcon(Restore()),
-      gapIcon(Gap()), screenIcon(Screen()), zoomIcon(Zoom()), zoomArrowIcon(ZoomArrow()), loopIcon(Loop(true)),
-      onceIcon(Loop(false)), placeholder(Placeholder()) {}
+    : backdrop(Backdrop()),
+      delayIcon(Clock()),
+      transparencyIcon(Transparency()),
+      restoreIcon(Restore()),
+      gapIcon(Gap()),
+      screenIcon(Screen()),
+      zoomIcon(Zoom()),
+      zoomArrowIcon(ZoomArrow()),
+      loopIcon(Loop(true)),
+      onceIcon(Loop(false)),
+      placeholder(Placeholder()) {}
 
 }  // namespace vorla

@@ -11,8 +11,8 @@ class StripArt {
 public:
     StripArt();
 
-    QPixmap backdrop;       // 32 x 32 tile, copied unscaled behind every frame
-    QPixmap delayIcon;      // 10 x 10 clock
+    QPixmap backdrop;   // 32 x 32 tile, copied unscaled behind every frame
+    QPixmap delayIcon;  // 10 x 10 clock
     QPixmap transparencyIcon;
     QPixmap restoreIcon;
     QPixmap gapIcon;
@@ -21,7 +21,7 @@ public:
     QPixmap zoomArrowIcon;
     QPixmap loopIcon;
     QPixmap onceIcon;
-    QPixmap placeholder;    // shown in the preview row of a one-frame animation
+    QPixmap placeholder;  // shown in the preview row of a one-frame animation
 };
 
 }  // namespace vorla
