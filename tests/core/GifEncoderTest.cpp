@@ -261,6 +261,27 @@ TEST(GifEncoder, InterlacedHeightThreeWritesRowsZeroTwoOne) {
         EXPECT_EQ(pages[0].second.Index(0, y), want[y]) << "stored row " << y;
 }
 
+TEST(GifEncoder, BitmapAndBmpStreamSourcesGiveTheSameBytes) {
+    GifEncoder encoder;
+    for (const char* options : {"x", "i"}) {
+        for (int colors : {2, 5, 200, 256}) {
+            const CDib dib = NoiseFrame(37, 23, colors, static_cast<unsigned>(colors));
+            const Bytes fromStream = EncodeOne(encoder, dib, options);
+            MemoryStream gif;
+            ASSERT_TRUE(encoder.EncodeImage(dib, gif, options));
+            EXPECT_EQ(gif.Bytes(), fromStream) << colors << " colours, options " << options;
+        }
+    }
+    // Used colours already 0..n-1 take the copy path; a gap in them takes the remap path.
+    const CDib dense = MakeFrame(9, 4, [](int x, int) { return x % 3; });
+    const CDib sparse = MakeFrame(9, 4, [](int x, int) { return x % 3 == 0 ? 0 : 200; });
+    for (const CDib* dib : {&dense, &sparse}) {
+        MemoryStream gif;
+        ASSERT_TRUE(encoder.EncodeImage(*dib, gif, "x"));
+        EXPECT_EQ(gif.Bytes(), EncodeOne(encoder, *dib));
+    }
+}
+
 TEST(GifEncoder, RefusesSourcesThatAreNotEightBitBmp) {
     GifEncoder encoder;
     CDib rgb;

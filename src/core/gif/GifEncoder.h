@@ -26,6 +26,7 @@
 
 namespace vorla {
 
+class CDib;
 class FrameTable;
 class UserInterface;
 
@@ -41,6 +42,8 @@ public:
     // options: "x", or "xi" for interlaced rows. false (nothing written) when the source is not
     // an uncompressed 8-bit BMP, or its size cannot be held by a GIF.
     bool EncodeImage(ByteStream& source, ByteStream& target, std::string_view options);
+    // The same for a bitmap in memory, without its BMP stream; the same bitmaps fail.
+    bool EncodeImage(const CDib& source, ByteStream& target, std::string_view options);
 
     // Only for a transparent frame: true when the frame's key colour is among the first
     // colorCount entries of the image's colour table. Either way the frame gets a fresh key
@@ -67,10 +70,15 @@ public:
 private:
     // Reads the BMP headers and palette; the stream then stands at the pixel data.
     bool ReadSource(ByteStream& source);
+    // Points pixels_ at the stored rows: inside a memory stream's bytes, else at rows_.
     bool ReadPixels(ByteStream& source);
-    void CountAndCompact();
-    // The new indices of every pixel in the order they are written.
-    void ArrangeIndices();
+    // EncodeImage once the source's rows and palette are in place.
+    bool EncodeRows(ByteStream& target);
+    // Marks used_ and fills remap_ and colorMap_; true when every used index keeps its value.
+    bool CountAndCompact();
+    // The new indices of every pixel in the order they are written; identity: remap_ changes
+    // no used index, so the rows are copied as they are.
+    void ArrangeIndices(bool identity);
     // The new index the frame's transparent index got in the last image, or -1 when unknown.
     int CompactedIndex(int oldIndex) const;
     void Report(const char* code);
@@ -83,8 +91,9 @@ private:
     bool bottomUp_ = true;    // rows stored last row first, as BMP streams normally are
     std::size_t stride_ = 0;  // bytes per stored row: width rounded up to a multiple of 4
     int paletteCount_ = 0;
-    std::array<RgbQuad, 256> palette_{};  // entries beyond paletteCount_ read as black
-    std::vector<std::uint8_t> rows_;      // the stored rows as read
+    std::array<RgbQuad, 256> palette_{};    // entries beyond paletteCount_ read as black
+    std::vector<std::uint8_t> rows_;        // the stored rows, when the source is not in memory
+    const std::uint8_t* pixels_ = nullptr;  // the stored rows; valid during EncodeImage only
 
     // Compaction.
     std::array<std::uint8_t, 256> used_{};          // 1: some pixel uses this index
@@ -98,6 +107,7 @@ private:
     std::vector<std::uint8_t> indices_;  // new indices in writing order
     std::vector<std::uint8_t> image_;    // the single-image stream being built
     std::vector<std::uint8_t> scratch_;  // stream contents read back by the later stages
+    std::vector<std::uint8_t> record_;   // the frame record being built
     GifLzwEncoder lzw_;
 };
 

@@ -1,5 +1,6 @@
 #include "core/gif/WriteAnimation.h"
 
+#include <utility>
 #include <vector>
 
 #include "core/gif/GifEncoder.h"
@@ -29,19 +30,20 @@ std::int64_t WriteAnimation(FrameTable& table, ByteStream& out, bool preserveFra
     bool complete = table.frameCount > 0;
     const int screenWidth = table.settings.screenWidth;
     const int screenHeight = table.settings.screenHeight;
+    // Reused for every frame: the encoder hands their buffers back and forth instead of copying.
+    MemoryStream image;
+    MemoryStream record;
     for (int i = 0; i < table.frameCount; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         FrameEntry& entry = table.entries[slot];
         const bool interlace = entry.interlaced != 0;
         const bool loop = table.settings.loopForever;
-        MemoryStream bitmap;
-        MemoryStream image;
-        MemoryStream record;
         GifEncoder::RenewKeyColor(table, i);
         const Colorref key = entry.keyColor;
-        table.frameImages[slot].Write(bitmap);
-        bitmap.SeekToBegin();
-        if (!encoder.EncodeImage(bitmap, image, interlace ? "xi" : "x")) {
+        // EncodeImage writes from the start without shortening; the last frame's longer image
+        // must not trail behind this one.
+        image.SetLength(0);
+        if (!encoder.EncodeImage(table.frameImages[slot], image, interlace ? "xi" : "x")) {
             // Frames of the table are always 8-bit bitmaps; a file without this frame is not
             // the animation, so the write fails.
             complete = false;
@@ -56,7 +58,10 @@ std::int64_t WriteAnimation(FrameTable& table, ByteStream& out, bool preserveFra
             continue;
         }
         if (i == 0) {
-            output.Write(record.Bytes().data(), record.Bytes().size());
+            // The first record opens the output as it is.
+            std::swap(output, record);
+            output.Seek(0, SeekOrigin::End);
+            record.SetLength(0);
         } else if (!encoder.AppendFrameRecord(output, record, i == table.frameCount - 1)) {
             complete = false;
         }
@@ -65,7 +70,13 @@ std::int64_t WriteAnimation(FrameTable& table, ByteStream& out, bool preserveFra
     const std::int64_t length = output.Length();
     bool written = complete;
     if (complete && !measureOnly) {
-        written = out.Write(output.Bytes().data(), output.Bytes().size());
+        auto* memory = dynamic_cast<MemoryStream*>(&out);
+        if (memory != nullptr && memory->Length() == 0 && memory->Position() == 0) {
+            *memory = MemoryStream(output.TakeBytes());
+            memory->Seek(0, SeekOrigin::End);
+        } else {
+            written = out.Write(output.Bytes().data(), output.Bytes().size());
+        }
         if (written && document != nullptr) document->modified = false;
     }
 
