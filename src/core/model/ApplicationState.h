@@ -26,7 +26,6 @@ public:
     void SaveZoomIfChanged();
 
     int zoomPercent = 0;         // strip zoom of every document, percent, 5..100 once clamped
-    int copiedFrameCount = 0;    // frames held in the internal frame clipboard
     int wideImageThreshold = 0;  // a third of the maximum tracking width; wider opens at 50 %
     bool openInProgress = false;
     bool openContinue = false;

@@ -28,13 +28,11 @@ bool ClipboardHasImage() {
 
 void CAnvoView::CopySelection() {
     edit::CopyFrames(table_, main_.Clipboard());
-    main_.App().copiedFrameCount = main_.Clipboard().Count();
     main_.UpdateCommandStates();
 }
 
 void CAnvoView::CutSelection() {
     edit::CutFrames(table_, main_.Clipboard());
-    main_.App().copiedFrameCount = main_.Clipboard().Count();
     AfterFramesChanged();
 }
 
@@ -104,7 +102,6 @@ int CAnvoView::PasteImage(bool fromFile, int dialogKind, bool* pastedTransparent
     }
     if (pastedTransparent) *pastedTransparent = incoming.transparent;
     if (!edit::PasteImage(table_, main_.Clipboard(), incoming)) return 0;
-    main_.App().copiedFrameCount = main_.Clipboard().Count();
     // Bring the new frame into view, 40 pixels above its top.
     const int newFrame = table_.targetGap;
     verticalScrollBar()->setValue(std::max(0, Metrics().ImageTop(newFrame) - 40));
@@ -131,7 +128,6 @@ bool CAnvoView::ReplaceFrameFrom(bool fromFile) {
         return false;
     }
     const bool replaced = edit::ReplaceFrameWithImage(table_, main_.Clipboard(), incoming);
-    main_.App().copiedFrameCount = main_.Clipboard().Count();
     AfterFramesChanged();
     return replaced;
 }

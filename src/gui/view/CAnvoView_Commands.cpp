@@ -86,7 +86,6 @@ void CAnvoView::MergeWithPrevious(bool frameMenuForm) {
 void CAnvoView::DuplicateFrames(bool frameMenuForm) {
     if (!store_) return;
     edit::DuplicateFrames(table_, main_.Clipboard(), *store_, frameMenuForm);
-    main_.App().copiedFrameCount = main_.Clipboard().Count();
     AfterFramesChanged();
 }
 

@@ -91,7 +91,6 @@ void CAnvoView::StartDrag() {
     drag.canMove = table_.CountSelection() < table_.frameCount;
     drag.targetView = this;
     main_.Clipboard().CopySelected(table_);
-    main_.App().copiedFrameCount = main_.Clipboard().Count();
     viewport()->grabMouse();
     viewport()->setCursor(main_.Cursors().Drag(0));
     mouseDown_ = false;
