@@ -166,6 +166,7 @@ private:
     void ShowTooltip(const HitResult& hit);
 
     void AfterFramesChanged();
+    void ZoomBy(int percent);
     bool TakeSystemClipboardImage(edit::IncomingImage& incoming);
     int PasteImage(bool fromFile, int dialogKind, bool* pastedTransparent);
     bool ReplaceFrameFrom(bool fromFile);

@@ -16,19 +16,16 @@
 namespace vorla {
 
 void CAnvoView::ZoomIn() {
-    if (!CanZoomIn(main_.App().zoomPercent)) return;
-    main_.App().zoomPercent += kZoomStep;
-    table_.SetZoom(-1, -1, false);
-    table_.RebuildDisplayImages(-1, true, true, false);
-    main_.RepaintAllDocuments();
-    main_.Ui().PumpMessages();
-    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget())) child->raise();
-    main_.UpdateCommandStates();
+    if (CanZoomIn(main_.App().zoomPercent)) ZoomBy(kZoomStep);
 }
 
 void CAnvoView::ZoomOut() {
-    if (!CanZoomOut(main_.App().zoomPercent)) return;
-    main_.App().zoomPercent -= kZoomStep;
+    if (CanZoomOut(main_.App().zoomPercent)) ZoomBy(-kZoomStep);
+}
+
+void CAnvoView::ZoomBy(int percent) {
+    // SetZoom clamps to 5..100 and saves "lookratio"; the other windows follow at their next paint.
+    main_.App().zoomPercent += percent;
     table_.SetZoom(-1, -1, false);
     table_.RebuildDisplayImages(-1, true, true, false);
     main_.RepaintAllDocuments();
