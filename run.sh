@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/common.sh
 vorla_install_packages "${VORLA_RUN_PACKAGES[@]}"
-vorla_build
+vorla_build -DVORLA_BUILD_TESTS=OFF -DVORLA_BUILD_BENCH=OFF
 exec "$VORLA_BUILD_DIR/src/gui/vorla" "$@"
