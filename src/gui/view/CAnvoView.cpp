@@ -127,7 +127,9 @@ bool CAnvoView::CanRedo() const {
 void CAnvoView::RunPendingLoad() {
     if (!table_.pendingGifLoad) return;
     table_.pendingGifLoad = false;
-    bool saveGuard = main_.App().busyGuard;
+    // Every animation rests while one loads: the pages come first.
+    const int saveGuard = main_.App().busyGuard;
+    main_.App().busyGuard = 1;
     DocumentLoader loader(table_, document_, main_.Ui());
     DocumentLoader::GifLoad outcome = loader.RunDeferredGifLoad();
     main_.App().busyGuard = saveGuard;
