@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "GiflibFile.h"
 #include "core/gif/GifDecoder.h"
 #include "support/GifBuilder.h"
 #include "support/TestFiles.h"
@@ -16,27 +17,6 @@ namespace vorla {
 namespace {
 
 using test::Bytes;
-
-bool HaveCommand(const std::string& probe) {
-    return test::RunCommand(probe + " >/dev/null 2>&1") == 0;
-}
-
-struct GiflibFile {
-    explicit GiflibFile(const std::string& path) {
-        int error = 0;
-        gif = DGifOpenFileName(path.c_str(), &error);
-        if (gif != nullptr) slurped = DGifSlurp(gif) == GIF_OK;
-    }
-    ~GiflibFile() {
-        int error = 0;
-        if (gif != nullptr) DGifCloseFile(gif, &error);
-    }
-    GiflibFile(const GiflibFile&) = delete;
-    GiflibFile& operator=(const GiflibFile&) = delete;
-
-    GifFileType* gif = nullptr;
-    bool slurped = false;
-};
 
 void ComparePage(const GifFileType* gif, int k, const GifPageInfo& page, const CDib& dib,
                  const std::string& where) {
@@ -127,8 +107,8 @@ int CompareFolder(const std::filesystem::path& dir) {
         if (entry.path().extension() != ".gif") continue;
         const std::string name = entry.path().filename().string();
         SCOPED_TRACE(name);
-        GiflibFile oracle(entry.path().string());
-        if (oracle.gif == nullptr || !oracle.slurped) {
+        test::GiflibFile oracle(entry.path().string());
+        if (oracle.gif == nullptr || !oracle.ok) {
             ADD_FAILURE() << "giflib cannot read " << name;
             continue;
         }
@@ -139,7 +119,8 @@ int CompareFolder(const std::filesystem::path& dir) {
 }
 
 TEST(GifDecoderOracle, ImageMagickFilesMatchGiflib) {
-    if (!HaveCommand("convert -version")) GTEST_SKIP() << "ImageMagick convert is not installed";
+    if (!test::HaveCommand("convert -version"))
+        GTEST_SKIP() << "ImageMagick convert is not installed";
     test::TempDir dir;
     const std::string d = dir.Path().string() + "/";
     const std::vector<std::string> commands = {
@@ -162,7 +143,7 @@ TEST(GifDecoderOracle, ImageMagickFilesMatchGiflib) {
 }
 
 TEST(GifDecoderOracle, GifsicleFilesMatchGiflib) {
-    if (!HaveCommand("gifsicle --version")) GTEST_SKIP() << "gifsicle is not installed";
+    if (!test::HaveCommand("gifsicle --version")) GTEST_SKIP() << "gifsicle is not installed";
     test::TempDir dir;
     const std::string d = dir.Path().string() + "/";
     // Inputs from the test writer; gifsicle rewrites them with its own encoder.
@@ -196,7 +177,7 @@ TEST(GifDecoderOracle, GifsicleFilesMatchGiflib) {
 }
 
 TEST(GifDecoderOracle, PillowFilesMatchGiflib) {
-    if (!HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
+    if (!test::HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
         GTEST_SKIP() << "Pillow for /usr/bin/python3 is not installed";
     }
     test::TempDir dir;

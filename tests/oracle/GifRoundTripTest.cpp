@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "GiflibFile.h"
 #include "core/gif/GifEncoder.h"
 #include "core/gif/WriteAnimation.h"
 #include "core/model/ApplicationState.h"
@@ -32,53 +33,6 @@ namespace {
 
 using test::Bytes;
 
-bool HaveCommand(const std::string& probe) {
-    return test::RunCommand(probe + " >/dev/null 2>&1") == 0;
-}
-
-struct Slurped {
-    explicit Slurped(const std::string& path) {
-        int error = 0;
-        gif = DGifOpenFileName(path.c_str(), &error);
-        if (gif != nullptr) ok = DGifSlurp(gif) == GIF_OK;
-    }
-    ~Slurped() {
-        int error = 0;
-        if (gif != nullptr) DGifCloseFile(gif, &error);
-    }
-    Slurped(const Slurped&) = delete;
-    Slurped& operator=(const Slurped&) = delete;
-
-    GraphicsControlBlock Control(int k) const {
-        GraphicsControlBlock gcb{};
-        // No control block: giflib reports delay 0; -1 tells it apart.
-        if (DGifSavedExtensionToGCB(gif, k, &gcb) != GIF_OK) {
-            gcb.TransparentColor = NO_TRANSPARENT_COLOR;
-            gcb.DelayTime = -1;
-        }
-        return gcb;
-    }
-    // The looping block's count, or -1 without one.
-    int Loop() const {
-        for (int k = 0; k < gif->ImageCount; ++k) {
-            const SavedImage& image = gif->SavedImages[k];
-            for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
-                const ExtensionBlock& app = image.ExtensionBlocks[e];
-                const ExtensionBlock& sub = image.ExtensionBlocks[e + 1];
-                if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
-                    std::string(reinterpret_cast<const char*>(app.Bytes), 11) == "NETSCAPE2.0" &&
-                    sub.ByteCount >= 3) {
-                    return sub.Bytes[1] | (sub.Bytes[2] << 8);
-                }
-            }
-        }
-        return -1;
-    }
-
-    GifFileType* gif = nullptr;
-    bool ok = false;
-};
-
 // The disposal the writer keeps of a disposal: 2 stays, everything else is written as 1.
 int WrittenDisposal(int disposal) {
     return disposal == 2 ? 2 : 1;
@@ -88,7 +42,7 @@ using Rgba = std::vector<std::uint8_t>;
 
 // Composites every frame onto a canvas that starts transparent; disposal 2 clears the frame's
 // area to transparent (as browsers do), 3 restores what was there before the frame.
-std::vector<Rgba> Composite(const Slurped& file, bool mapDisposals) {
+std::vector<Rgba> Composite(const test::GiflibFile& file, bool mapDisposals) {
     const GifFileType* gif = file.gif;
     const int width = gif->SWidth;
     const int height = gif->SHeight;
@@ -221,8 +175,8 @@ protected:
     }
 
     void CompareWithGiflib(const std::string& original, const std::string& written) {
-        Slurped a(original);
-        Slurped b(written);
+        test::GiflibFile a(original);
+        test::GiflibFile b(written);
         ASSERT_TRUE(a.ok) << "giflib cannot read " << original;
         ASSERT_TRUE(b.ok) << "giflib cannot read " << written;
         ASSERT_EQ(b.gif->ImageCount, a.gif->ImageCount)
@@ -258,8 +212,8 @@ protected:
 
     // Only unused entries may be renumbered away: used indices keep their order, colours and
     // transparency.
-    static void CheckIndexMapping(const Slurped& a, const Slurped& b, int k, int transparentA,
-                                  int transparentB) {
+    static void CheckIndexMapping(const test::GiflibFile& a, const test::GiflibFile& b, int k,
+                                  int transparentA, int transparentB) {
         const SavedImage& ia = a.gif->SavedImages[k];
         const SavedImage& ib = b.gif->SavedImages[k];
         const ColorMapObject* ma = ia.ImageDesc.ColorMap ? ia.ImageDesc.ColorMap : a.gif->SColorMap;
@@ -295,7 +249,7 @@ protected:
     // Pillow fills a disposal-2 area of an opaque frame, and the screen around an opaque first
     // frame, with a palette entry that the writer renumbers; such files are compared by the
     // giflib compositor only.
-    static bool PillowComparable(const Slurped& original) {
+    static bool PillowComparable(const test::GiflibFile& original) {
         const GifFileType* gif = original.gif;
         for (int k = 0; k < gif->ImageCount; ++k) {
             const GraphicsControlBlock gcb = original.Control(k);
@@ -313,8 +267,8 @@ protected:
     }
 
     void CompareWithPillow(const std::string& original, const std::string& written) {
-        if (!HaveCommand("/usr/bin/python3 -c 'import PIL'")) return;
-        Slurped a(original);
+        if (!test::HaveCommand("/usr/bin/python3 -c 'import PIL'")) return;
+        test::GiflibFile a(original);
         ASSERT_TRUE(a.ok);
         if (!PillowComparable(a)) return;
         const std::string mapped = original + ".mapped.gif";
@@ -351,7 +305,7 @@ protected:
             ASSERT_EQ(test::RunCommand(command + " >/dev/null 2>&1"), 0) << command;
         }
         for (const auto& [command, file] : made) RoundTrip(file);
-        if (HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
+        if (test::HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
             EXPECT_EQ(pillowCompared, static_cast<int>(made.size())) << "files Pillow compared";
         }
     }
@@ -364,7 +318,8 @@ protected:
 };
 
 TEST_F(GifRoundTrip, ImageMagickAnimationsKeepTheirFrames) {
-    if (!HaveCommand("convert -version")) GTEST_SKIP() << "ImageMagick convert is not installed";
+    if (!test::HaveCommand("convert -version"))
+        GTEST_SKIP() << "ImageMagick convert is not installed";
     const std::string anim = File("im_anim.gif");
     const std::string plasma = File("im_plasma.gif");
     const std::string interlaced = File("im_interlaced.gif");
@@ -387,7 +342,7 @@ TEST_F(GifRoundTrip, ImageMagickAnimationsKeepTheirFrames) {
 }
 
 TEST_F(GifRoundTrip, GifsicleLocalTablesOffsetsAndInterlacing) {
-    if (!HaveCommand("gifsicle --version")) GTEST_SKIP() << "gifsicle is not installed";
+    if (!test::HaveCommand("gifsicle --version")) GTEST_SKIP() << "gifsicle is not installed";
     std::string inputs;
     for (int k = 0; k < 4; ++k) {
         Bytes pixels(60 * 40);
@@ -423,7 +378,7 @@ TEST_F(GifRoundTrip, GifsicleLocalTablesOffsetsAndInterlacing) {
 }
 
 TEST_F(GifRoundTrip, PillowAnimationWithPalettesTransparencyAndDisposals) {
-    if (!HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
+    if (!test::HaveCommand("/usr/bin/python3 -c 'import PIL'")) {
         GTEST_SKIP() << "Pillow for /usr/bin/python3 is not installed";
     }
     const std::string script = std::string(VORLA_TOOLS_DIR) + "/make_pillow_gifs.py";
@@ -436,7 +391,7 @@ TEST_F(GifRoundTrip, PillowAnimationWithPalettesTransparencyAndDisposals) {
 }
 
 TEST_F(GifRoundTrip, FfmpegAnimationWithOffsetsAndTransparency) {
-    if (!HaveCommand("ffmpeg -version")) GTEST_SKIP() << "ffmpeg is not installed";
+    if (!test::HaveCommand("ffmpeg -version")) GTEST_SKIP() << "ffmpeg is not installed";
     const std::string clip = File("ff_testsrc.gif");
     RoundTripAll({
         {"ffmpeg -nostdin -loglevel error -f lavfi -i testsrc=size=64x48:rate=10 -t 0.8 "

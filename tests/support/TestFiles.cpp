@@ -48,4 +48,8 @@ int RunCommand(const std::string& command) {
     return WEXITSTATUS(status);
 }
 
+bool HaveCommand(const std::string& probe) {
+    return RunCommand(probe + " >/dev/null 2>&1") == 0;
+}
+
 }  // namespace vorla::test

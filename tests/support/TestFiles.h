@@ -26,5 +26,7 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 std::string ReadText(const std::string& path);
 // Runs a shell command; returns its exit status.
 int RunCommand(const std::string& command);
+// The command runs and succeeds (a probe such as "gifsicle --version"), output discarded.
+bool HaveCommand(const std::string& probe);
 
 }  // namespace vorla::test
