@@ -21,17 +21,6 @@ namespace {
 const char kGapMessage[] = "선택하신 메뉴는 프레임과 프레임 사이를 선택하신 후 사용하십시오.";
 const char kOneFrameMessage[] = "선택하신 메뉴는 하나의 프레임을 선택하신 후 사용하십시오.";
 
-// Every commit of the table records one block, as the view does.
-class StoreHost : public test::RecordingHost {
-public:
-    void RecordSnapshot() override {
-        RecordingHost::RecordSnapshot();
-        if (store && table) edit::RecordSnapshot(*table, *store);
-    }
-    UndoStore* store = nullptr;
-    FrameTable* table = nullptr;
-};
-
 class FrameCommandsTest : public ::testing::Test {
 protected:
     FrameCommandsTest() : app(dir.Path().string() + "/", ui, 1200) {
@@ -86,7 +75,7 @@ protected:
     test::TempDir dir;
     test::ScriptedUserInterface ui;
     test::FakeImaging imaging;
-    StoreHost host;
+    test::StoringHost host;
     ApplicationState app;
     std::unique_ptr<FrameTable> table;
     std::unique_ptr<UndoStore> store;

@@ -15,17 +15,6 @@
 namespace vorla {
 namespace {
 
-// A host that records undo snapshots into a real store, as the view does.
-class StoringHost : public test::RecordingHost {
-public:
-    void RecordSnapshot() override {
-        test::RecordingHost::RecordSnapshot();
-        if (table && store) edit::RecordSnapshot(*table, *store);
-    }
-    FrameTable* table = nullptr;
-    UndoStore* store = nullptr;
-};
-
 class PasteTest : public ::testing::Test {
 protected:
     PasteTest() : app(dir.Path().string() + "/", ui, 1200) { app.zoomPercent = 100; }
@@ -56,7 +45,7 @@ protected:
     test::TempDir dir;
     test::ScriptedUserInterface ui;
     test::FakeImaging imaging;
-    StoringHost host;
+    test::StoringHost host;
     ApplicationState app;
     FrameClipboard clipboard;
 };

@@ -21,17 +21,6 @@ namespace {
 const char kUndoLimit[] = "더 이상 실행취소를 할 수 없습니다.";
 const char kRedoLimit[] = "더 이상 재실행할 수 없습니다.";
 
-// The view's side of the hook: every commit of the table records one block.
-class StoreHost : public test::RecordingHost {
-public:
-    void RecordSnapshot() override {
-        RecordingHost::RecordSnapshot();
-        if (store && table) edit::RecordSnapshot(*table, *store);
-    }
-    UndoStore* store = nullptr;
-    FrameTable* table = nullptr;
-};
-
 std::int32_t Int32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     return static_cast<std::int32_t>(bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) |
                                      (static_cast<std::uint32_t>(bytes[at + 3]) << 24));
@@ -114,7 +103,7 @@ protected:
     test::TempDir dir;
     test::ScriptedUserInterface ui;
     test::FakeImaging imaging;
-    StoreHost host;
+    test::StoringHost host;
     ApplicationState app;
     std::unique_ptr<FrameTable> table;
     std::unique_ptr<UndoStore> store;

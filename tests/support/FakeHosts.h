@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/edit/Snapshot.h"
+#include "core/edit/UndoStore.h"
+#include "core/model/FrameTable.h"
 #include "core/model/FrameTableHost.h"
 #include "core/port/Imaging.h"
 
@@ -113,6 +116,17 @@ public:
     int OpenDocumentCount() override { return documents; }
     void RepaintAllDocuments() override { ++repaintAll; }
     void ResetPlaybackDelay() override { ++playbackResets; }
+};
+
+// Records into an undo store on every commit of the table, as the view does.
+class StoringHost : public RecordingHost {
+public:
+    void RecordSnapshot() override {
+        RecordingHost::RecordSnapshot();
+        if (store && table) edit::RecordSnapshot(*table, *store);
+    }
+    UndoStore* store = nullptr;
+    FrameTable* table = nullptr;
 };
 
 }  // namespace vorla::test
