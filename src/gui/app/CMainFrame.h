@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "core/edit/DocumentLoader.h"
@@ -168,6 +169,8 @@ private:
     void SavePlacement();
     void BuildMenu(QMenu* menu, const std::vector<MenuNode>& nodes);
     bool HasHandler(CommandId id) const;
+    static const std::unordered_map<int, std::function<void(CMainFrame&)>>& FrameCommands();
+    void TogglePane(QDockWidget* pane, CommandId id);
     bool AnyViewBusy() const;
     bool SystemClipboardHasImage() const;
     void OpenHelp();

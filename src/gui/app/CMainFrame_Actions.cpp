@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDockWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <functional>
+#include <unordered_map>
 
 #include "core/edit/Selection.h"
 #include "core/model/ApplicationState.h"
@@ -30,75 +32,120 @@ QList<QKeySequence> Shortcuts(const char* text) {
     return keys;
 }
 
+// Commands the active view carries out.
+const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
+    using V = CAnvoView;
+    auto arrow = [](selection::Arrow a) {
+        return [a](V& v) { v.MoveSelection(static_cast<int>(a)); };
+    };
+    static const std::unordered_map<int, std::function<void(V&)>> commands = {
+        {static_cast<int>(CommandId::ZoomIn), [](V& v) { v.ZoomIn(); }},
+        {static_cast<int>(CommandId::ZoomOut), [](V& v) { v.ZoomOut(); }},
+        {static_cast<int>(CommandId::SelectAll), [](V& v) { v.SelectAll(); }},
+        {static_cast<int>(CommandId::ArrowUp), arrow(selection::Arrow::Up)},
+        {static_cast<int>(CommandId::ArrowDown), arrow(selection::Arrow::Down)},
+        {static_cast<int>(CommandId::ArrowLeft), arrow(selection::Arrow::Left)},
+        {static_cast<int>(CommandId::ArrowRight), arrow(selection::Arrow::Right)},
+        {static_cast<int>(CommandId::ContextMenuKey),
+         [](V& v) { v.ShowContextMenuAt(v.viewport()->mapFromGlobal(QCursor::pos())); }},
+        {static_cast<int>(CommandId::ContextMenuAtCurrent),
+         [](V& v) { v.ShowContextMenuAt(v.viewport()->mapFromGlobal(QCursor::pos())); }},
+        {static_cast<int>(CommandId::EditDelete), [](V& v) { v.DeleteWithQuestion(); }},
+        {static_cast<int>(CommandId::FrameMenuDelete), [](V& v) { v.DeleteWithQuestion(); }},
+        {static_cast<int>(CommandId::FrameDeleteAllBefore), [](V& v) { v.DeleteAllBefore(true); }},
+        {static_cast<int>(CommandId::GapMenuDeleteAllBefore),
+         [](V& v) { v.DeleteAllBefore(false); }},
+        {static_cast<int>(CommandId::FrameDeleteAllAfter), [](V& v) { v.DeleteAllAfter(true); }},
+        {static_cast<int>(CommandId::GapMenuDeleteAllAfter), [](V& v) { v.DeleteAllAfter(false); }},
+        {static_cast<int>(CommandId::FrameDeleteAllButOne), [](V& v) { v.DeleteAllButOne(true); }},
+        {static_cast<int>(CommandId::FrameMenuDeleteAllButThis),
+         [](V& v) { v.DeleteAllButOne(false); }},
+        {static_cast<int>(CommandId::FrameMergeWithPrevious),
+         [](V& v) { v.MergeWithPrevious(true); }},
+        {static_cast<int>(CommandId::FrameMenuMergeWithPrevious),
+         [](V& v) { v.MergeWithPrevious(false); }},
+        {static_cast<int>(CommandId::FrameDuplicate), [](V& v) { v.DuplicateFrames(true); }},
+        {static_cast<int>(CommandId::FrameMenuDuplicate), [](V& v) { v.DuplicateFrames(false); }},
+        {static_cast<int>(CommandId::EditCopy), [](V& v) { v.CopySelection(); }},
+        {static_cast<int>(CommandId::FrameMenuCopy), [](V& v) { v.CopySelection(); }},
+        {static_cast<int>(CommandId::EditCut), [](V& v) { v.CutSelection(); }},
+        {static_cast<int>(CommandId::FrameMenuCut), [](V& v) { v.CutSelection(); }},
+        {static_cast<int>(CommandId::EditPaste), [](V& v) { v.PasteRouted(); }},
+        {static_cast<int>(CommandId::GapMenuPaste), [](V& v) { v.PasteAtGap(); }},
+        {static_cast<int>(CommandId::FrameMenuPaste), [](V& v) { v.ReplaceMenuFrame(); }},
+        {static_cast<int>(CommandId::EditCopyToClipboard),
+         [](V& v) { v.OnCopyToSystemClipboard(false); }},
+        {static_cast<int>(CommandId::FrameMenuCopyToClipboard),
+         [](V& v) { v.OnCopyToSystemClipboard(true); }},
+        {static_cast<int>(CommandId::EditPasteFromClipboard),
+         [](V& v) { v.OnPasteFromSystemClipboard(0); }},
+        {static_cast<int>(CommandId::GapMenuPasteFromClipboard),
+         [](V& v) { v.OnPasteFromSystemClipboard(1); }},
+        {static_cast<int>(CommandId::FrameMenuPasteFromClipboard),
+         [](V& v) { v.OnPasteFromSystemClipboard(2); }},
+        {static_cast<int>(CommandId::EditPasteFromFile), [](V& v) { v.OnPasteFromFile(0); }},
+        {static_cast<int>(CommandId::GapMenuPasteFromFile), [](V& v) { v.OnPasteFromFile(1); }},
+        {static_cast<int>(CommandId::FrameMenuPasteFromFile), [](V& v) { v.OnPasteFromFile(2); }},
+        {static_cast<int>(CommandId::Undo), [](V& v) { v.Undo(); }},
+        {static_cast<int>(CommandId::UndoKey), [](V& v) { v.Undo(); }},
+        {static_cast<int>(CommandId::Redo), [](V& v) { v.Redo(); }},
+        {static_cast<int>(CommandId::RedoKey), [](V& v) { v.Redo(); }},
+        {static_cast<int>(CommandId::FileSave), [](V& v) { v.OnFileSave(); }},
+        {static_cast<int>(CommandId::FileSaveAs), [](V& v) { v.OnFileSaveAs(); }},
+        {static_cast<int>(CommandId::ShowSavedSize), [](V& v) { v.ShowSavedSize(); }},
+        {static_cast<int>(CommandId::FrameSave), [](V& v) { v.SaveFrame(true); }},
+        {static_cast<int>(CommandId::FrameMenuSaveFrame), [](V& v) { v.SaveFrame(false); }},
+        {static_cast<int>(CommandId::BrowserPreview), [](V& v) { v.BrowserPreview(); }},
+    };
+    return commands;
+}
+
 }  // namespace
 
+// Commands the main window carries out itself, with or without a document.
+const std::unordered_map<int, std::function<void(CMainFrame&)>>& CMainFrame::FrameCommands() {
+    using F = CMainFrame;
+    static const std::unordered_map<int, std::function<void(F&)>> commands = {
+        {static_cast<int>(CommandId::FileNew), [](F& f) { f.collect_.reset(), f.NewDocument(); }},
+        {static_cast<int>(CommandId::FileNewAlternate),
+         [](F& f) { f.collect_.reset(), f.NewDocument(); }},
+        {static_cast<int>(CommandId::FileOpen), [](F& f) { f.OnFileOpen(); }},
+        {static_cast<int>(CommandId::CollectOpen), [](F& f) { f.OnCollectOpen(); }},
+        {static_cast<int>(CommandId::AppExit), [](F& f) { f.close(); }},
+        {static_cast<int>(CommandId::AppAbout), [](F& f) { AboutDialog(&f).exec(); }},
+        {static_cast<int>(CommandId::HelpContents), [](F& f) { f.OpenHelp(); }},
+        {static_cast<int>(CommandId::HelpMakerHomePage),
+         [](F& f) { f.OpenLocalPage(QStringLiteral("help/tarnwick.html")); }},
+        {static_cast<int>(CommandId::HelpProductHomePage),
+         [](F& f) { f.OpenLocalPage(QStringLiteral("help/brelmo.html")); }},
+        {static_cast<int>(CommandId::ToggleAnimationPane),
+         [](F& f) { f.TogglePane(f.animationPane_, CommandId::ToggleAnimationPane); }},
+        {static_cast<int>(CommandId::ToggleToolPane),
+         [](F& f) { f.TogglePane(f.toolPane_, CommandId::ToggleToolPane); }},
+        {static_cast<int>(CommandId::NextPane), [](F& f) { f.mdiArea_->activateNextSubWindow(); }},
+        {static_cast<int>(CommandId::PreviousPane),
+         [](F& f) { f.mdiArea_->activatePreviousSubWindow(); }},
+        {static_cast<int>(CommandId::CascadeWindows),
+         [](F& f) { f.mdiArea_->cascadeSubWindows(); }},
+        {static_cast<int>(CommandId::TileWindows), [](F& f) { f.mdiArea_->tileSubWindows(); }},
+        {static_cast<int>(CommandId::CloseAllWindows),
+         [](F& f) {
+             if (f.ActiveView()) f.CloseAllWindows();
+         }},
+        // A submenu: its entries open the files.
+        {static_cast<int>(CommandId::FileRecentFiles), [](F&) {}},
+    };
+    return commands;
+}
+
+void CMainFrame::TogglePane(QDockWidget* pane, CommandId id) {
+    pane->setVisible(!pane->isVisible());
+    Action(id)->setChecked(pane->isVisible());
+}
+
 bool CMainFrame::HasHandler(CommandId id) const {
-    switch (id) {
-        case CommandId::FileNew:
-        case CommandId::FileNewAlternate:
-        case CommandId::FileOpen:
-        case CommandId::CollectOpen:
-        case CommandId::AppExit:
-        case CommandId::AppAbout:
-        case CommandId::HelpContents:
-        case CommandId::HelpMakerHomePage:
-        case CommandId::HelpProductHomePage:
-        case CommandId::ToggleAnimationPane:
-        case CommandId::ToggleToolPane:
-        case CommandId::CloseAllWindows:
-        case CommandId::ZoomIn:
-        case CommandId::ZoomOut:
-        case CommandId::SelectAll:
-        case CommandId::ArrowUp:
-        case CommandId::ArrowDown:
-        case CommandId::ArrowLeft:
-        case CommandId::ArrowRight:
-        case CommandId::ContextMenuKey:
-        case CommandId::ContextMenuAtCurrent:
-        case CommandId::EditDelete:
-        case CommandId::FrameMenuDelete:
-        case CommandId::FileSave:
-        case CommandId::FileSaveAs:
-        case CommandId::ShowSavedSize:
-        case CommandId::FrameSave:
-        case CommandId::FrameMenuSaveFrame:
-        case CommandId::BrowserPreview:
-        case CommandId::Undo:
-        case CommandId::UndoKey:
-        case CommandId::Redo:
-        case CommandId::RedoKey:
-        case CommandId::FrameDeleteAllBefore:
-        case CommandId::GapMenuDeleteAllBefore:
-        case CommandId::FrameDeleteAllAfter:
-        case CommandId::GapMenuDeleteAllAfter:
-        case CommandId::FrameDeleteAllButOne:
-        case CommandId::FrameMenuDeleteAllButThis:
-        case CommandId::FrameMergeWithPrevious:
-        case CommandId::FrameMenuMergeWithPrevious:
-        case CommandId::FrameDuplicate:
-        case CommandId::FrameMenuDuplicate:
-        case CommandId::EditCopy:
-        case CommandId::FrameMenuCopy:
-        case CommandId::EditCut:
-        case CommandId::FrameMenuCut:
-        case CommandId::EditPaste:
-        case CommandId::GapMenuPaste:
-        case CommandId::FrameMenuPaste:
-        case CommandId::EditCopyToClipboard:
-        case CommandId::FrameMenuCopyToClipboard:
-        case CommandId::EditPasteFromClipboard:
-        case CommandId::GapMenuPasteFromClipboard:
-        case CommandId::FrameMenuPasteFromClipboard:
-        case CommandId::EditPasteFromFile:
-        case CommandId::GapMenuPasteFromFile:
-        case CommandId::FrameMenuPasteFromFile:
-        case CommandId::NextPane:
-        case CommandId::PreviousPane:
-        case CommandId::CascadeWindows:
-        case CommandId::TileWindows:
-        case CommandId::FileRecentFiles: return true;
-        default: return false;
-    }
+    return FrameCommands().count(static_cast<int>(id)) > 0 ||
+           ViewCommands().count(static_cast<int>(id)) > 0;
 }
 
 void CMainFrame::createActions() {
@@ -192,101 +239,14 @@ void CMainFrame::createToolBar() {
 }
 
 void CMainFrame::Dispatch(CommandId id) {
-    CAnvoView* view = ActiveView();
-    switch (id) {
-        case CommandId::FileNew:
-        case CommandId::FileNewAlternate:
-            collect_.reset();
-            NewDocument();
-            return;
-        case CommandId::FileOpen: OnFileOpen(); return;
-        case CommandId::CollectOpen: OnCollectOpen(); return;
-        case CommandId::AppExit: close(); return;
-        case CommandId::AppAbout: {
-            AboutDialog dialog(this);
-            dialog.exec();
-            return;
-        }
-        case CommandId::HelpContents: OpenHelp(); return;
-        case CommandId::HelpMakerHomePage:
-            OpenLocalPage(QStringLiteral("help/tarnwick.html"));
-            return;
-        case CommandId::HelpProductHomePage:
-            OpenLocalPage(QStringLiteral("help/brelmo.html"));
-            return;
-        case CommandId::ToggleAnimationPane:
-            animationPane_->setVisible(!animationPane_->isVisible());
-            Action(id)->setChecked(animationPane_->isVisible());
-            return;
-        case CommandId::ToggleToolPane:
-            toolPane_->setVisible(!toolPane_->isVisible());
-            Action(id)->setChecked(toolPane_->isVisible());
-            return;
-        case CommandId::NextPane: mdiArea_->activateNextSubWindow(); return;
-        case CommandId::CascadeWindows: mdiArea_->cascadeSubWindows(); return;
-        case CommandId::TileWindows: mdiArea_->tileSubWindows(); return;
-        case CommandId::PreviousPane: mdiArea_->activatePreviousSubWindow(); return;
-        default: break;
+    const auto own = FrameCommands().find(static_cast<int>(id));
+    if (own != FrameCommands().end()) {
+        own->second(*this);
+        return;
     }
-    if (!view) return;
-    switch (id) {
-        case CommandId::CloseAllWindows: CloseAllWindows(); break;
-        case CommandId::ZoomIn: view->ZoomIn(); break;
-        case CommandId::ZoomOut: view->ZoomOut(); break;
-        case CommandId::SelectAll: view->SelectAll(); break;
-        case CommandId::ArrowUp: view->MoveSelection(static_cast<int>(selection::Arrow::Up)); break;
-        case CommandId::ArrowDown:
-            view->MoveSelection(static_cast<int>(selection::Arrow::Down));
-            break;
-        case CommandId::ArrowLeft:
-            view->MoveSelection(static_cast<int>(selection::Arrow::Left));
-            break;
-        case CommandId::ArrowRight:
-            view->MoveSelection(static_cast<int>(selection::Arrow::Right));
-            break;
-        case CommandId::ContextMenuKey:
-        case CommandId::ContextMenuAtCurrent:
-            view->ShowContextMenuAt(view->viewport()->mapFromGlobal(QCursor::pos()));
-            break;
-        case CommandId::EditDelete:
-        case CommandId::FrameMenuDelete: view->DeleteWithQuestion(); break;
-        case CommandId::FrameDeleteAllBefore: view->DeleteAllBefore(true); break;
-        case CommandId::GapMenuDeleteAllBefore: view->DeleteAllBefore(false); break;
-        case CommandId::FrameDeleteAllAfter: view->DeleteAllAfter(true); break;
-        case CommandId::GapMenuDeleteAllAfter: view->DeleteAllAfter(false); break;
-        case CommandId::FrameDeleteAllButOne: view->DeleteAllButOne(true); break;
-        case CommandId::FrameMenuDeleteAllButThis: view->DeleteAllButOne(false); break;
-        case CommandId::FrameMergeWithPrevious: view->MergeWithPrevious(true); break;
-        case CommandId::FrameMenuMergeWithPrevious: view->MergeWithPrevious(false); break;
-        case CommandId::FrameDuplicate: view->DuplicateFrames(true); break;
-        case CommandId::FrameMenuDuplicate: view->DuplicateFrames(false); break;
-        case CommandId::EditCopy:
-        case CommandId::FrameMenuCopy: view->CopySelection(); break;
-        case CommandId::EditCut:
-        case CommandId::FrameMenuCut: view->CutSelection(); break;
-        case CommandId::EditPaste: view->PasteRouted(); break;
-        case CommandId::GapMenuPaste: view->PasteAtGap(); break;
-        case CommandId::FrameMenuPaste: view->ReplaceMenuFrame(); break;
-        case CommandId::EditCopyToClipboard: view->OnCopyToSystemClipboard(false); break;
-        case CommandId::FrameMenuCopyToClipboard: view->OnCopyToSystemClipboard(true); break;
-        case CommandId::EditPasteFromClipboard: view->OnPasteFromSystemClipboard(0); break;
-        case CommandId::GapMenuPasteFromClipboard: view->OnPasteFromSystemClipboard(1); break;
-        case CommandId::FrameMenuPasteFromClipboard: view->OnPasteFromSystemClipboard(2); break;
-        case CommandId::EditPasteFromFile: view->OnPasteFromFile(0); break;
-        case CommandId::GapMenuPasteFromFile: view->OnPasteFromFile(1); break;
-        case CommandId::FrameMenuPasteFromFile: view->OnPasteFromFile(2); break;
-        case CommandId::Undo:
-        case CommandId::UndoKey: view->Undo(); break;
-        case CommandId::Redo:
-        case CommandId::RedoKey: view->Redo(); break;
-        case CommandId::FileSave: view->OnFileSave(); break;
-        case CommandId::FileSaveAs: view->OnFileSaveAs(); break;
-        case CommandId::ShowSavedSize: view->ShowSavedSize(); break;
-        case CommandId::FrameSave: view->SaveFrame(true); break;
-        case CommandId::FrameMenuSaveFrame: view->SaveFrame(false); break;
-        case CommandId::BrowserPreview: view->BrowserPreview(); break;
-        default: break;
-    }
+    const auto forView = ViewCommands().find(static_cast<int>(id));
+    if (CAnvoView* view = ActiveView(); view && forView != ViewCommands().end())
+        forView->second(*view);
 }
 
 void CMainFrame::UpdateCommandStates() {
