@@ -5,6 +5,7 @@
 
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameEditing.h"
+#include "core/edit/Selection.h"
 #include "core/gif/GifDecoder.h"
 #include "core/model/FrameTable.h"
 #include "core/port/Imaging.h"
@@ -24,15 +25,6 @@ void OpenSlot(FrameTable& table, int at) {
 }
 
 }  // namespace
-
-void SelectGapAfter(FrameTable& table, int gap) {
-    table.targetGap = gap;
-    if (gap + 1 < table.frameCount) {
-        table.entries[static_cast<std::size_t>(gap + 1)].gapSelected = 1;
-    } else {
-        table.gapAfterLastSelected = true;
-    }
-}
 
 bool PasteFrames(FrameTable& table, FrameClipboard& clipboard) {
     UserInterface& ui = table.Ui();
@@ -179,7 +171,7 @@ bool PasteImage(FrameTable& table, FrameClipboard& clipboard, const IncomingImag
     ApplyIncomingTransparency(table, gap + 1, incoming);
     if (savedSuspend == 0) table.RebuildDisplayImages(-1, false, false, false);
     table.ClearSelection(true, -1);
-    SelectGapAfter(table, gap + 1);
+    selection::SelectGapAfter(table, gap + 1);
     table.Host().Invalidate();
     return true;
 }

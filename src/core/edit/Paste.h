@@ -55,8 +55,5 @@ bool PasteFrames(FrameTable& table, FrameClipboard& clipboard);
 bool ReplaceWithClipboard(FrameTable& table, FrameClipboard& clipboard,
                           const std::function<void(int frame)>& beforeCommit = {});
 
-// Inserts one table's frame copies: after a paste the gap behind the new frames is selected.
-void SelectGapAfter(FrameTable& table, int gap);
-
 }  // namespace edit
 }  // namespace vorla

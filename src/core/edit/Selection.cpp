@@ -13,15 +13,6 @@ FrameEntry& Entry(FrameTable& table, int k) {
     return table.entries[static_cast<std::size_t>(k)];
 }
 
-// Selects the gap after frame g (-1: before the first frame).
-void SelectGapAfter(FrameTable& table, int g) {
-    if (g + 1 >= table.frameCount) {
-        table.gapAfterLastSelected = true;
-    } else {
-        Entry(table, g + 1).gapSelected = 1;
-    }
-}
-
 bool FrameVisible(const StripMetrics& m, int k, int top, int bottom) {
     int rowTop = m.ImageTop(k);
     return rowTop < bottom && rowTop + std::max(m.displayHeight, 1) > top;
@@ -40,6 +31,15 @@ int ScrollToGapAfter(const StripMetrics& m, int g, int top, int bottom) {
 }
 
 }  // namespace
+
+void SelectGapAfter(FrameTable& table, int gap) {
+    table.targetGap = gap;
+    if (gap + 1 < table.frameCount) {
+        Entry(table, gap + 1).gapSelected = 1;
+    } else {
+        table.gapAfterLastSelected = true;
+    }
+}
 
 void Press(FrameTable& table, const HitResult& hit, bool ctrl, bool shift) {
     if (hit.index < 0) return;

@@ -16,6 +16,9 @@ void Press(FrameTable& table, const HitResult& hit, bool ctrl, bool shift);
 // Left button up without a drag: a plain click leaves only the clicked frame selected.
 void Release(FrameTable& table, const HitResult& hit, bool ctrl, bool shift);
 void SelectAll(FrameTable& table);
+// Adds the gap after frame `gap` (-1: before the first frame) to the selection and makes it the
+// target of gap commands.
+void SelectGapAfter(FrameTable& table, int gap);
 // Selects exactly what the hit names (a frame or a gap), clearing everything else.
 void SelectOnly(FrameTable& table, const HitResult& hit);
 

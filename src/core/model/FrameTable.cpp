@@ -249,14 +249,6 @@ Colorref FrameTable::SetKeyColor(int frame) {
     return entry.transparentColor;
 }
 
-void FrameTable::MoveSlot(int from, int to) {
-    auto f = static_cast<std::size_t>(from);
-    auto t = static_cast<std::size_t>(to);
-    frameImages[t] = frameImages[f];
-    displayImages[t] = displayImages[f];
-    entries[t] = entries[f];
-}
-
 void FrameTable::RemoveFrame(int frame) {
     if (frame < 0 || frame >= frameCount) return;
     for (int k = frame; k < frameCount - 1; ++k) {

@@ -59,9 +59,6 @@ public:
     std::pair<int, int> ScreenExtent() const;
     bool FitEntriesToScreen(int frame, bool apply);
 
-    // Moves frame `from` into slot `to` with every array (the source slot keeps a valid copy).
-    void MoveSlot(int from, int to);
-
     ApplicationState& App() { return app_; }
     UserInterface& Ui() { return ui_; }
     Imaging& Images() { return imaging_; }

@@ -116,8 +116,6 @@ public:
     void RunPendingLoad();
     // Cuts a running playback wait short: the next frame follows at once.
     void WakePlayback();
-    // Frames advanced since the view started (for timing tools and tests).
-    long long PlaybackSteps() const { return playbackSteps_; }
     // A finished drag dropped on this view at globalPos: handled at the next worker step.
     void SignalDrop(const QPoint& globalPos);
     void DeleteSelectedFrames();
@@ -216,7 +214,6 @@ private:
     HitResult dropHit_;  // where the pending drop landed
     int dragCursorPhase_ = 0;
     bool inWorker_ = false;
-    long long playbackSteps_ = 0;
 };
 
 }  // namespace vorla

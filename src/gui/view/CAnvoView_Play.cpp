@@ -45,7 +45,6 @@ void CAnvoView::PlaybackStep() {
     playbackFrame_ = playbackFrame_ + 1 >= table_.frameCount ? 0 : playbackFrame_ + 1;
     const int delay = table_.entries[static_cast<std::size_t>(playbackFrame_)].delay;
     playbackDelay_ = delay == 0 ? 10 : delay;  // a delay of 0 plays as 10
-    ++playbackSteps_;
     emit frameShown(playbackFrame_);
     UpdatePreviewArea();
     if (main_.paneDrawing && main_.PaneView() == this) main_.AnimationPane()->RefreshContent();
