@@ -13,6 +13,7 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
@@ -21,12 +22,10 @@ namespace {
 const char kGapMessage[] = "선택하신 메뉴는 프레임과 프레임 사이를 선택하신 후 사용하십시오.";
 const char kOneFrameMessage[] = "선택하신 메뉴는 하나의 프레임을 선택하신 후 사용하십시오.";
 
-class FrameCommandsTest : public ::testing::Test {
+class FrameCommandsTest : public test::TableTest<test::StoringHost> {
 protected:
-    FrameCommandsTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-        table =
-            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 1);
+    FrameCommandsTest() {
+        table = NewTable(1);
         store = std::make_unique<UndoStore>(table->snapshotFilePath, ui);
         host.table = table.get();
         host.store = store.get();
@@ -72,11 +71,6 @@ protected:
         }
     }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::StoringHost host;
-    ApplicationState app;
     std::unique_ptr<FrameTable> table;
     std::unique_ptr<UndoStore> store;
     FrameClipboard clipboard;

@@ -6,6 +6,7 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
@@ -30,13 +31,9 @@ GifPageInfo PageInfo(int width, int height) {
     return info;
 }
 
-class FrameTableTest : public ::testing::Test {
+class FrameTableTest : public test::TableTest<> {
 protected:
-    FrameTableTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-        table =
-            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 2);
-    }
+    FrameTableTest() { table = NewTable(2); }
 
     void AddGifPages(const std::string& path, int count, GifPageInfo info) {
         auto& pages = imaging.gifs[path];
@@ -44,11 +41,6 @@ protected:
             pages.push_back({SmallFrame(info.width, info.height, 4), info});
     }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::RecordingHost host;
-    ApplicationState app;
     std::unique_ptr<FrameTable> table;
 };
 

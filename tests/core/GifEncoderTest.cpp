@@ -15,6 +15,7 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
@@ -370,19 +371,19 @@ TEST(GifEncoder, CodesEqualTheClassicHashedCompressorOnRandomAndDitheredImages) 
         hashedLives += lzw.HashedLives();
         const Bytes want = ClassicLzw(pixels, minCodeSize);
         const Bytes have(codes.data, codes.data + codes.size);
-        ASSERT_EQ(have.size(), want.size()) << what << ": have " << have.size() << " bytes, want "
-                                            << want.size();
+        ASSERT_EQ(have.size(), want.size())
+            << what << ": have " << have.size() << " bytes, want " << want.size();
         for (std::size_t i = 0; i < want.size(); ++i) {
-            ASSERT_EQ(have[i], want[i]) << what << ": byte " << i << " have "
-                                        << int{have[i]} << ", want " << int{want[i]};
+            ASSERT_EQ(have[i], want[i])
+                << what << ": byte " << i << " have " << int{have[i]} << ", want " << int{want[i]};
         }
     };
     for (int colors : {2, 3, 4, 7, 16, 29, 64, 130, 200, 256}) {
         int minCodeSize = 2;
         while ((1 << minCodeSize) < colors) ++minCodeSize;
         for (int round = 0; round < 4; ++round) {
-            const std::string what = std::to_string(colors) + " colours, round " +
-                                     std::to_string(round);
+            const std::string what =
+                std::to_string(colors) + " colours, round " + std::to_string(round);
             std::vector<std::uint8_t> noise(2000 + random() % 40000);
             // Every other round leans on index 0, whose pair 0 0 is the key the classic hash
             // treats specially.
@@ -448,12 +449,9 @@ TEST(GifEncoder, DamagedStreamsReportTheirCodes) {
 }
 
 // Frame tables built the way the loader builds them.
-class WriteAnimationTest : public ::testing::Test {
+class WriteAnimationTest : public test::TableTest<> {
 protected:
-    WriteAnimationTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-        table = std::make_unique<FrameTable>(app, ui, imaging, host, Bytes{}, 1);
-    }
+    WriteAnimationTest() { table = NewTable(1); }
 
     // Adds a frame through AddFrameFromSource kind 2; info's size comes from the bitmap.
     void Add(const CDib& image, GifPageInfo info) {
@@ -483,11 +481,6 @@ protected:
         return out.Bytes();
     }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::RecordingHost host;
-    ApplicationState app;
     CAnvoDoc document;
     std::unique_ptr<FrameTable> table;
 };

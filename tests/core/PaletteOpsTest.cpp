@@ -7,6 +7,7 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
@@ -14,13 +15,9 @@ namespace {
 
 using effects::ColourDistance;
 
-class PaletteOpsTest : public ::testing::Test {
+class PaletteOpsTest : public test::TableTest<> {
 protected:
-    PaletteOpsTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-        table =
-            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
-    }
+    PaletteOpsTest() { table = NewTable(0); }
 
     // Frame 0: width x height at (left, top) with `colours` palette entries; pixels from index.
     template <typename IndexOf>
@@ -50,11 +47,6 @@ protected:
         return effects::IndexHistogram(Image())[static_cast<std::size_t>(index)];
     }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::RecordingHost host;
-    ApplicationState app;
     std::unique_ptr<FrameTable> table;
 };
 

@@ -10,18 +10,16 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
 namespace {
 
-class PasteTest : public ::testing::Test {
+class PasteTest : public test::TableTest<test::StoringHost> {
 protected:
-    PasteTest() : app(dir.Path().string() + "/", ui, 1200) { app.zoomPercent = 100; }
-
     std::unique_ptr<FrameTable> MakeTable(int frames, int width, int height, int delay, int slot) {
-        auto table =
-            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, slot);
+        auto table = NewTable(slot);
         std::string name = std::to_string(slot);
         name += ".gif";
         GifPageInfo info;
@@ -42,11 +40,6 @@ protected:
         return table;
     }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::StoringHost host;
-    ApplicationState app;
     FrameClipboard clipboard;
 };
 

@@ -12,6 +12,7 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
@@ -51,12 +52,10 @@ TEST(Saving, DefaultNamesReplaceOnlyTheLastExtension) {
     EXPECT_EQ(saving::FrameFileName("무제", 99), "무제[100].bmp");
 }
 
-class SavingFileTest : public ::testing::Test {
+class SavingFileTest : public test::TableTest<> {
 protected:
-    SavingFileTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-        table =
-            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
+    SavingFileTest() {
+        table = NewTable(0);
         GifPageInfo info;
         info.screenWidth = info.width = 6;
         info.screenHeight = info.height = 4;
@@ -74,11 +73,6 @@ protected:
         table->AddFrameFromSource(2, "a.gif", 1);
     }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::RecordingHost host;
-    ApplicationState app;
     std::unique_ptr<FrameTable> table;
     CAnvoDoc document;
     GifEncoder encoder;

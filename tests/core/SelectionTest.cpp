@@ -7,17 +7,16 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
 namespace {
 
-class SelectionTest : public ::testing::Test {
+class SelectionTest : public test::TableTest<> {
 protected:
-    SelectionTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-        table =
-            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 0);
+    SelectionTest() {
+        table = NewTable(0);
         GifPageInfo info;
         info.screenWidth = info.width = 10;
         info.screenHeight = info.height = 10;
@@ -55,11 +54,6 @@ protected:
         return selection::MoveWithArrow(*table, Metrics(), arrow, 0, 100000);
     }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::RecordingHost host;
-    ApplicationState app;
     std::unique_ptr<FrameTable> table;
 };
 

@@ -13,6 +13,7 @@
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
 #include "support/ScriptedUserInterface.h"
+#include "support/TableTest.h"
 #include "support/TestFiles.h"
 
 namespace vorla {
@@ -43,12 +44,10 @@ std::string ErrorBox(const std::string& code) {
     return ProgramErrorText(code, false);
 }
 
-class UndoStoreTest : public ::testing::Test {
+class UndoStoreTest : public test::TableTest<test::StoringHost> {
 protected:
-    UndoStoreTest() : app(dir.Path().string() + "/", ui, 1200) {
-        app.zoomPercent = 100;
-        table =
-            std::make_unique<FrameTable>(app, ui, imaging, host, std::vector<std::uint8_t>{}, 3);
+    UndoStoreTest() {
+        table = NewTable(3);
         store = std::make_unique<UndoStore>(table->snapshotFilePath, ui);
         host.table = table.get();
         host.store = store.get();
@@ -100,11 +99,6 @@ protected:
 
     int Delay() const { return table->entries[0].delay; }
 
-    test::TempDir dir;
-    test::ScriptedUserInterface ui;
-    test::FakeImaging imaging;
-    test::StoringHost host;
-    ApplicationState app;
     std::unique_ptr<FrameTable> table;
     std::unique_ptr<UndoStore> store;
     edit::UndoGuards open;  // no guard holds
