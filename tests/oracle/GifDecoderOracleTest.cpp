@@ -149,18 +149,7 @@ TEST(GifDecoderOracle, GifsicleFilesMatchGiflib) {
     // Inputs from the test writer; gifsicle rewrites them with its own encoder.
     std::vector<Bytes> frames;
     for (int k = 0; k < 4; ++k) {
-        Bytes pixels(60 * 40);
-        for (std::size_t i = 0; i < pixels.size(); ++i) {
-            pixels[i] = static_cast<std::uint8_t>(
-                (static_cast<int>(i % 60) < 20 + k * 5) ? (i / 60 + k) % 16 : 3);
-        }
-        std::vector<test::Rgb> colors(16);
-        for (std::size_t i = 0; i < colors.size(); ++i) {
-            colors[i] = {static_cast<std::uint8_t>(i * 16 + k),
-                         static_cast<std::uint8_t>(255 - i * 9), 7};
-        }
-        frames.push_back(
-            test::GifBuilder().Screen(60, 40, colors).Image(0, 0, 60, 40, pixels).Trailer().Get());
+        frames.push_back(test::GifsicleInput(k));
         test::WriteBytes(d + "in" + std::to_string(k) + ".in", frames.back());
     }
     const std::vector<std::string> commands = {

@@ -345,20 +345,8 @@ TEST_F(GifRoundTrip, GifsicleLocalTablesOffsetsAndInterlacing) {
     if (!test::HaveCommand("gifsicle --version")) GTEST_SKIP() << "gifsicle is not installed";
     std::string inputs;
     for (int k = 0; k < 4; ++k) {
-        Bytes pixels(60 * 40);
-        for (std::size_t i = 0; i < pixels.size(); ++i) {
-            pixels[i] = static_cast<std::uint8_t>(
-                (static_cast<int>(i % 60) < 20 + k * 5) ? (i / 60 + k) % 16 : 3);
-        }
-        std::vector<test::Rgb> colors(16);
-        for (std::size_t i = 0; i < colors.size(); ++i) {
-            colors[i] = {static_cast<std::uint8_t>(i * 16 + k),
-                         static_cast<std::uint8_t>(255 - i * 9), 7};
-        }
         const std::string in = File("in" + std::to_string(k) + ".in");
-        test::WriteBytes(
-            in,
-            test::GifBuilder().Screen(60, 40, colors).Image(0, 0, 60, 40, pixels).Trailer().Get());
+        test::WriteBytes(in, test::GifsicleInput(k));
         inputs += " " + in;
     }
     const std::string local = File("gs_local.gif");

@@ -4,6 +4,9 @@
 #include <gif_lib.h>
 
 #include <string>
+#include <vector>
+
+#include "support/GifBuilder.h"
 
 namespace vorla::test {
 
@@ -49,5 +52,21 @@ struct GiflibFile {
     GifFileType* gif = nullptr;
     bool ok = false;
 };
+
+// Input k (0..3) of the gifsicle cases: a 60 x 40 single-image GIF with its own 16 colours and
+// a band that widens with k, so gifsicle gives each frame a local table and an offset.
+inline Bytes GifsicleInput(int k) {
+    Bytes pixels(60 * 40);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<std::uint8_t>(
+            (static_cast<int>(i % 60) < 20 + k * 5) ? (i / 60 + k) % 16 : 3);
+    }
+    std::vector<Rgb> colors(16);
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        colors[i] = {static_cast<std::uint8_t>(i * 16 + k), static_cast<std::uint8_t>(255 - i * 9),
+                     7};
+    }
+    return GifBuilder().Screen(60, 40, colors).Image(0, 0, 60, 40, pixels).Trailer().Get();
+}
 
 }  // namespace vorla::test
