@@ -30,7 +30,6 @@ public:
     bool openInProgress = false;
     bool openContinue = false;
     int busyGuard = 0;    // while set, playback and the preview draw nothing
-    int scaledWidth = 0;  // zoomFactor x screen width of the last SetZoom (playback uses it)
     long long loadStartMs =
         0;  // steady-clock time of the last load start; drops wait 1000 ms after it
 

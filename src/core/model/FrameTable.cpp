@@ -342,13 +342,13 @@ void FrameTable::SetZoom(int width, int height, bool moveFrame) {
     settings.screenHeight = height;
     app_.ClampZoom();
     zoomFactor = app_.zoomPercent * 0.01;
-    app_.scaledWidth = static_cast<int>(zoomFactor * width);
+    const int scaledWidth = static_cast<int>(zoomFactor * width);
     if (zoomFactor >= 1.0) {
         displayWidth = width;
         displayHeight = height;
         zoomFactor = 1.0;
     } else {
-        displayWidth = app_.scaledWidth;
+        displayWidth = scaledWidth;
         displayHeight = static_cast<int>(height * zoomFactor);
     }
     stripRowHeight = frameCount < 2 ? 5 : displayHeight;
