@@ -355,6 +355,31 @@ TEST_F(FrameCommandsTest, CancelDuringDuplicationRestoresTheAnimation) {
     EXPECT_FALSE(table->loadingScreen);
 }
 
+TEST_F(FrameCommandsTest, DuplicationOutlivesClipboardChangesAndStopsWhenTheProgramQuits) {
+    Load(5);
+    Select({1});
+    table->menuFrame = 1;
+    // Another window copies frame 4 while the run pumps: the run keeps inserting frame 1.
+    ui.onPump = [this] {
+        FrameEntry entry = table->entries[4];
+        clipboard.CopyOne(table->frameImages[4], entry);
+    };
+    ui.AnswerNumbers("3");
+    EXPECT_TRUE(edit::DuplicateFrames(*table, clipboard, *store, true));
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 1, 1, 1, 1, 2, 3, 4}));
+
+    // A pump that returns because the program quits counts as Cancel.
+    ui.onPump = nullptr;
+    ui.quitting = true;
+    table->ClearSelection(true, -1);
+    Select({0});
+    table->menuFrame = 0;
+    ui.AnswerNumbers("2");
+    EXPECT_FALSE(edit::DuplicateFrames(*table, clipboard, *store, true));
+    EXPECT_EQ(Marks(), (std::vector<int>{0, 1, 1, 1, 1, 2, 3, 4}));
+    EXPECT_FALSE(table->busy);
+}
+
 TEST_F(FrameCommandsTest, CountFieldRaisesZeroToOneAndCapsAtTheRoomLeft) {
     Load(5);
     Select({4});

@@ -3,10 +3,12 @@
 // platform, with its own program folder (VORLA_HOME) and socket folder (XDG_RUNTIME_DIR).
 #include <unistd.h>
 
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "core/model/ApplicationState.h"
@@ -69,12 +71,15 @@ class tst_Startup : public QObject {
 
 private slots:
     void init();
-    void commandLineFileJoinsArgumentsAndDropsQuotes();
+    void eachArgumentIsOnePath();
     void onlyOneCopyClaimsTheInstance();
     void mainFrameCaptionAndUnknownRequest();
     void secondStartHandsOverAnExistingFile();
     void secondStartWithoutFileOnlyRaisesTheRunningCopy();
     void missingFileIsNamedInAMessage();
+    void eachDisplayHasItsOwnCopy();
+    void secondStartHandsOverEveryFileInTurn();
+    void messageDuringAHandOverOutlivesTheSocket();
     void firstStartWritesVersionAndClampsZoom();
 
 private:
@@ -116,15 +121,15 @@ void tst_Startup::StartVorla(QProcess& process, const QStringList& arguments,
     QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
 }
 
-void tst_Startup::commandLineFileJoinsArgumentsAndDropsQuotes() {
-    QCOMPARE(CommandLineFile({"vorla"}), QString());
-    QCOMPARE(CommandLineFile({"vorla", "\"/tmp/a b.gif\""}), QStringLiteral("/tmp/a b.gif"));
-    QCOMPARE(CommandLineFile({"vorla", "/tmp/my", "file.gif"}), QStringLiteral("/tmp/my file.gif"));
-    QCOMPARE(CommandLineFile({"vorla", "\""}), QStringLiteral("\""));
+void tst_Startup::eachArgumentIsOnePath() {
+    QCOMPARE(CommandLineFiles({"vorla"}), QStringList());
+    QCOMPARE(CommandLineFiles({"vorla", "/tmp/a b.gif"}), QStringList{"/tmp/a b.gif"});
+    QCOMPARE(CommandLineFiles({"vorla", "a.gif", "", "b.gif"}), (QStringList{"a.gif", "b.gif"}));
 }
 
 void tst_Startup::onlyOneCopyClaimsTheInstance() {
-    QCOMPARE(SingleInstance::Key(), QStringLiteral("VorlaMutex%1").arg(::getuid()));
+    // Offscreen here: the platform stands for the display.
+    QCOMPARE(SingleInstance::Key(), QStringLiteral("VorlaMutex%1-offscreen").arg(::getuid()));
     auto first = std::make_unique<SingleInstance>();
     QVERIFY(first->Claim());
     SingleInstance second;
@@ -215,11 +220,84 @@ void tst_Startup::missingFileIsNamedInAMessage() {
     const std::string ini = home_->filePath(QStringLiteral("gnanre.ini")).toStdString();
     const QString missing = home_->filePath(QStringLiteral("없는 파일.gif"));
 
-    HandOverToRunningCopy(missing, ini, ui_, second);
-    QCOMPARE(ui_.messages, QStringList{missing + QStringLiteral("를 찾을 수 없습니다.")});
+    HandOverToRunningCopy({missing}, ini, ui_, second);
+    QCOMPARE(ui_.messages, QStringList{QStringLiteral("없는 파일.gif를 찾을 수 없습니다.")});
     QTRY_COMPARE(raised.count(), 1);
     QCOMPARE(requests.count(), 0);
     QVERIFY(!QFile::exists(QString::fromStdString(ini)));
+}
+
+void tst_Startup::eachDisplayHasItsOwnCopy() {
+    QCOMPARE(SingleInstance::SessionSuffix("xcb", ":0.0", ""), QStringLiteral("-_0"));
+    QCOMPARE(SingleInstance::SessionSuffix("xcb", ":0", "wayland-0"), QStringLiteral("-_0"));
+    QCOMPARE(SingleInstance::SessionSuffix("xcb", "host:10.0", ""), QStringLiteral("-host_10"));
+    QCOMPARE(SingleInstance::SessionSuffix("wayland", ":0", "wayland-1"),
+             QStringLiteral("-wayland-1"));
+    QCOMPARE(SingleInstance::SessionSuffix("xcb", "", ""), QString());
+    QVERIFY(SingleInstance::SessionSuffix("xcb", ":99", "") !=
+            SingleInstance::SessionSuffix("xcb", ":0", ""));
+}
+
+void tst_Startup::secondStartHandsOverEveryFileInTurn() {
+    ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
+    MagickImaging imaging;
+    CMainFrame frame(state, imaging, ProgramFolder());
+    SingleInstance running;
+    QVERIFY(running.Claim());
+    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+    QSignalSpy opened(&frame, &CMainFrame::documentOpened);
+
+    QTemporaryDir files;
+    for (const char* name : {"a.gif", "b.gif"}) {
+        QFile file(files.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kTinyGif);
+    }
+    QProcess second;
+    second.setWorkingDirectory(files.path());
+    StartVorla(second, {QStringLiteral("a.gif"), QStringLiteral("b.gif")});
+    QTRY_COMPARE_WITH_TIMEOUT(opened.count(), 2, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 20000);
+    QStringList paths;
+    for (CAnvoView* view : frame.Views())
+        paths << QFileInfo(QString::fromStdString(view->Document().sourcePath)).fileName();
+    paths.sort();
+    QCOMPARE(paths, (QStringList{"a.gif", "b.gif"}));
+}
+
+void tst_Startup::messageDuringAHandOverOutlivesTheSocket() {
+    // The running copy's message box runs a loop of its own, in which the later start's socket
+    // disconnects and is deleted; nothing may use it afterwards.
+    class LoopingUi : public RecordingUi {
+    public:
+        void ShowMessage(const std::string& text) override {
+            RecordingUi::ShowMessage(text);
+            QEventLoop loop;
+            QTimer::singleShot(300, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+    } ui;
+    ApplicationState state(home_->path().toStdString() + "/", ui, 1280);
+    MagickImaging imaging;
+    CMainFrame frame(state, imaging, ProgramFolder());
+    SingleInstance running;
+    QVERIFY(running.Claim());
+    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+
+    QTemporaryDir files;
+    const QString garbage = files.filePath(QStringLiteral("garbage.gif"));
+    {
+        QFile file(garbage);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("GIF89a this is not an image at all");
+    }
+    for (int i = 0; i < 3; ++i) {
+        SingleInstance later;
+        HandOverToRunningCopy({garbage}, state.GeneralIni(), ui, later);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(ui.messages.size() >= 3, 20000);
+    QTest::qWait(500);
+    QVERIFY(frame.Views().isEmpty());
 }
 
 void tst_Startup::firstStartWritesVersionAndClampsZoom() {

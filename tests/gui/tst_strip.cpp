@@ -154,7 +154,8 @@ void tst_Strip::oneFrameMenuHasNoMergeWithPrevious() {
     QVERIFY(image.save(bmp));
     CAnvoView* view = single.Open(bmp);
     QVERIFY(view);
-    QMenu* menu = single.frame.ContextMenuFor(view, HitResult{0, HitResult::kFrame, false, 40});
+    std::unique_ptr<QMenu> menu =
+        single.frame.ContextMenuFor(view, HitResult{0, HitResult::kFrame, false, 40});
     bool found = false;
     for (QAction* action : menu->findChildren<QAction*>()) {
         if (action->text() == QStringLiteral("앞 프레임과 합치기")) {
@@ -165,7 +166,6 @@ void tst_Strip::oneFrameMenuHasNoMergeWithPrevious() {
             QVERIFY(!action->isEnabled());  // the only frame
     }
     QVERIFY(found);
-    delete menu;
 }
 
 void tst_Strip::deleteAsksWithTheCount() {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,8 +78,12 @@ public:
     std::vector<NumberRequest> numberQuestions;  // as they were shown
     bool PumpMessages() override {
         ++pumps;
-        return true;
+        if (onPump) onPump();
+        return !quitting;
     }
+    // Runs inside every pump: what other windows may do meanwhile.
+    std::function<void()> onPump;
+    bool quitting = false;  // pumps report that the program is quitting
 
     // Progress dialogs: every one created is recorded; cancelAtPosition >= 0 makes a dialog
     // report Cancel once its position reaches that value.

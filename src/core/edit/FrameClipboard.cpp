@@ -4,6 +4,14 @@
 
 namespace vorla {
 
+FrameClipboard::FrameClipboard(const FrameClipboard& other) : FrameClipboard() {
+    for (int i = 0; i < other.count_; ++i) {
+        (*images_)[static_cast<std::size_t>(i)] = other.Image(i);
+        (*entries_)[static_cast<std::size_t>(i)] = other.Entry(i);
+    }
+    count_ = other.count_;
+}
+
 int FrameClipboard::CopySelected(const FrameTable& table) {
     count_ = 0;
     for (int i = 0; i < table.frameCount && count_ < kCapacity; ++i) {

@@ -20,6 +20,10 @@ public:
     FrameClipboard()
         : images_(std::make_unique<std::array<CDib, kCapacity>>()),
           entries_(std::make_unique<std::array<FrameEntry, kCapacity>>()) {}
+    // A deep copy: a long run pastes from its own copy, since the shared clipboard may be
+    // replaced from another window while the run pumps messages.
+    FrameClipboard(const FrameClipboard& other);
+    FrameClipboard& operator=(const FrameClipboard&) = delete;
 
     // Replaces the content with the selected frames of table, in order. Returns the count.
     int CopySelected(const FrameTable& table);

@@ -296,10 +296,12 @@ bool InsertClipboardRepeatedly(FrameTable& table, FrameClipboard& clipboard, Und
     const int countBefore = table.frameCount;
     const int firstInserted = table.targetGap + 1;
     bool done = true;
+    // Another window may copy into the shared clipboard while this run pumps.
+    FrameClipboard frames(clipboard);
     for (int i = 0; i < times && done; ++i) {
         const bool running = ui.PumpMessages();
         progress->SetPosition(i);
-        done = running && PasteFrames(table, clipboard) && !progress->Cancelled();
+        done = running && PasteFrames(table, frames) && !progress->Cancelled();
     }
     if (!done) {
         const bool restored =

@@ -23,6 +23,7 @@
 #include "core/model/Settings.h"
 #include "core/port/UserInterface.h"
 #include "gui/app/CChildFrame.h"
+#include "gui/app/HandOver.h"
 #include "gui/app/VorlaApplication.h"
 #include "gui/play/CAnimationBar.h"
 #include "gui/view/CAnvoView.h"
@@ -315,7 +316,9 @@ void CMainFrame::FinishPick(CAnvoView* view, const HitResult& hit) {
         disconnect(prompt, &QDialog::rejected, this, nullptr);
         prompt->close();
     }
-    if (mode != 0) view->ContinuePick(mode, hit);
+    if (mode == 0) return;
+    CAnvoView::BusyScope busy(*view);
+    view->ContinuePick(mode, hit);
 }
 
 void CMainFrame::CancelPick() {
@@ -328,8 +331,12 @@ void CMainFrame::HandleRequest(int code) {
     switch (static_cast<MainFrameRequest>(code)) {
         case MainFrameRequest::ColourReadout: ShowColourReadout(); return;
         case MainFrameRequest::OpenHandedOverFile: {
+            // The setting is read now, before a later start may write its next file into it; the
+            // file opens queued, outside whatever loop delivered the request.
             const std::string path = ReadSetting(Ui(), app_.GeneralIni(), "urgentfileToopen");
-            if (path != "*fail") OpenHandedOverFile(QString::fromStdString(path));
+            if (path == "*fail") return;
+            QTimer::singleShot(
+                0, this, [this, file = QString::fromStdString(path)] { OpenHandedOverFile(file); });
             return;
         }
         case MainFrameRequest::ShowCompanyName:
@@ -391,7 +398,7 @@ void CMainFrame::OpenHandedOverFile(const QString& path) {
 void CMainFrame::OpenCommandLineFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
-        Ui().ShowMessage(path.toStdString() + "를 찾을 수 없습니다.");
+        Ui().ShowMessage(MissingFileMessage(path).toStdString());
         return;
     }
     OpenDocumentFile(info.absoluteFilePath());
@@ -417,10 +424,15 @@ void CMainFrame::OpenLocalPage(const QString& name) {
 }
 
 void CMainFrame::CloseAllWindows() {
-    const QList<QMdiSubWindow*> children = mdiArea_->subWindowList(QMdiArea::StackingOrder);
-    for (QMdiSubWindow* child : children) {
+    // Each close may ask a question and each pump runs anything: a window may be gone by the
+    // time its turn comes.
+    QList<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* child : mdiArea_->subWindowList(QMdiArea::StackingOrder))
+        children.append(child);
+    for (const QPointer<QMdiSubWindow>& child : children) {
+        if (!child) continue;
         child->close();
-        Ui().PumpMessages();
+        if (!Ui().PumpMessages()) break;
     }
 }
 

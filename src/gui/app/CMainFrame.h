@@ -131,9 +131,17 @@ public:
 
     // Commands.
     QAction* Action(CommandId id) const { return actions_.value(static_cast<int>(id)); }
+    // Runs a command; a view command runs with its view busy and is refused while the view
+    // already is (RefuseWhileBusy).
     void Dispatch(CommandId id);
+    // Says, without a dialog of its own, that a command, key or drop was not carried out because
+    // its window is busy.
+    void RefuseWhileBusy();
     void UpdateCommandStates();
-    QMenu* ContextMenuFor(CAnvoView* view, const HitResult& hit);
+    // The frame or gap menu for hit, its items enabled by the strip's rules. Each item carries
+    // its CommandId as data and runs nothing by itself: the caller dispatches the chosen one
+    // once exec() has returned, so no command runs inside the menu's loop.
+    std::unique_ptr<QMenu> ContextMenuFor(CAnvoView* view, const HitResult& hit);
 
     // The save dialogs. An empty result: cancelled. Tests may answer instead of the dialog.
     QString AskSavePath(const QString& proposed);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <functional>
@@ -245,8 +246,28 @@ void CMainFrame::Dispatch(CommandId id) {
         return;
     }
     const auto forView = ViewCommands().find(static_cast<int>(id));
-    if (CAnvoView* view = ActiveView(); view && forView != ViewCommands().end())
+    CAnvoView* view = ActiveView();
+    if (!view || forView == ViewCommands().end()) return;
+    // A key or a menu item can arrive from inside a nested loop of the view's own running
+    // command (its dialog, its pump): that command still owns the frames.
+    if (view->IsBusy()) {
+        RefuseWhileBusy();
+        return;
+    }
+    // The menu keys only open the context menu, which holds the view busy while it shows and
+    // dispatches the chosen item after it has closed.
+    if (id == CommandId::ContextMenuKey || id == CommandId::ContextMenuAtCurrent) {
         forView->second(*view);
+        return;
+    }
+    CAnvoView::BusyScope busy(*view);
+    forView->second(*view);
+}
+
+void CMainFrame::RefuseWhileBusy() {
+    QApplication::beep();
+    statusBar()->showMessage(tr("작업이 진행 중인 창입니다. 작업이 끝난 뒤에 다시 시도하세요."),
+                             3000);
 }
 
 void CMainFrame::UpdateCommandStates() {
@@ -255,9 +276,14 @@ void CMainFrame::UpdateCommandStates() {
     FrameTable* table = hasView ? &view->Table() : nullptr;
     const int selected = table ? table->CountSelection() : 0;
     const int frames = table ? table->frameCount : 0;
+    const bool busy = hasView && view->IsBusy();
     for (auto it = actions_.begin(); it != actions_.end(); ++it) {
         const auto id = static_cast<CommandId>(it.key());
         bool enabled = HasHandler(id);
+        if (busy && ViewCommands().count(it.key()) > 0) {
+            it.value()->setEnabled(false);
+            continue;
+        }
         switch (id) {
             case CommandId::ZoomIn: enabled = hasView && CanZoomIn(app_.zoomPercent); break;
             case CommandId::ZoomOut: enabled = hasView && CanZoomOut(app_.zoomPercent); break;
@@ -345,7 +371,7 @@ bool CMainFrame::SystemClipboardHasImage() const {
     return offered && offered->hasImage();
 }
 
-QMenu* CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {
+std::unique_ptr<QMenu> CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {
     UpdateCommandStates();
     FrameTable& table = view->Table();
     const int n = table.CountSelection();
@@ -366,8 +392,9 @@ QMenu* CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {
     if (gapBeforeFirst) off << 32781 << 32811;
     if (frameMenu && hit.index == 0) off << 32874;
 
-    auto* menu = new QMenu(view);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Owned by the caller and parented to nothing: no window that a nested loop may close can
+    // take the menu with it while it runs.
+    auto menu = std::make_unique<QMenu>();
     std::function<void(QMenu*, const std::vector<MenuNode>&)> build =
         [&](QMenu* into, const std::vector<MenuNode>& nodes) {
             for (const MenuNode& node : nodes) {
@@ -387,11 +414,12 @@ QMenu* CMainFrame::ContextMenuFor(CAnvoView* view, const HitResult& hit) {
                         item->setChecked(!table.entries[static_cast<std::size_t>(hit.index)]
                                               .link.linkedPath.empty());
                     }
-                    connect(item, &QAction::triggered, this, [this, id] { Dispatch(id); });
+                    // The caller dispatches the chosen item after the menu's loop has ended.
+                    item->setData(static_cast<int>(id));
                 }
             }
         };
-    build(menu, frameMenu ? FrameContextMenu() : GapContextMenu());
+    build(menu.get(), frameMenu ? FrameContextMenu() : GapContextMenu());
     return menu;
 }
 

@@ -10,35 +10,35 @@
 
 namespace vorla {
 
-QString CommandLineFile(const QStringList& arguments) {
-    QString file = arguments.mid(1).join(QLatin1Char(' ')).trimmed();
-    if (file.size() >= 2 && file.startsWith(QLatin1Char('"')) && file.endsWith(QLatin1Char('"'))) {
-        file = file.mid(1, file.size() - 2);
+QStringList CommandLineFiles(const QStringList& arguments) {
+    QStringList files;
+    for (const QString& argument : arguments.mid(1)) {
+        if (!argument.isEmpty()) files.append(argument);
     }
-    return file;
+    return files;
 }
 
-void HandOverToRunningCopy(const QString& commandLineFile, const std::string& generalIni,
+QString MissingFileMessage(const QString& path) {
+    return QCoreApplication::translate("vorla::HandOver", "%1를 찾을 수 없습니다.")
+        .arg(QFileInfo(path).fileName());
+}
+
+void HandOverToRunningCopy(const QStringList& files, const std::string& generalIni,
                            UserInterface& ui, SingleInstance& runningCopy) {
-    if (commandLineFile.isEmpty()) {
-        runningCopy.SendToRunning(std::nullopt);
-        return;
+    runningCopy.SendToRunning(std::nullopt);
+    for (const QString& path : files) {
+        const QFileInfo file(path);
+        if (!file.exists()) {
+            ui.ShowMessage(MissingFileMessage(path).toStdString());
+            continue;
+        }
+        // The running copy may have another working folder: hand over the full path.
+        if (!WriteSetting(ui, generalIni, "urgentfileToopen",
+                          file.absoluteFilePath().toStdString()))
+            return;
+        WaitForFileAccess(path.toStdString());
+        runningCopy.SendToRunning(static_cast<int>(MainFrameRequest::OpenHandedOverFile));
     }
-    const QFileInfo file(commandLineFile);
-    if (!file.exists()) {
-        runningCopy.SendToRunning(std::nullopt);
-        ui.ShowMessage(QCoreApplication::translate("vorla::HandOver", "%1를 찾을 수 없습니다.")
-                           .arg(commandLineFile)
-                           .toStdString());
-        return;
-    }
-    // The running copy may have another working folder: hand over the full path.
-    if (!WriteSetting(ui, generalIni, "urgentfileToopen", file.absoluteFilePath().toStdString())) {
-        runningCopy.SendToRunning(std::nullopt);
-        return;
-    }
-    WaitForFileAccess(commandLineFile.toStdString());
-    runningCopy.SendToRunning(static_cast<int>(MainFrameRequest::OpenHandedOverFile));
 }
 
 }  // namespace vorla

@@ -11,15 +11,18 @@ namespace vorla {
 class SingleInstance;
 class UserInterface;
 
-// The file named on the command line: every argument after the program joined by blanks (a name
-// with blanks may arrive unquoted), with one pair of enclosing double quotes removed. "" when
-// none was given.
-QString CommandLineFile(const QStringList& arguments);
+// The files named on the command line: every argument after the program is one path (empty
+// arguments are skipped).
+QStringList CommandLineFiles(const QStringList& arguments);
 
-// Raises the running copy's window. With an existing file: writes its full path as
+// Raises the running copy's window. Then each existing file in turn: writes its full path as
 // "urgentfileToopen" into generalIni, waits until the file can be read and asks the running copy
-// to open it (request -16). A file that does not exist is only named in a message.
-void HandOverToRunningCopy(const QString& commandLineFile, const std::string& generalIni,
+// to open it (request -16), waiting until the running copy has taken it before the next. A file
+// that does not exist is only named in a message.
+void HandOverToRunningCopy(const QStringList& files, const std::string& generalIni,
                            UserInterface& ui, SingleInstance& runningCopy);
+
+// The message for a file that is not there: its name without the folder, as Open names it.
+QString MissingFileMessage(const QString& path);
 
 }  // namespace vorla

@@ -1,6 +1,6 @@
-// One running copy per user. The first start takes a lock file and listens on a local socket
-// named after it ("VorlaMutex" + user id); a later start finds the lock taken and talks to the
-// running copy over the socket instead of opening a window.
+// One running copy per user and desktop session. The first start takes a lock file and listens on
+// a local socket named after it ("VorlaMutex" + user id + display); a later start finds the lock
+// taken and talks to the running copy over the socket instead of opening a window.
 #pragma once
 
 #include <QLocalServer>
@@ -19,8 +19,13 @@ class SingleInstance : public QObject {
 public:
     explicit SingleInstance(QObject* parent = nullptr);
 
-    // "VorlaMutex" + the user id.
+    // "VorlaMutex" + the user id + SessionSuffix().
     static QString Key();
+    // "-" + the display in use (X11 DISPLAY without its screen number, WAYLAND_DISPLAY, or the
+    // platform's name such as "offscreen"), made safe for a file name; "" when there is none.
+    static QString SessionSuffix();
+    static QString SessionSuffix(const QString& platform, QString x11Display,
+                                 const QString& waylandDisplay);
     // XDG_RUNTIME_DIR, or the temporary folder when it is unset.
     static QString RuntimeDirectory();
 
@@ -30,8 +35,9 @@ public:
     bool Claim();
 
     // Later start: asks the running copy to raise its window and then, with a code, to handle
-    // that request. Waits up to timeoutMs for a copy that holds the lock but is not listening
-    // yet. false: no running copy could be reached.
+    // that request; returns once the running copy has taken the request (or at the deadline).
+    // Waits up to timeoutMs for a copy that holds the lock but is not listening yet. false: no
+    // running copy could be reached.
     bool SendToRunning(std::optional<int> requestCode, int timeoutMs = 3000);
 
 signals:

@@ -80,10 +80,10 @@ bool VorlaApplication::InitInstance() {
     ui_ = std::make_unique<QtUserInterface>();
     state_ = std::make_unique<ApplicationState>(programDirectory, *ui_, maxTrackWidth);
 
-    const QString commandLineFile = CommandLineFile(arguments());
+    const QStringList commandLineFiles = CommandLineFiles(arguments());
     singleInstance_ = std::make_unique<SingleInstance>();
     if (!singleInstance_->Claim()) {
-        HandOverToRunningCopy(commandLineFile, state_->GeneralIni(), *ui_, *singleInstance_);
+        HandOverToRunningCopy(commandLineFiles, state_->GeneralIni(), *ui_, *singleInstance_);
         return false;
     }
 
@@ -103,7 +103,7 @@ bool VorlaApplication::InitInstance() {
 
     state_->LoadZoom();
     mainFrame_->show();
-    if (!commandLineFile.isEmpty()) mainFrame_->OpenCommandLineFile(commandLineFile);
+    for (const QString& file : commandLineFiles) mainFrame_->OpenCommandLineFile(file);
     return true;
 }
 

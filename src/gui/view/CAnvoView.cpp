@@ -57,6 +57,17 @@ void CAnvoView::OnDestroy() {
     if (started_) main_.RetreatCascade();
 }
 
+CAnvoView::BusyScope::BusyScope(CAnvoView& view) : view_(&view) {
+    if (view.busyDepth_++ == 0) view.main_.UpdateCommandStates();
+}
+
+CAnvoView::BusyScope::~BusyScope() {
+    // The view cannot close while busy, so it is still there; the guard only spares a crash if
+    // some future path deletes it anyway.
+    if (!view_) return;
+    if (--view_->busyDepth_ == 0) view_->main_.UpdateCommandStates();
+}
+
 QString CAnvoView::Caption() const {
     return QString::fromStdString(document_.Title());
 }

@@ -48,7 +48,23 @@ public:
     const FrameTable& Table() const { return table_; }
     StripMetrics Metrics() const;
     QString Caption() const;
-    bool IsBusy() const { return table_.busy; }
+    // Busy: a load or long run of the core is under way, or one of the view's commands is still
+    // running (it may sit in a modal dialog, a menu or a pump). While busy, nothing that changes
+    // the frames may start: commands, keys, clicks, drags, drops, undo, save and close.
+    bool IsBusy() const { return table_.busy || busyDepth_ > 0; }
+
+    // Holds the view busy for its lifetime; scopes nest. Ending the outermost scope brings the
+    // command states back, since everything was disabled while it ran.
+    class BusyScope {
+    public:
+        explicit BusyScope(CAnvoView& view);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        QPointer<CAnvoView> view_;
+    };
     bool IsClosing() const { return closing_; }
 
     // Playback state.
@@ -214,6 +230,7 @@ private:
     HitResult dropHit_;  // where the pending drop landed
     int dragCursorPhase_ = 0;
     bool inWorker_ = false;
+    int busyDepth_ = 0;  // open BusyScopes
 };
 
 }  // namespace vorla

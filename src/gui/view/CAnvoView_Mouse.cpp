@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QToolTip>
 
@@ -37,6 +38,10 @@ void CAnvoView::mousePressEvent(QMouseEvent* event) {
     if (table_.frameCount == 0) return;
     const HitResult hit = HitAt(lastMouse_);
     if (hit.index < 0) return;
+    if (IsBusy()) {
+        main_.RefuseWhileBusy();
+        return;
+    }
     const int pick = main_.PickMode();
     if (pick == 1 || (pick == 2 && hit.kind == HitResult::kFrame && !hit.above)) {
         selection::SelectOnly(table_, hit);
@@ -76,7 +81,7 @@ void CAnvoView::mouseMoveEvent(QMouseEvent* event) {
         QToolTip::hideText();
         tooltipSteps_ = -1;
     }
-    if (mouseDown_ && (event->buttons() & Qt::LeftButton) &&
+    if (mouseDown_ && (event->buttons() & Qt::LeftButton) && !IsBusy() &&
         (std::abs(point.x() - pressPoint_.x()) > kDragThreshold ||
          std::abs(point.y() - pressPoint_.y()) > kDragThreshold)) {
         StartDrag();
@@ -113,6 +118,11 @@ void CAnvoView::FinishDrag() {
         DeleteSelection();
         return;
     }
+    if (target->IsBusy()) {
+        // The frames stay where they are; the busy window takes no drop.
+        main_.RefuseWhileBusy();
+        return;
+    }
     target->SignalDrop(QCursor::pos());
 }
 
@@ -128,7 +138,7 @@ void CAnvoView::mouseReleaseEvent(QMouseEvent* event) {
     mouseDown_ = false;
     const HitResult hit = HitAt(event->position().toPoint());
     const Qt::KeyboardModifiers mods = event->modifiers();
-    if (hit.index >= 0 && hit.kind == HitResult::kFrame && main_.PickMode() == 0) {
+    if (hit.index >= 0 && hit.kind == HitResult::kFrame && main_.PickMode() == 0 && !IsBusy()) {
         selection::Release(table_, hit, mods & Qt::ControlModifier, mods & Qt::ShiftModifier);
         Invalidate();
         main_.UpdateCommandStates();
@@ -140,7 +150,7 @@ void CAnvoView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CAnvoView::ShowContextMenuAt(const QPoint& point) {
-    if (main_.PickMode() != 0 || main_.FrameDialogOpen() || table_.busy || table_.frameCount == 0)
+    if (main_.PickMode() != 0 || main_.FrameDialogOpen() || IsBusy() || table_.frameCount == 0)
         return;
     lastMouse_ = point;
     const HitResult hit = HitAt(point);
@@ -157,9 +167,17 @@ void CAnvoView::ShowContextMenuAt(const QPoint& point) {
     if (hit.kind != HitResult::kFrame) table_.targetGap = hit.index - 1;
     Invalidate();
     viewport()->repaint();
-    QMenu* menu = main_.ContextMenuFor(this, hit);
-    menu->exec(viewport()->mapToGlobal(point));
-    main_.UpdateCommandStates();
+    std::unique_ptr<QMenu> menu = main_.ContextMenuFor(this, hit);
+    QPointer<CAnvoView> self(this);
+    QAction* chosen = nullptr;
+    {
+        BusyScope busy(*this);
+        chosen = menu->exec(viewport()->mapToGlobal(point));
+    }
+    if (!self) return;
+    if (chosen && chosen->data().isValid())
+        main_.Dispatch(static_cast<CommandId>(chosen->data().toInt()));
+    if (self) main_.UpdateCommandStates();
 }
 
 void CAnvoView::UpdateCursor(const QPoint& point) {

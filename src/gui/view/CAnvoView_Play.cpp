@@ -91,7 +91,10 @@ void CAnvoView::HoverStep() {
 void CAnvoView::WorkerStep() {
     if (inWorker_) return;
     inWorker_ = true;
-    if (table_.pendingGifLoad) RunPendingLoad();
+    // A command of this view is still running (in its dialog or pump): loads, drops and the
+    // deletion after a move wait until it has ended.
+    const bool busy = IsBusy();
+    if (table_.pendingGifLoad && !busy) RunPendingLoad();
     DragState& drag = main_.Drag();
     if (dragging_) {
         dragCursorPhase_ ^= 1;
@@ -105,11 +108,12 @@ void CAnvoView::WorkerStep() {
             verticalScrollBar()->setValue(verticalScrollBar()->value() + distance * 2 / 5);
         }
     }
-    if (dropPending_) {
+    if (dropPending_ && !busy) {
         dropPending_ = false;
+        BusyScope scope(*this);
         HandleDrop();
     }
-    if (drag.moveRequested && drag.sourceView == this) {
+    if (drag.moveRequested && drag.sourceView == this && !IsBusy()) {
         drag.moveRequested = false;
         if (table_.CountSelection() < table_.frameCount) DeleteSelectedFrames();
     }
