@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "core/model/ApplicationState.h"
@@ -39,6 +40,7 @@ public:
     void ShowMessage(const std::string& text) override { asked.push_back({"", text}); }
     bool PumpMessages() override {
         QCoreApplication::processEvents();
+        if (onPump) onPump();
         return true;
     }
     std::unique_ptr<WorkProgress> CreateProgress() override {
@@ -61,8 +63,14 @@ public:
         return false;
     }
     bool AskNumbers(NumberRequest& request) override {
-        unexpected.push_back(request.title);
-        return false;
+        asked.push_back({request.title, request.fields[0].label});
+        if (numberAnswers.empty()) {
+            unexpected.push_back(request.title);
+            return false;
+        }
+        request.fields[0].value = numberAnswers.front();
+        numberAnswers.pop_front();
+        return true;
     }
 
     QStringList Texts() const {
@@ -75,6 +83,8 @@ public:
     std::deque<int> twoChoiceAnswers;
     std::vector<std::string> notices;
     std::vector<std::string> unexpected;
+    std::deque<std::string> numberAnswers;  // the first field's text, one per number dialog
+    std::function<void()> onPump;           // what happens inside every pump
 };
 
 class MainFrameFixture {

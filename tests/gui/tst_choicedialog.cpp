@@ -93,11 +93,18 @@ void tst_ChoiceDialog::withoutOptionsTheLayoutCompacts() {
 
     request.hideMask = "XXXX";
     Show(dialog, request);
-    QCOMPARE(dialog.height(), height - 45);
-    QCOMPARE(c.group->geometry(), group.adjusted(0, 0, 0, -45));
-    QCOMPARE(c.ok->geometry(), ok.translated(0, -45));
-    QCOMPARE(c.cancel->geometry(), cancel.translated(0, -45));
-    QCOMPARE(c.checkBox->geometry(), check.translated(0, -85));
+    // The message area shrinks to its text; everything below it follows.
+    const QLabel* label = dialog.findChild<QLabel*>("message1064");
+    const int fitted = std::max(label->fontMetrics().height(), label->heightForWidth(316));
+    QCOMPARE(label->height(), fitted);
+    const int delta = fitted - 68;
+    QVERIFY2(delta < 0, "a one-line question leaves no empty text area");
+    QCOMPARE(dialog.height(), height - 45 + delta);
+    QCOMPARE(c.group->geometry(), group.adjusted(0, 0, 0, -45 + delta));
+    QCOMPARE(c.ok->geometry(), ok.translated(0, -45 + delta));
+    QCOMPARE(c.cancel->geometry(), cancel.translated(0, -45 + delta));
+    QCOMPARE(c.checkBox->geometry(), check.translated(0, -85 + delta));
+    QVERIFY(c.checkBox->geometry().top() > label->geometry().bottom());
     for (QRadioButton* option : c.options) QVERIFY(!option->isVisible());
     QVERIFY(c.checkBox->isVisible());
     // The controls still fit inside the smaller window.
@@ -119,8 +126,10 @@ void tst_ChoiceDialog::singleButtonModesMoveTheButton() {
     Show(dialog, request);
     QVERIFY(c.ok->isVisible());
     QVERIFY(!c.cancel->isVisible());
-    QCOMPARE(c.ok->geometry(), ok.translated(30, -45));  // both masks became "XXXX"
-    QCOMPARE(dialog.height(), height - 45);
+    // Both masks became "XXXX"; the message area fits its text.
+    const int delta = dialog.findChild<QLabel*>("message1064")->height() - 68;
+    QCOMPARE(c.ok->geometry(), ok.translated(30, -45 + delta));
+    QCOMPARE(dialog.height(), height - 45 + delta);
     for (QRadioButton* option : c.options) QVERIFY(!option->isVisible());
     QTest::mouseClick(c.ok, Qt::LeftButton);
     QVERIFY(dialog.accepted);
@@ -129,7 +138,7 @@ void tst_ChoiceDialog::singleButtonModesMoveTheButton() {
     Show(dialog, request);
     QVERIFY(!c.ok->isVisible());
     QVERIFY(c.cancel->isVisible());
-    QCOMPARE(c.cancel->geometry(), cancel.translated(-30, -45));
+    QCOMPARE(c.cancel->geometry(), cancel.translated(-30, -45 + delta));
     QTest::mouseClick(c.cancel, Qt::LeftButton);
     QVERIFY(!dialog.accepted);
     QVERIFY(!dialog.showing);

@@ -115,17 +115,21 @@ void CommandsTest::acceleratorReachesCommand_data() {
         const char* key;
         int id;
     } table[] = {
-        {"-", 32862},           {"Num+-", 32862},      {"=", 32861},       {"Num++", 32861},
-        {"Ctrl+A", 32854},      {"Ctrl+C", 32839},     {"Alt+C", 32785},   {"Alt+X", 32786},
-        {"Alt+V", 32784},       {"Ctrl+V", 32835},     {"Del", 32847},     {"Ctrl+PgUp", 32787},
-        {"Ctrl+PgDown", 32790}, {"Ctrl+Z", 32850},     {"Ctrl+Y", 32845},  {"Alt+Backspace", 57643},
-        {"Shift+I", 32791},     {"Shift+O", 32792},    {"Shift+U", 32793}, {"Alt+I", 32878},
-        {"Alt+O", 32879},       {"Alt+U", 32877},      {"Shift+V", 32880}, {"Ctrl+R", 32912},
-        {"Return", 32819},      {"Enter", 32819},      {"Ctrl+M", 32855},  {"Ctrl+P", 32843},
-        {"Ctrl+N", 32825},      {"Ctrl+O", 57601},     {"Ctrl+L", 32866},  {"Ctrl+S", 57603},
-        {"Ctrl+Q", 57665},      {"Ctrl+Alt+X", 32858}, {"F1", 32867},      {"Up", 32796},
-        {"Down", 32797},        {"Left", 32798},       {"Right", 32799},   {"Menu", 32853},
-        {"F6", 57680},          {"Shift+F6", 57681},   {"PgUp", 32864},
+        {"-", 32862},         {"Num+-", 32862},         {"=", 32861},
+        {"+", 32861},         {"Num++", 32861},         {"Ctrl+A", 32854},
+        {"Ctrl+C", 32839},    {"Alt+C", 32785},         {"Alt+X", 32786},
+        {"Alt+V", 32784},     {"Ctrl+V", 32835},        {"Del", 32847},
+        {"Ctrl+PgUp", 32787}, {"Ctrl+PgDown", 32790},   {"Ctrl+Z", 32850},
+        {"Ctrl+Y", 32845},    {"Alt+Backspace", 57643}, {"Shift+I", 32791},
+        {"Shift+O", 32792},   {"Shift+U", 32793},       {"Alt+I", 32878},
+        {"Alt+O", 32879},     {"Alt+U", 32877},         {"Shift+V", 32880},
+        {"Ctrl+R", 32912},    {"Return", 32819},        {"Enter", 32819},
+        {"Ctrl+M", 32855},    {"Ctrl+P", 32843},        {"Ctrl+N", 32825},
+        {"Ctrl+O", 57601},    {"Ctrl+L", 32866},        {"Ctrl+S", 57603},
+        {"Ctrl+Q", 57665},    {"Ctrl+Alt+X", 32858},    {"F1", 32867},
+        {"Up", 32796},        {"Down", 32797},          {"Left", 32798},
+        {"Right", 32799},     {"Menu", 32853},          {"F6", 57680},
+        {"Shift+F6", 57681},  {"PgUp", 32864},
     };
     for (const auto& row : table) QTest::newRow(row.key) << QString::fromLatin1(row.key) << row.id;
 }

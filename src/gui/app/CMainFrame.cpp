@@ -2,8 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDockWidget>
 #include <QFile>
@@ -15,7 +15,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "core/model/ApplicationState.h"
@@ -25,6 +24,7 @@
 #include "gui/app/CChildFrame.h"
 #include "gui/app/HandOver.h"
 #include "gui/app/VorlaApplication.h"
+#include "gui/external/DesktopLauncher.h"
 #include "gui/play/CAnimationBar.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/StripArt.h"
@@ -67,6 +67,9 @@ CMainFrame::CMainFrame(ApplicationState& app, Imaging& imaging, const QString& e
     createPanes();
     ReadPlacement();
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandStates(); });
+    // Another program may put an image there (or take it away) at any time.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { UpdateCommandStates(); });
     qApp->installEventFilter(this);
     UpdateCommandStates();
 }
@@ -107,7 +110,7 @@ void CMainFrame::createPanes() {
     animationPane_ = new CAnimationBar(*this);
     addDockWidget(Qt::RightDockWidgetArea, animationPane_);
     animationPane_->setFloating(true);
-    animationPane_->resize(219, 219);
+    animationPane_->resize(CAnimationBar::kInitialSize, CAnimationBar::kInitialSize);
 
     toolPane_ = new QDockWidget(tr("도구 창"), this);
     toolPane_->setObjectName(QStringLiteral("toolPane"));
@@ -263,8 +266,16 @@ void CMainFrame::RepaintAllDocuments() {
 }
 
 void CMainFrame::SetPaneView(CAnvoView* view) {
+    const bool changed = view != paneView_;
     paneView_ = view;
+    if (changed) FitPaneToView();
     animationPane_->RefreshContent();
+}
+
+void CMainFrame::FitPaneToView() {
+    if (!paneView_ || !animationPane_->isFloating()) return;
+    const AnimationSettings& settings = paneView_->Table().settings;
+    animationPane_->FitAnimation(QSize(settings.screenWidth, settings.screenHeight));
 }
 
 void CMainFrame::ForgetView(CAnvoView* view) {
@@ -408,7 +419,7 @@ void CMainFrame::OpenHelp() {
     // A help file put into the program folder wins; otherwise the page shipped with the program.
     const QString chm = QString::fromStdString(app_.ProgramFile("vorla.chm"));
     if (QFileInfo::exists(chm)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(chm));
+        OpenLocalFileOrSay(Ui(), chm);
         return;
     }
     OpenLocalPage(QStringLiteral("help/index.html"));
@@ -420,7 +431,7 @@ void CMainFrame::OpenLocalPage(const QString& name) {
         Ui().ShowMessage(page.toStdString() + "를 찾을 수 없습니다.");
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    OpenLocalFileOrSay(Ui(), page);
 }
 
 void CMainFrame::CloseAllWindows() {

@@ -91,6 +91,9 @@ public:
     // The view the animation pane shows: the one that last had the focus.
     CAnvoView* PaneView() const { return paneView_; }
     void SetPaneView(CAnvoView* view);
+    // The pane grows to show the pane view's animation whole (a GIF knows its size only once
+    // its deferred load has run, so the load calls this again).
+    void FitPaneToView();
     void ForgetView(CAnvoView* view);
     bool paneDrawing = true;  // cleared while the main window is minimised
 

@@ -187,9 +187,22 @@ void CMainFrame::BuildMenu(QMenu* menu, const std::vector<MenuNode>& nodes) {
     }
 }
 
+static QString MenuBarTitle(QString text) {
+    // A key bound to a command wins over a menu's mnemonic, as accelerators do: a title whose
+    // Alt+letter is a command's key loses its "(&X)", or Qt would call the key ambiguous and do
+    // neither.
+    const qsizetype amp = text.indexOf(QLatin1Char('&'));
+    if (amp < 0 || amp + 1 >= text.size()) return text;
+    const QString alt = QStringLiteral("Alt+") + text.at(amp + 1).toUpper();
+    if (!FindCommandByShortcut(alt.toUtf8().constData())) return text;
+    const QString marker = QStringLiteral("(&") + text.at(amp + 1) + QLatin1Char(')');
+    if (text.contains(marker)) return text.remove(marker);
+    return text.remove(amp, 1);
+}
+
 void CMainFrame::createMenus() {
     for (const MenuNode& top : MainMenuBar()) {
-        QMenu* menu = menuBar()->addMenu(tr(top.title));
+        QMenu* menu = menuBar()->addMenu(MenuBarTitle(tr(top.title)));
         BuildMenu(menu, top.children);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
     }
@@ -350,10 +363,13 @@ void CMainFrame::UpdateCommandStates() {
             case CommandId::FileSave:
             case CommandId::FileSaveAs:
             case CommandId::ShowSavedSize:
-            case CommandId::FrameSave:
-            case CommandId::FrameMenuSaveFrame:
             case CommandId::BrowserPreview:
                 enabled = hasView && frames > 0 && !FrameDialogOpen();
+                break;
+            case CommandId::FrameSave:
+            case CommandId::FrameMenuSaveFrame:
+                // A pick names the frame by a click, not by the selection this would save.
+                enabled = hasView && frames > 0 && !FrameDialogOpen() && pickMode_ == 0;
                 break;
             default: break;
         }

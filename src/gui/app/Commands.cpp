@@ -51,7 +51,9 @@ const std::vector<CommandInfo> kCommands = {
     {C::EditPasteFromClipboard,    "클립보드로부터 붙여넣기", "Ctrl+V",  ""},
     {C::EditPasteFromFile,         "파일로부터 붙여넣기...", "",         ""},
     // View
-    {C::ZoomIn,                    "이미지 크게 보기",       "=;Num++",  ""},
+    // "+" is what Shift+= delivers on most layouts; where the platform keeps Shift with it,
+    // "Shift++" catches it.
+    {C::ZoomIn,                    "이미지 크게 보기",       "=;+;Shift++;Num++", ""},
     {C::ZoomOut,                   "이미지 작게 보기",       "-;Num+-",  ""},
     {C::ToggleAnimationPane,       "애니메이션 창(&A)",      "",         ""},
     {C::ToggleToolPane,            "도구 창(&T)",            "",         ""},

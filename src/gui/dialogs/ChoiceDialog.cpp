@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "core/port/UserInterface.h"
 
@@ -29,6 +30,8 @@ constexpr int kSingleButtonShift = 30;
 constexpr int kCompactButtons = 45;
 constexpr int kCompactCheckBox = 85;
 constexpr int kCompactHeight = 45;
+// A long question without options may grow the dialog up to this message height.
+constexpr int kMaxMessageHeight = 400;
 
 bool MaskHas(const QString& mask, int index, QChar mark) {
     return index < mask.size() && mask.at(index) == mark;
@@ -120,6 +123,10 @@ void ChoiceDialog::ApplyFieldsToControls() {
         if (MaskHas(disableMask, i, QLatin1Char('X'))) options_[i]->setEnabled(false);
     }
 
+    const qsizetype percent = message.indexOf(QLatin1Char('%'));
+    shownMessage = percent < 0 ? message : message.left(percent);
+    messageLabel_->setText(shownMessage);
+
     QRect group = kGroupFrame;
     QRect check = kCheckBox;
     if (hideMask == QLatin1String("XXXX")) {
@@ -128,6 +135,18 @@ void ChoiceDialog::ApplyFieldsToControls() {
         check.translate(0, -kCompactCheckBox);
         group.setHeight(group.height() - kCompactHeight);
         height -= kCompactHeight;
+        // Nothing lies between the question and the buttons: the message area takes the
+        // height of its text, and what is below it moves by the difference.
+        const int line = messageLabel_->fontMetrics().height();
+        const int text =
+            std::clamp(messageLabel_->heightForWidth(kMessage.width()), line, kMaxMessageHeight);
+        const int delta = text - kMessage.height();
+        messageLabel_->setGeometry(kMessage.adjusted(0, 0, 0, delta));
+        ok.translate(0, delta);
+        cancel.translate(0, delta);
+        check.translate(0, delta);
+        group.setHeight(group.height() + delta);
+        height += delta;
     }
     okButton_->setGeometry(ok);
     cancelButton_->setGeometry(cancel);
@@ -139,10 +158,6 @@ void ChoiceDialog::ApplyFieldsToControls() {
     const bool withCheckBox = message.contains(QLatin1String("%option"));
     checkBox_->setVisible(withCheckBox);
     checkBox_->setEnabled(withCheckBox);
-
-    const qsizetype percent = message.indexOf(QLatin1Char('%'));
-    shownMessage = percent < 0 ? message : message.left(percent);
-    messageLabel_->setText(shownMessage);
 }
 
 void ChoiceDialog::accept() {

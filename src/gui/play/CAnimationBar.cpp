@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScreen>
 
 #include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
@@ -41,6 +42,28 @@ CAnimationBar::CAnimationBar(CMainFrame& mainFrame)
 
 void CAnimationBar::RefreshContent() {
     canvas_->update();
+}
+
+void CAnimationBar::FitAnimation(const QSize& screenSize) {
+    if (screenSize.isEmpty()) return;
+    // The dock's title bar and frame: what the pane has around its canvas.
+    const QSize chrome = size() - canvas_->size();
+    QSize wanted = screenSize + QSize(2 * kMargin, 2 * kMargin) + chrome;
+    wanted = wanted.expandedTo(QSize(kInitialSize, kInitialSize));
+    if (const QScreen* screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        wanted = wanted.boundedTo(available.size());
+        resize(wanted);
+        // Keep the grown pane on the screen.
+        QRect placed = frameGeometry();
+        if (placed.right() > available.right()) placed.moveRight(available.right());
+        if (placed.bottom() > available.bottom()) placed.moveBottom(available.bottom());
+        if (placed.left() < available.left()) placed.moveLeft(available.left());
+        if (placed.top() < available.top()) placed.moveTop(available.top());
+        if (placed.topLeft() != frameGeometry().topLeft()) move(placed.topLeft());
+        return;
+    }
+    resize(wanted);
 }
 
 }  // namespace vorla

@@ -152,6 +152,7 @@ void CAnvoView::RunPendingLoad() {
         return;
     }
     Invalidate();
+    if (main_.PaneView() == this) main_.FitPaneToView();
     RefreshAnimationPane();
     main_.UpdateCommandStates();
 }

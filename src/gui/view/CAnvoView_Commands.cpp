@@ -94,6 +94,11 @@ void CAnvoView::DeleteSelectedFrames() {
 }
 
 void CAnvoView::SignalDrop(const QPoint& globalPos) {
+    if (IsBusy()) {
+        // The frames stay where they are; a busy window takes no drop.
+        main_.RefuseWhileBusy();
+        return;
+    }
     // The hover hit ends with the drag; the drop keeps where the button was released.
     dropHit_ = HitAt(viewport()->mapFromGlobal(globalPos));
     dropPending_ = true;

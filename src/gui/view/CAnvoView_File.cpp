@@ -10,6 +10,7 @@
 #include "core/model/ApplicationState.h"
 #include "core/port/UserInterface.h"
 #include "gui/app/CMainFrame.h"
+#include "gui/external/DesktopLauncher.h"
 #include "gui/view/CAnvoView.h"
 
 namespace vorla {
@@ -82,7 +83,7 @@ void CAnvoView::SaveFrame(bool fromMainMenu) {
 void CAnvoView::BrowserPreview() {
     const std::string page =
         saving::WriteBrowserPreview(table_, document_, *encoder_, main_.App().ProgramDirectory());
-    if (!page.empty()) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+    if (!page.empty()) OpenLocalFileOrSay(main_.Ui(), QString::fromStdString(page));
 }
 
 bool CAnvoView::QueryClose() {

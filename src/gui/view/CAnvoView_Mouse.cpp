@@ -118,11 +118,6 @@ void CAnvoView::FinishDrag() {
         DeleteSelection();
         return;
     }
-    if (target->IsBusy()) {
-        // The frames stay where they are; the busy window takes no drop.
-        main_.RefuseWhileBusy();
-        return;
-    }
     target->SignalDrop(QCursor::pos());
 }
 

@@ -1,0 +1,159 @@
+// Keys and states that users reach directly: zooming with the keypad and Shift+=, Alt+V over
+// the View menu's mnemonic, Ctrl+V following another program's clipboard, frame save during a
+// pick, the animation pane fitting the animation, and pages opened without a desktop handler.
+#include <QClipboard>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QScrollBar>
+
+#include "GuiFixture.h"
+#include "core/edit/FrameClipboard.h"
+#include "gui/app/Commands.h"
+#include "gui/external/DesktopLauncher.h"
+#include "gui/play/CAnimationBar.h"
+
+using namespace vorla;
+using namespace vorla::guitest;
+
+class tst_Keys : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void keypadPlusAndShiftEqualsZoomIn();
+    void altVPastesInsteadOfOpeningTheViewMenu();
+    void ctrlVFollowsTheSystemClipboard();
+    void frameSaveIsOffDuringAPick();
+    void animationPaneFitsTheAnimation();
+    void pagesOpenWithoutADesktopHandlerOrSaySo();
+
+private:
+    std::unique_ptr<MainFrameFixture> f_;
+    CAnvoView* view_ = nullptr;
+};
+
+void tst_Keys::init() {
+    f_ = std::make_unique<MainFrameFixture>();
+    f_->frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f_->frame));
+    view_ = f_->Open(f_->MakeGif(QStringLiteral("keys.gif"), 4, 60, 40));
+    QVERIFY(view_);
+    view_->setFocus();
+    QTRY_COMPARE(f_->frame.ActiveView(), view_);
+}
+
+void tst_Keys::cleanup() {
+    view_ = nullptr;
+    f_.reset();
+}
+
+void tst_Keys::keypadPlusAndShiftEqualsZoomIn() {
+    // Opening a document shows it at 100 %, the most there is: step out first.
+    f_->state.zoomPercent = 50;
+    f_->frame.UpdateCommandStates();
+    const int before = f_->state.zoomPercent;
+    QTest::keyClick(view_, Qt::Key_Plus, Qt::KeypadModifier);
+    QTRY_VERIFY2(f_->state.zoomPercent > before, "the keypad's + zooms in");
+    const int afterKeypad = f_->state.zoomPercent;
+    // Shift+= on a US layout arrives as "+" with Shift held.
+    QTest::keyClick(view_, Qt::Key_Plus, Qt::ShiftModifier);
+    QTRY_VERIFY2(f_->state.zoomPercent > afterKeypad, "Shift+= zooms in");
+    const int afterShift = f_->state.zoomPercent;
+    QTest::keyClick(view_, Qt::Key_Minus, Qt::KeypadModifier);
+    QTRY_VERIFY(f_->state.zoomPercent < afterShift);
+}
+
+void tst_Keys::altVPastesInsteadOfOpeningTheViewMenu() {
+    for (QAction* top : f_->frame.menuBar()->actions()) {
+        QVERIFY2(!top->text().contains(QStringLiteral("&V")), qPrintable(top->text()));
+    }
+    // One frame in the frame clipboard, the gap after frame 2 selected: Alt+V pastes there.
+    view_->Table().entries[0].selected = 1;
+    f_->frame.Clipboard().CopySelected(view_->Table());
+    view_->Table().ClearSelection(true, -1);
+    view_->Table().entries[2].gapSelected = 1;
+    view_->Table().selectedGapIndex = 1;
+    f_->frame.UpdateCommandStates();
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("Ambiguous.*")));
+    QTest::keyClick(view_, Qt::Key_V, Qt::AltModifier);
+    QTRY_COMPARE(view_->Table().frameCount, 5);
+    QVERIFY(!QApplication::activePopupWidget());
+}
+
+void tst_Keys::ctrlVFollowsTheSystemClipboard() {
+    QApplication::clipboard()->clear();
+    QTRY_VERIFY(!f_->frame.Action(CommandId::EditPasteFromClipboard)->isEnabled());
+    // Another program puts an image there: no menu opens in between.
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QApplication::clipboard()->setImage(image);
+    QTRY_VERIFY(f_->frame.Action(CommandId::EditPasteFromClipboard)->isEnabled());
+    QApplication::clipboard()->clear();
+    QTRY_VERIFY(!f_->frame.Action(CommandId::EditPasteFromClipboard)->isEnabled());
+}
+
+void tst_Keys::frameSaveIsOffDuringAPick() {
+    view_->Table().entries[1].selected = 1;
+    f_->frame.UpdateCommandStates();
+    QVERIFY(f_->frame.Action(CommandId::FrameSave)->isEnabled());
+    f_->frame.StartPick(view_, 2, QStringLiteral("pick"), QStringLiteral("pick"));
+    f_->frame.UpdateCommandStates();
+    QVERIFY(!f_->frame.Action(CommandId::FrameSave)->isEnabled());
+    QVERIFY(!f_->frame.Action(CommandId::FrameMenuSaveFrame)->isEnabled());
+    f_->frame.CancelPick();
+    QVERIFY(f_->frame.Action(CommandId::FrameSave)->isEnabled());
+}
+
+void tst_Keys::animationPaneFitsTheAnimation() {
+    QDockWidget* pane = f_->frame.AnimationPane();
+    QTRY_VERIFY(pane->isVisible());
+    // A small animation keeps the pane's first size.
+    QCOMPARE(pane->size(), QSize(CAnimationBar::kInitialSize, CAnimationBar::kInitialSize));
+    CAnvoView* large = f_->Open(f_->MakeGif(QStringLiteral("large.gif"), 2, 640, 421));
+    QVERIFY(large);
+    large->setFocus();
+    QTRY_COMPARE(f_->frame.PaneView(), large);
+    const QSize inner = pane->widget()->size();
+    const QSize available = pane->screen()->availableGeometry().size();
+    QVERIFY2(inner.width() >= std::min(640 + 20, available.width() - 40),
+             qPrintable(QStringLiteral("pane canvas %1 wide").arg(inner.width())));
+    QVERIFY2(inner.height() >= std::min(421 + 20, available.height() - 80),
+             qPrintable(QStringLiteral("pane canvas %1 high").arg(inner.height())));
+    QVERIFY(pane->width() <= available.width() && pane->height() <= available.height());
+}
+
+void tst_Keys::pagesOpenWithoutADesktopHandlerOrSaySo() {
+    QTemporaryDir bin;
+    const QByteArray savedPath = qgetenv("PATH");
+    const QString record = bin.filePath(QStringLiteral("opened.txt"));
+    {
+        // A browser on PATH and no xdg-open: the fallback reaches it.
+        QFile script(bin.filePath(QStringLiteral("firefox")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\n").arg(record).toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    qputenv("PATH", bin.path().toUtf8());
+    const QString page = f_->File(QStringLiteral("page.html"));
+    QFile(page).open(QIODevice::WriteOnly);
+    QVERIFY(OpenLocalFileOrSay(f_->ui, page));
+    QTRY_VERIFY(QFile::exists(record));
+    QFile opened(record);
+    QVERIFY(opened.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(opened.readAll()).contains(QStringLiteral("page.html")));
+
+    // Nothing at all to start: the user reads which file to open.
+    QFile::remove(bin.filePath(QStringLiteral("firefox")));
+    f_->ui.asked.clear();
+    QVERIFY(!OpenLocalFileOrSay(f_->ui, page));
+    qputenv("PATH", savedPath);
+    QCOMPARE(f_->ui.asked.size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(f_->ui.asked[0].message).contains(page));
+    QVERIFY(QString::fromStdString(f_->ui.asked[0].message)
+                .startsWith(QStringLiteral("웹 브라우저를 실행할 수 없습니다.")));
+}
+
+QTEST_MAIN(tst_Keys)
+#include "tst_keys.moc"
