@@ -298,6 +298,23 @@ void tst_Startup::messageDuringAHandOverOutlivesTheSocket() {
     QTRY_VERIFY_WITH_TIMEOUT(ui.messages.size() >= 3, 20000);
     QTest::qWait(500);
     QVERIFY(frame.Views().isEmpty());
+
+    // Five windows open: a good file cannot open either, and says so the same way.
+    for (int i = 0; i < 5; ++i) QVERIFY(frame.NewDocument());
+    const QString good = files.filePath(QStringLiteral("good.gif"));
+    {
+        QFile file(good);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kTinyGif);
+    }
+    const qsizetype before = ui.messages.size();
+    for (int i = 0; i < 2; ++i) {
+        SingleInstance later;
+        HandOverToRunningCopy({good}, state.GeneralIni(), ui, later);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(ui.messages.size() >= before + 2, 20000);
+    QTest::qWait(500);
+    QCOMPARE(frame.Views().size(), 5);
 }
 
 void tst_Startup::firstStartWritesVersionAndClampsZoom() {

@@ -1,6 +1,7 @@
 #include "gui/app/QtUserInterface.h"
 
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -52,6 +53,10 @@ ChoiceAnswer QtUserInterface::Choose(const ChoiceRequest& request, bool bringMai
     if (bringMainToTop && mainWindow_) {
         mainWindow_->raise();
         mainWindow_->activateWindow();
+        // The floating panes stay above the main window, also without a window manager.
+        for (QDockWidget* pane : mainWindow_->findChildren<QDockWidget*>()) {
+            if (pane->isVisible() && pane->isFloating()) pane->raise();
+        }
     }
     dialog_->Fill(request);
     dialog_->exec();

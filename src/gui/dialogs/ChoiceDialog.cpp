@@ -26,11 +26,12 @@ constexpr QRect kCancelButton(184, 226, 64, 28);
 
 // A single remaining button moves 30 px towards the middle.
 constexpr int kSingleButtonShift = 30;
-// Without options the controls below them move up and the dialog gets shorter.
-constexpr int kCompactButtons = 45;
-constexpr int kCompactCheckBox = 85;
-constexpr int kCompactHeight = 45;
-// A long question without options may grow the dialog up to this message height.
+// Without options the window closes up under the question: gaps in pixels between the message,
+// the check box, the frame's bottom edge and the buttons. A long question may grow the message
+// area up to kMaxMessageHeight.
+constexpr int kCompactGap = 8;
+constexpr int kCompactFramePadding = 14;
+constexpr int kCompactButtonGap = 10;
 constexpr int kMaxMessageHeight = 400;
 
 bool MaskHas(const QString& mask, int index, QChar mark) {
@@ -129,24 +130,24 @@ void ChoiceDialog::ApplyFieldsToControls() {
 
     QRect group = kGroupFrame;
     QRect check = kCheckBox;
+    const bool withCheckBox = message.contains(QLatin1String("%option"));
     if (hideMask == QLatin1String("XXXX")) {
-        ok.translate(0, -kCompactButtons);
-        cancel.translate(0, -kCompactButtons);
-        check.translate(0, -kCompactCheckBox);
-        group.setHeight(group.height() - kCompactHeight);
-        height -= kCompactHeight;
-        // Nothing lies between the question and the buttons: the message area takes the
-        // height of its text, and what is below it moves by the difference.
+        // Nothing but the question (and its check box) inside the frame: the message area takes
+        // the height of its text, and the frame, buttons and window close up under it.
         const int line = messageLabel_->fontMetrics().height();
         const int text =
             std::clamp(messageLabel_->heightForWidth(kMessage.width()), line, kMaxMessageHeight);
-        const int delta = text - kMessage.height();
-        messageLabel_->setGeometry(kMessage.adjusted(0, 0, 0, delta));
-        ok.translate(0, delta);
-        cancel.translate(0, delta);
-        check.translate(0, delta);
-        group.setHeight(group.height() + delta);
-        height += delta;
+        const QRect shown(kMessage.topLeft(), QSize(kMessage.width(), text));
+        messageLabel_->setGeometry(shown);
+        int contentBottom = shown.bottom();
+        if (withCheckBox) {
+            check.moveTop(contentBottom + kCompactGap);
+            contentBottom = check.bottom();
+        }
+        group.setBottom(contentBottom + kCompactFramePadding);
+        ok.moveTop(group.bottom() + kCompactButtonGap);
+        cancel.moveTop(group.bottom() + kCompactButtonGap);
+        height = ok.bottom() + 1 + kCompactButtonGap;
     }
     okButton_->setGeometry(ok);
     cancelButton_->setGeometry(cancel);
@@ -155,7 +156,6 @@ void ChoiceDialog::ApplyFieldsToControls() {
     setFixedSize(kWidth, height);
 
     checkBox_->setText(checkBoxText);
-    const bool withCheckBox = message.contains(QLatin1String("%option"));
     checkBox_->setVisible(withCheckBox);
     checkBox_->setEnabled(withCheckBox);
 }
