@@ -75,6 +75,7 @@ private slots:
     void okTakesTheLastCheckedOption();
     void reuseStartsFromTheFieldsAgain();
     void portAskQuestionReturnsTheButtonPressed();
+    void aQuestionInsideAnotherGetsItsOwnDialog();
 };
 
 void tst_ChoiceDialog::withoutOptionsTheLayoutCompacts() {
@@ -291,6 +292,41 @@ void tst_ChoiceDialog::portAskQuestionReturnsTheButtonPressed() {
         QCOMPARE(shownTitle, QStringLiteral("저장"));
         QCOMPARE(shownText, QStringLiteral("덮어쓸까요?"));
     }
+}
+
+void tst_ChoiceDialog::aQuestionInsideAnotherGetsItsOwnDialog() {
+    // While one question waits, another window asks one of its own (a finished load, a drop):
+    // the inner question shows in a dialog of its own and the outer keeps its text and answer.
+    vorla::QtUserInterface ui;
+    bool innerAccepted = true;
+    bool innerSeparate = false;
+    QString outerTextAfterInner;
+    ChoiceDialog* outer = nullptr;
+    QTimer answerInner;  // a timer does not fire inside its own slot: one per loop
+    answerInner.setInterval(10);
+    connect(&answerInner, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<ChoiceDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog == outer) return;
+        answerInner.stop();
+        innerSeparate = true;
+        QTest::mouseClick(Find(*dialog).cancel, Qt::LeftButton);
+    });
+    QTimer askInner;
+    askInner.setInterval(10);
+    connect(&askInner, &QTimer::timeout, [&] {
+        outer = qobject_cast<ChoiceDialog*>(QApplication::activeModalWidget());
+        if (!outer) return;
+        askInner.stop();
+        answerInner.start();
+        innerAccepted = vorla::AskQuestion(ui, "안쪽 질문", "안쪽", "*nothing", true);
+        outerTextAfterInner = outer->shownMessage;
+        QTest::mouseClick(Find(*outer).ok, Qt::LeftButton);
+    });
+    askInner.start();
+    QVERIFY(vorla::AskQuestion(ui, "바깥 질문", "바깥", "*nothing", true));
+    QVERIFY(innerSeparate);
+    QVERIFY(!innerAccepted);
+    QCOMPARE(outerTextAfterInner, QStringLiteral("바깥 질문"));
 }
 
 QTEST_MAIN(tst_ChoiceDialog)

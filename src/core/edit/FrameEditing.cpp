@@ -169,7 +169,7 @@ bool MergeWithPrevious(FrameTable& table, bool frameMenuForm) {
         ReportProgramError(ui, "45432", false);
         return false;
     }
-    ui.PumpMessages();
+    if (!ui.PumpMessages()) return false;  // the program is quitting: nothing changed yet
 
     // Both frames change step by step; any failure puts them back so the table is untouched.
     const std::size_t over = Slot(m);

@@ -93,8 +93,8 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
             break;
         }
         OpenDocumentFile(path);
-        Ui().PumpMessages();
-        if (!app_.openContinue) break;
+        // A program that is quitting opens nothing more.
+        if (!Ui().PumpMessages() || !app_.openContinue) break;
     }
     app_.openInProgress = wasInProgress;
 }
@@ -120,8 +120,8 @@ void CMainFrame::OpenDroppedFiles(const QStringList& paths) {
     app_.openContinue = true;
     for (int i = 0; i < count; ++i) {
         OpenDocumentFile(paths[i]);
-        Ui().PumpMessages();
-        if (!app_.openContinue) break;
+        // A program that is quitting opens nothing more.
+        if (!Ui().PumpMessages() || !app_.openContinue) break;
     }
     dropping_ = false;
 }

@@ -25,6 +25,17 @@ Dialog& Reused(QPointer<Dialog>& dialog, QWidget* parent) {
     return *dialog;
 }
 
+// The reused dialog, or, while it is already showing (a question asked from inside the loop of
+// another, say by a window that finished loading meanwhile), a fresh one that lives for this
+// call: one dialog object never runs two loops, and the outer question keeps its own texts.
+template <typename Dialog>
+Dialog& Available(QPointer<Dialog>& reused, std::unique_ptr<Dialog>& spare, QWidget* parent) {
+    Dialog& dialog = Reused(reused, parent);
+    if (!dialog.isVisible()) return dialog;
+    spare = std::make_unique<Dialog>(parent);
+    return *spare;
+}
+
 }  // namespace
 
 QtUserInterface::QtUserInterface(QObject* parent) : QObject(parent) {
@@ -49,7 +60,8 @@ void QtUserInterface::SetMainWindow(QWidget* mainWindow) {
 }
 
 ChoiceAnswer QtUserInterface::Choose(const ChoiceRequest& request, bool bringMainToTop) {
-    if (!dialog_) dialog_ = new ChoiceDialog(mainWindow_);
+    std::unique_ptr<ChoiceDialog> spare;
+    ChoiceDialog& dialog = Available(dialog_, spare, mainWindow_);
     if (bringMainToTop && mainWindow_) {
         mainWindow_->raise();
         mainWindow_->activateWindow();
@@ -58,9 +70,9 @@ ChoiceAnswer QtUserInterface::Choose(const ChoiceRequest& request, bool bringMai
             if (pane->isVisible() && pane->isFloating()) pane->raise();
         }
     }
-    dialog_->Fill(request);
-    dialog_->exec();
-    return {dialog_->accepted, dialog_->chosen};
+    dialog.Fill(request);
+    dialog.exec();
+    return {dialog.accepted, dialog.chosen};
 }
 
 void QtUserInterface::ShowMessage(const std::string& text) {
@@ -72,14 +84,17 @@ void QtUserInterface::ShowMessage(const std::string& text) {
 void QtUserInterface::ShowNotice(const std::string& text, int milliseconds, int style) {
     NoticeThrottle& throttle = ProcessNotices();
     if (!throttle.Allows(text, NoticeThrottle::SteadyNow())) return;
-    Reused(notice_, mainWindow_).Display(QString::fromStdString(text), milliseconds, style);
+    std::unique_ptr<NoticeDialog> spare;
+    Available(notice_, spare, mainWindow_)
+        .Display(QString::fromStdString(text), milliseconds, style);
     throttle.Shown(text, NoticeThrottle::SteadyNow());
 }
 
 int QtUserInterface::AskTwoChoice(const std::string& message, const std::string& title,
                                   const std::string& firstLabel, const std::string& secondLabel,
                                   const std::string& disableMask) {
-    TwoChoiceDialog& dialog = Reused(twoChoice_, mainWindow_);
+    std::unique_ptr<TwoChoiceDialog> spare;
+    TwoChoiceDialog& dialog = Available(twoChoice_, spare, mainWindow_);
     dialog.message = QString::fromStdString(message);
     dialog.title = QString::fromStdString(title);
     dialog.firstLabel = QString::fromStdString(firstLabel);
@@ -91,7 +106,8 @@ int QtUserInterface::AskTwoChoice(const std::string& message, const std::string&
 }
 
 bool QtUserInterface::ChooseColor(Colorref& colour, const std::string& caption) {
-    CMyColorDialog& dialog = Reused(colorChooser_, mainWindow_);
+    std::unique_ptr<CMyColorDialog> spare;
+    CMyColorDialog& dialog = Available(colorChooser_, spare, mainWindow_);
     dialog.caption = QString::fromStdString(caption);
     dialog.SetResultColor(QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)));
     if (dialog.exec() != QDialog::Accepted) return false;
@@ -101,7 +117,8 @@ bool QtUserInterface::ChooseColor(Colorref& colour, const std::string& caption) 
 }
 
 bool QtUserInterface::AskNumbers(NumberRequest& request) {
-    NumberDialog& dialog = Reused(numbers_, mainWindow_);
+    std::unique_ptr<NumberDialog> spare;
+    NumberDialog& dialog = Available(numbers_, spare, mainWindow_);
     dialog.request = request;
     if (dialog.exec() != QDialog::Accepted) return false;
     request = dialog.request;
