@@ -42,6 +42,9 @@ ImagingResult GifPageCache::Load(const std::string& path) {
     std::size_t count = pages_.size();
     if (scan.complete && !scan.stoppedBySink) count = scan.imageCount;
     if (!scan.complete && !scan.stoppedBySink) count = pages_.size() + 1;
+    // Whether the animation loops is a property of the file: a looping block behind the first
+    // image still counts for every page.
+    for (CachedPage& page : pages_) page.info.loopBlock = scan.loopBlock;
     pageCount_ = static_cast<int>(std::min<std::size_t>(count, INT_MAX));
     key_ = std::move(key);
     valid_ = true;

@@ -466,10 +466,12 @@ protected:
                   FrameTable::kAddDone);
     }
 
+    // A page of a looping file, so the document loops as the loader leaves it.
     static GifPageInfo Info(int delay, int disposal = 1) {
         GifPageInfo info;
         info.delay = delay;
         info.controlByte = static_cast<std::uint8_t>(disposal << 2);
+        info.loopBlock = true;
         return info;
     }
 

@@ -125,6 +125,9 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
             }
             if (isFirst) displayedUpTo_ = 0;
             EntryFromDecoder(isFirst, info);
+            // A document opened from a GIF file plays as that file does: endlessly only with a
+            // looping block. Its loop count is not kept; any count plays forever here.
+            if (isFirst) settings.loopForever = info.loopBlock;
             if (viaAnyFile) entries[static_cast<std::size_t>(frameCount)].delay = 50;
             FinishNewFrame();
             if (isFirst) firstBatchPending = true;
