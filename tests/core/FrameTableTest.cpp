@@ -151,6 +151,7 @@ TEST_F(FrameTableTest, LoopingFollowsTheFirstGifFileOnly) {
     FrameTable once(app, ui, imaging, host, {}, 2);
     ASSERT_EQ(once.AddFrameFromSource(3, collected, 0), FrameTable::kAddDone);
     EXPECT_FALSE(once.settings.loopForever) << "a GIF collected first decides as well";
+    EXPECT_EQ(imaging.releases, 1) << "only page 0 of a collected GIF is wanted";
 
     imaging.stills["p.png"] = SmallFrame(4, 4, 3);
     FrameTable still(app, ui, imaging, host, {}, 3);

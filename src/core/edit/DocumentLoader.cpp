@@ -191,6 +191,8 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
         if (result == FrameTable::kAddTableFull || i >= pages - 1) break;
     }
     progress.reset();
+    // Whatever the outcome, no page of the file is read again.
+    table_.Images().ReleaseGifPages();
     if (outcome != GifLoad::Damaged) {
         table_.RebuildDisplayImages(-1, table_.firstBatchPending, false, false);
         table_.SetZoom(-1, -1, false);

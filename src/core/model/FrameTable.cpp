@@ -119,10 +119,11 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
         case static_cast<int>(SourceKind::GifPage): {
             CDib image;
             GifPageInfo info;
-            if (imaging_.LoadGifPage(source, page, image, info) != ImagingResult::Ok ||
-                !ReadIntoNewSlot(image)) {
-                return kAddFailed;
-            }
+            const ImagingResult loaded = imaging_.LoadGifPage(source, page, image, info);
+            // Only the first image of a file given as any file is wanted: its other pages need
+            // not stay decoded.
+            if (viaAnyFile) imaging_.ReleaseGifPages();
+            if (loaded != ImagingResult::Ok || !ReadIntoNewSlot(image)) return kAddFailed;
             if (isFirst) displayedUpTo_ = 0;
             EntryFromDecoder(isFirst, info);
             // A document opened from a GIF file plays as that file does: endlessly only with a
