@@ -37,6 +37,7 @@ private slots:
     void readOnlyTargetKeepsItsBytes();
     void sizePreviewShowsTheSavedSize();
     void closingAChangedDocumentAsks();
+    void longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest();
 };
 
 void tst_Save::deleteUndoAndSaveWithCtrlS() {
@@ -122,6 +123,53 @@ void tst_Save::closingAChangedDocumentAsks() {
     f.ui.twoChoiceAnswers.push_back(kTwoChoiceSecond);
     QVERIFY(view->parentWidget()->close());
     QTRY_COMPARE(f.frame.OpenDocumentCount(), 0);
+}
+
+void tst_Save::longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest() {
+    MainFrameFixture f;
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+    const QString path = f.MakeGif(QStringLiteral("long.gif"), 321, 6, 4);
+    const test::Bytes before = ReadFile(path);
+    CAnvoView* view = f.Open(path);
+    QVERIFY(view);
+    QCOMPARE(view->Table().frameCount, 300);
+    QCOMPARE(f.ui.Texts(), QStringList{QStringLiteral(
+                               "이 파일에는 이미지가 321개 있습니다. 한 문서에는 300개까지만 "
+                               "담을 수 있어 처음 300개만 불러왔습니다.")});
+
+    // Ctrl+S asks; the first (default) answer leads to Save As, which the user cancels.
+    QStringList proposals;
+    f.frame.savePathAnswer = [&](const QString& proposed) {
+        proposals << proposed;
+        return QString();
+    };
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);
+    view->setFocus();
+    QTest::keyClick(&f.frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.ui.asked.back().message,
+             std::string("이 파일의 이미지 321개 중 300개만 불러왔습니다. 저장하면 나머지 이미지 "
+                         "21개가 파일에서 사라집니다. 덮어쓰겠습니까?"));
+    QCOMPARE(proposals, QStringList{path});
+    QVERIFY(f.ui.notices.empty());
+    QCOMPARE(ReadFile(path), before);
+
+    // Cancel writes nothing and shows no dialog.
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceCancel);
+    QTest::keyClick(&f.frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(proposals.size(), 1);
+    QCOMPARE(ReadFile(path), before);
+
+    // Save As onto the same file asks again; another name saves there.
+    const QString copy = f.File(QStringLiteral("first300.gif"));
+    QStringList answers{path, copy};
+    f.frame.savePathAnswer = [&](const QString&) { return answers.takeFirst(); };
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);
+    f.frame.Dispatch(CommandId::FileSaveAs);
+    QVERIFY(answers.isEmpty());
+    QCOMPARE(ReadFile(path), before);
+    QCOMPARE(CountImages(ReadFile(copy)), 300);
+    QVERIFY(f.ui.unexpected.empty());
 }
 
 QTEST_MAIN(tst_Save)

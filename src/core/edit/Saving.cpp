@@ -90,6 +90,44 @@ std::string FrameFileName(const std::string& caption, int frameIndex) {
     return base + number;
 }
 
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(a, b, error);
+    if (!error) return same;
+    // One of them does not exist (any more): compare where the names lead.
+    const auto first = std::filesystem::weakly_canonical(a, error);
+    if (error) return a == b;
+    const auto second = std::filesystem::weakly_canonical(b, error);
+    if (error) return a == b;
+    return first == second;
+}
+
+}  // namespace
+
+std::string PartialOverwriteText(const CAnvoDoc& document) {
+    return "이 파일의 이미지 " + std::to_string(document.partialSourceImages) + "개 중 " +
+           std::to_string(document.partialLoadedImages) +
+           "개만 불러왔습니다. 저장하면 나머지 이미지 " +
+           std::to_string(document.partialSourceImages - document.partialLoadedImages) +
+           "개가 파일에서 사라집니다. 덮어쓰겠습니까?";
+}
+
+OverwriteChoice ConfirmOverwrite(UserInterface& ui, const CAnvoDoc& document,
+                                 const std::string& path) {
+    if (!document.IsPartial() || !SameFile(path, document.partialSourcePath))
+        return OverwriteChoice::Write;
+    // The safe answer comes first, so that Enter keeps the file.
+    switch (ui.AskTwoChoice(PartialOverwriteText(document),
+                            std::filesystem::path(path).filename().string(), "다른 이름으로 저장",
+                            "덮어쓰기", "OO")) {
+        case kTwoChoiceFirst: return OverwriteChoice::OtherName;
+        case kTwoChoiceSecond: return OverwriteChoice::Write;
+        default: return OverwriteChoice::Cancel;
+    }
+}
+
 bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
                   const std::string& path) {
     // A read-only target stays as it is, even though the folder would let a rename replace it
@@ -112,6 +150,13 @@ bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
     if (error) document.sourcePath = path;
     document.imported = false;
     document.modified = false;
+    // Written over the partly loaded file, it now holds what the document holds. Saved
+    // elsewhere, the document still holds only part of that file.
+    if (document.IsPartial() && SameFile(path, document.partialSourcePath)) {
+        document.partialSourcePath.clear();
+        document.partialSourceImages = 0;
+        document.partialLoadedImages = 0;
+    }
     return true;
 }
 

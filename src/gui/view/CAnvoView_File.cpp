@@ -18,9 +18,14 @@ bool CAnvoView::SaveWithDialog(QString proposed) {
     for (;;) {
         const QString path = main_.AskSavePath(proposed);
         if (path.isEmpty()) return false;
+        proposed = path;
+        switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
+            case saving::OverwriteChoice::Cancel: return false;
+            case saving::OverwriteChoice::OtherName: continue;
+            case saving::OverwriteChoice::Write: break;
+        }
         if (SaveTo(path)) return true;
         main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
-        proposed = path;
     }
 }
 
@@ -35,6 +40,11 @@ void CAnvoView::OnFileSave() {
     const QString proposed = QString::fromStdString(saving::DefaultGifName(document_));
     if (!document_.imported && !document_.IsUntitled()) {
         const QString path = QString::fromStdString(document_.sourcePath);
+        switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
+            case saving::OverwriteChoice::Cancel: return;
+            case saving::OverwriteChoice::OtherName: SaveWithDialog(proposed); return;
+            case saving::OverwriteChoice::Write: break;
+        }
         if (SaveTo(path)) {
             main_.Ui().PumpMessages();
             main_.Ui().ShowNotice("저장되었습니다.", 300, 1);
