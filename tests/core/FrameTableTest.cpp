@@ -195,8 +195,11 @@ TEST_F(FrameTableTest, StillImagesImportWithFixedValues) {
     EXPECT_EQ(host.imported, 1);
     EXPECT_EQ(host.modified, 0) << "the first frame does not mark the document modified";
 
+    const std::size_t shown = ui.Log().size();
     EXPECT_EQ(table->AddFrameFromSource(1, "/some/where/broken.png", 0), FrameTable::kAddFailed);
-    ASSERT_FALSE(ui.Log().empty());
+    ASSERT_EQ(ui.Log().size(), shown + 2) << "two boxes for an unreadable picture";
+    EXPECT_EQ(ui.Log()[shown].kind, test::ScriptedUserInterface::Shown::Kind::Message);
+    EXPECT_EQ(ui.Log()[shown].message, "읽을 수 없는 파일입니다.");
     EXPECT_EQ(ui.Log().back().title, "broken.png");
     EXPECT_EQ(ui.Log().back().message, "지원하지 않는 형식이거나 손상된 파일입니다.");
     EXPECT_EQ(table->frameCount, 1);

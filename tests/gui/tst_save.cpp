@@ -38,6 +38,7 @@ private slots:
     void sizePreviewShowsTheSavedSize();
     void closingAChangedDocumentAsks();
     void longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest();
+    void unreadablePictureShowsBothBoxesInOrder();
 };
 
 void tst_Save::deleteUndoAndSaveWithCtrlS() {
@@ -170,6 +171,18 @@ void tst_Save::longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest() {
     QCOMPARE(ReadFile(path), before);
     QCOMPARE(CountImages(ReadFile(copy)), 300);
     QVERIFY(f.ui.unexpected.empty());
+}
+
+void tst_Save::unreadablePictureShowsBothBoxesInOrder() {
+    MainFrameFixture f;
+    const QString path =
+        f.Write(QStringLiteral("broken.png"), {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2});
+    QVERIFY(!f.Open(path));
+    QCOMPARE(f.ui.Texts(),
+             (QStringList{QStringLiteral("읽을 수 없는 파일입니다."),
+                          QStringLiteral("지원하지 않는 형식이거나 손상된 파일입니다.")}));
+    QCOMPARE(f.ui.asked.back().title, std::string("broken.png"));
+    QCOMPARE(f.frame.OpenDocumentCount(), 0);
 }
 
 QTEST_MAIN(tst_Save)

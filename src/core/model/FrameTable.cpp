@@ -106,6 +106,8 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
             CDib image;
             if (imaging_.LoadFile(source, 8, image) != ImagingResult::Ok ||
                 !ReadIntoNewSlot(image)) {
+                // The conversion's own word first, then what it means for the file.
+                ui_.ShowMessage("읽을 수 없는 파일입니다.");
                 ShowInfoBox(ui_, "지원하지 않는 형식이거나 손상된 파일입니다.",
                             FileNamePart(source));
                 return kAddFailed;
