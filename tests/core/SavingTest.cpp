@@ -138,6 +138,40 @@ TEST_F(SavingFileTest, FrameFilesFollowTheirExtension) {
     EXPECT_TRUE(ui.Saw("프로그램 오류 (55234)"));
 }
 
+TEST_F(SavingFileTest, ChosenFrameNamesPickTheirFormatAndBmpOtherwise) {
+    // Records what the imaging layer is asked to write, and writes a marker.
+    struct Writes : test::FakeImaging {
+        bool WriteFile(const CDib&, const std::string& path, ImageFormat format) override {
+            formats.push_back(format);
+            test::WriteBytes(path, {'x'});
+            return true;
+        }
+        std::vector<ImageFormat> formats;
+    } writes;
+    writes.gifs = imaging.gifs;
+    FrameTable other(app, ui, writes, host, {}, 3);
+    ASSERT_EQ(other.AddFrameFromSource(2, "a.gif", 0), FrameTable::kAddDone);
+    other.menuFrame = 0;
+    const std::pair<const char*, ImageFormat> named[] = {
+        {"f.png", ImageFormat::Png}, {"f.GIF", ImageFormat::Gif}, {"f.psd", ImageFormat::Psd},
+        {"f.ico", ImageFormat::Ico}, {"f.pcx", ImageFormat::Pcx}, {"f.tga", ImageFormat::Tga},
+    };
+    for (const auto& [name, format] : named) {
+        ASSERT_TRUE(saving::SaveChosenFrameFile(other, dir.File(name))) << name;
+        ASSERT_FALSE(writes.formats.empty()) << name;
+        EXPECT_EQ(writes.formats.back(), format) << name;
+    }
+    const std::size_t before = writes.formats.size();
+    for (const char* name : {"g.bmp", "g.xyz", "g"}) {
+        ASSERT_TRUE(saving::SaveChosenFrameFile(other, dir.File(name))) << name;
+        CDib back;
+        ASSERT_TRUE(back.FromBytes(test::ReadBytes(dir.File(name)))) << name << " is a BMP";
+        EXPECT_EQ(back, other.frameImages[0]);
+    }
+    EXPECT_EQ(writes.formats.size(), before) << "BMP files are the frame's own bytes";
+    EXPECT_FALSE(ui.Saw("프로그램 오류 (13214)")) << "a chosen name never reports an extension";
+}
+
 TEST_F(SavingFileTest, SavingOverAPartlyLoadedFileAsksFirst) {
     const std::string source = dir.File("long.gif");
     const std::vector<std::uint8_t> original = {'G', 'I', 'F', '8', '9', 'a', 7};

@@ -38,6 +38,7 @@ private slots:
     void sizePreviewShowsTheSavedSize();
     void closingAChangedDocumentAsks();
     void longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest();
+    void frameSaveWritesTheFormatTheNameSays();
     void unreadablePictureShowsBothBoxesInOrder();
 };
 
@@ -171,6 +172,38 @@ void tst_Save::longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest() {
     QCOMPARE(ReadFile(path), before);
     QCOMPARE(CountImages(ReadFile(copy)), 300);
     QVERIFY(f.ui.unexpected.empty());
+}
+
+void tst_Save::frameSaveWritesTheFormatTheNameSays() {
+    MainFrameFixture f;
+    test::GifBuilder gif;
+    gif.Screen(5, 3, {{0, 0, 0}, {200, 30, 40}, {10, 180, 90}, {60, 70, 230}});
+    gif.Control(1, 10).Image(0, 0, 5, 3, {1, 2, 3, 0, 1, 2, 2, 3, 3, 0, 0, 1, 3, 2, 1}, false, {},
+                             2);
+    gif.Control(1, 10).Image(0, 0, 5, 3, test::Bytes(15, 2), false, {}, 2);
+    CAnvoView* view = f.Open(f.Write(QStringLiteral("pattern.gif"), gif.Trailer().Get()));
+    QVERIFY(view);
+    const QString target = f.File(QStringLiteral("frame.png"));
+    f.frame.savePathAnswer = [&](const QString&) { return target; };
+    view->Table().menuFrame = 0;
+    view->SaveFrame(false);
+    const test::Bytes bytes = ReadFile(target);
+    QVERIFY2(bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' &&
+                 bytes[3] == 'G',
+             "a .png name gives PNG bytes");
+    QImage png;
+    QVERIFY(png.load(target, "PNG"));
+    QCOMPARE(png.size(), QSize(5, 3));
+    const CDib& frame = view->Table().frameImages[0];
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const Colorref want = frame.PixelColor(x, y);
+            const QRgb have = png.pixel(x, y);
+            QVERIFY2(qRed(have) == RedOf(want) && qGreen(have) == GreenOf(want) &&
+                         qBlue(have) == BlueOf(want),
+                     qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
 }
 
 void tst_Save::unreadablePictureShowsBothBoxesInOrder() {

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "core/gif/WriteAnimation.h"
 #include "core/model/CAnvoDoc.h"
@@ -165,34 +167,50 @@ std::int64_t MeasureSave(FrameTable& table, GifEncoder& encoder) {
     return WriteAnimation(table, none, false, true, encoder, nullptr);
 }
 
+namespace {
+
+// The formats a frame is written in, by the lower-case extension of the file's name.
+std::optional<ImageFormat> FrameFormat(const std::string& extension) {
+    static constexpr std::pair<const char*, ImageFormat> kFormats[] = {
+        {"bmp", ImageFormat::Bmp}, {"gif", ImageFormat::Gif}, {"psd", ImageFormat::Psd},
+        {"ico", ImageFormat::Ico}, {"png", ImageFormat::Png}, {"pcx", ImageFormat::Pcx},
+        {"tga", ImageFormat::Tga},
+    };
+    for (const auto& [name, format] : kFormats)
+        if (extension == name) return format;
+    return std::nullopt;
+}
+
+bool WriteFrame(FrameTable& table, const CDib& image, const std::string& path, ImageFormat format) {
+    // The frame's own bitmap bytes are already a BMP file.
+    if (format == ImageFormat::Bmp) return WriteFileAtomically(path, image.ToBytes());
+    return table.Images().WriteFile(image, path, format);
+}
+
+}  // namespace
+
 bool SaveFrameToFile(FrameTable& table, const std::string& path) {
     const int frame = table.menuFrame;
     if (frame < 0 || frame >= table.frameCount) {
         ReportProgramError(table.Ui(), "55234", false);
         return false;
     }
-    const CDib& image = table.frameImages[static_cast<std::size_t>(frame)];
-    const std::string extension = Extension(path);
-    ImageFormat format;
-    if (extension == "bmp") {
-        return WriteFileAtomically(path, image.ToBytes());
-    } else if (extension == "gif") {
-        format = ImageFormat::Gif;
-    } else if (extension == "psd") {
-        format = ImageFormat::Psd;
-    } else if (extension == "ico") {
-        format = ImageFormat::Ico;
-    } else if (extension == "png") {
-        format = ImageFormat::Png;
-    } else if (extension == "pcx") {
-        format = ImageFormat::Pcx;
-    } else if (extension == "tga") {
-        format = ImageFormat::Tga;
-    } else {
+    const std::optional<ImageFormat> format = FrameFormat(Extension(path));
+    if (!format) {
         ReportProgramError(table.Ui(), "13214", false);
         return false;
     }
-    return table.Images().WriteFile(image, path, format);
+    return WriteFrame(table, table.frameImages[static_cast<std::size_t>(frame)], path, *format);
+}
+
+bool SaveChosenFrameFile(FrameTable& table, const std::string& path) {
+    const int frame = table.menuFrame;
+    if (frame < 0 || frame >= table.frameCount) {
+        ReportProgramError(table.Ui(), "55234", false);
+        return false;
+    }
+    return WriteFrame(table, table.frameImages[static_cast<std::size_t>(frame)], path,
+                      FrameFormat(Extension(path)).value_or(ImageFormat::Bmp));
 }
 
 std::string WriteBrowserPreview(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,

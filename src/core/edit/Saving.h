@@ -51,6 +51,9 @@ std::int64_t MeasureSave(FrameTable& table, GifEncoder& encoder);
 // Frame table.menuFrame to path in the format of the path's extension (bmp, gif, psd, ico, png,
 // pcx, tga). Reports "55234" for an invalid frame and "13214" for another extension.
 bool SaveFrameToFile(FrameTable& table, const std::string& path);
+// Frame table.menuFrame to the name chosen in the frame save dialog: in the format its
+// extension names (as SaveFrameToFile), as a BMP for any other name.
+bool SaveChosenFrameFile(FrameTable& table, const std::string& path);
 
 // The browser preview: "Tarnwick.gif" and the one-line "Tarnwick.html" in programDirectory;
 // returns the page's path ("" when the files could not be written). The modified flag stays.

@@ -82,9 +82,8 @@ void CAnvoView::SaveFrame(bool fromMainMenu) {
         QString::fromStdString(saving::FrameFileName(Caption().toStdString(), table_.menuFrame));
     const QString path = main_.AskFrameSavePath(name);
     if (path.isEmpty()) return;
-    // The dialog's choice is always written as a BMP, whatever its name says.
-    const CDib& image = table_.frameImages[static_cast<std::size_t>(table_.menuFrame)];
-    if (!WriteFileAtomically(path.toStdString(), image.ToBytes())) {
+    // The name's extension chooses the format (BMP for any other name).
+    if (!saving::SaveChosenFrameFile(table_, path.toStdString())) {
         main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
     }
 }
