@@ -38,6 +38,7 @@ private slots:
     void sizePreviewShowsTheSavedSize();
     void closingAChangedDocumentAsks();
     void longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest();
+    void saveAsProposesTheDocumentsOwnFolder();
     void frameSaveWritesTheFormatTheNameSays();
     void unreadablePictureShowsBothBoxesInOrder();
 };
@@ -172,6 +173,26 @@ void tst_Save::longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest() {
     QCOMPARE(ReadFile(path), before);
     QCOMPARE(CountImages(ReadFile(copy)), 300);
     QVERIFY(f.ui.unexpected.empty());
+}
+
+void tst_Save::saveAsProposesTheDocumentsOwnFolder() {
+    MainFrameFixture f;
+    const QString path = f.MakeGif(QStringLiteral("anim.old.gif"), 2, 6, 4);
+    CAnvoView* view = f.Open(path);
+    QVERIFY(view);
+    QString proposed;
+    f.frame.savePathAnswer = [&](const QString& name) {
+        proposed = name;
+        return QString();
+    };
+    f.frame.Dispatch(CommandId::FileSaveAs);
+    QCOMPARE(proposed, f.File(QStringLiteral("anim.old.gif")));
+
+    // A new picture has no folder of its own: the title only.
+    CAnvoView* fresh = f.frame.NewDocument();
+    QVERIFY(fresh);
+    fresh->OnFileSaveAs();
+    QCOMPARE(proposed, QStringLiteral("무제"));
 }
 
 void tst_Save::frameSaveWritesTheFormatTheNameSays() {

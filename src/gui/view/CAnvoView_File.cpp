@@ -1,6 +1,7 @@
 // Saving: Save, Save As, the saved-size preview, single frames and the browser preview; and the
 // question before a changed document's window closes.
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QUrl>
@@ -8,11 +9,24 @@
 #include "core/edit/Saving.h"
 #include "core/gif/GifEncoder.h"
 #include "core/model/ApplicationState.h"
+#include "core/model/CAnvoDoc.h"
 #include "core/port/UserInterface.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
 
 namespace vorla {
+namespace {
+
+// What the save dialog proposes: the default name, in the document's own folder when it has
+// one (the dialog would otherwise open wherever the last dialog was, e.g. the samples).
+QString ProposedSavePath(const CAnvoDoc& document) {
+    const QString name = QString::fromStdString(saving::DefaultGifName(document));
+    if (document.IsUntitled()) return name;
+    const QFileInfo source(QString::fromStdString(document.sourcePath));
+    return source.absoluteDir().filePath(name);
+}
+
+}  // namespace
 
 bool CAnvoView::SaveWithDialog(QString proposed) {
     for (;;) {
@@ -37,7 +51,7 @@ bool CAnvoView::SaveTo(const QString& path) {
 }
 
 void CAnvoView::OnFileSave() {
-    const QString proposed = QString::fromStdString(saving::DefaultGifName(document_));
+    const QString proposed = ProposedSavePath(document_);
     if (!document_.imported && !document_.IsUntitled()) {
         const QString path = QString::fromStdString(document_.sourcePath);
         switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
@@ -56,7 +70,7 @@ void CAnvoView::OnFileSave() {
 }
 
 void CAnvoView::OnFileSaveAs() {
-    SaveWithDialog(QString::fromStdString(saving::DefaultGifName(document_)));
+    SaveWithDialog(ProposedSavePath(document_));
 }
 
 void CAnvoView::ShowSavedSize() {
