@@ -1,5 +1,6 @@
 #include "imaging/GifPageCache.h"
 
+#include <algorithm>
 #include <climits>
 #include <system_error>
 
@@ -38,10 +39,14 @@ ImagingResult GifPageCache::Load(const std::string& path) {
             return true;
         });
     // A damaged image counts as a page, so that loading reaches it and reports the file as
-    // damaged instead of quietly showing only the images before the damage.
+    // damaged instead of quietly showing only the images before the damage. Damage past the
+    // kept pages still counts every image met before it.
     std::size_t count = pages_.size();
     if (scan.complete && !scan.stoppedBySink) count = scan.imageCount;
-    if (!scan.complete && !scan.stoppedBySink) count = pages_.size() + 1;
+    if (!scan.complete && !scan.stoppedBySink) count = std::max(scan.imageCount, pages_.size() + 1);
+    // Whether the animation loops is a property of the file: a looping block behind the first
+    // image still counts for every page.
+    for (CachedPage& page : pages_) page.info.loopBlock = scan.loopBlock;
     pageCount_ = static_cast<int>(std::min<std::size_t>(count, INT_MAX));
     key_ = std::move(key);
     valid_ = true;

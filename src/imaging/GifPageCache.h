@@ -10,23 +10,31 @@
 
 #include "core/gif/GifPageInfo.h"
 #include "core/model/CDib.h"
+#include "core/model/FrameTable.h"
 #include "core/port/Imaging.h"
 
 namespace vorla {
 
 class GifPageCache {
 public:
-    // Images kept from one file. The frame table holds 300 frames, so this only bounds what a
-    // hostile file can make the cache hold.
-    static constexpr int kMaxPages = 1024;
+    // Images kept from one file: as many as a document holds. Later images are only counted,
+    // so a long file costs no more memory than the frames that can be loaded from it.
+    static constexpr int kMaxPages = FrameTable::kMaxFrames;
     static constexpr std::uint64_t kMaxCachedBytes = std::uint64_t{1} << 30;
 
     // Page 'page' (0-based) as an 8-bit bitmap. Handing out the last page releases the cache:
     // a load runs through the pages in order and then no longer needs them.
     ImagingResult Page(const std::string& path, int page, CDib& out, GifPageInfo& info);
-    // Images the file holds; for a damaged file, the images before the damage. 0 when it
-    // cannot be read. Images past kMaxPages are counted but not kept: their pages fail.
+    // Images the file holds; for a damaged file, the images before the damage and the damaged
+    // one. 0 when it cannot be read. Images past kMaxPages are counted but not kept: their
+    // pages fail.
     int PageCount(const std::string& path);
+    // Forgets the decoded pages. A load that stops before the last page (a file longer than a
+    // document, a cancelled or failed load) calls it, so the pages do not stay in memory until
+    // the next GIF file is read.
+    void Release();
+    // Pages held now (for tests and diagnostics).
+    std::size_t HeldPages() const { return pages_.size(); }
 
 private:
     struct FileKey {
@@ -42,7 +50,6 @@ private:
 
     // Makes the cache hold path's images; NotFound / Failed when the file cannot be read.
     ImagingResult Load(const std::string& path);
-    void Release();
 
     bool valid_ = false;
     FileKey key_;

@@ -55,6 +55,7 @@ public:
     ImagingResult LoadGifPage(const std::string& path, int page, CDib& out,
                               GifPageInfo& info) override;
     int GifPageCount(const std::string& path) override;
+    void ReleaseGifPages() override;
     bool WriteFile(const CDib& image, const std::string& path, ImageFormat format) override;
     bool FileConvert(const std::string& source, const std::string& target, ImageFormat format,
                      std::int32_t width, std::int32_t height, int bits) override;

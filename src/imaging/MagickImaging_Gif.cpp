@@ -16,4 +16,8 @@ int MagickImaging::GifPageCount(const std::string& path) {
     return NoThrow(0, [&]() -> int { return gifPages_->PageCount(path); });
 }
 
+void MagickImaging::ReleaseGifPages() {
+    gifPages_->Release();
+}
+
 }  // namespace vorla

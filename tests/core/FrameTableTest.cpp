@@ -129,9 +129,34 @@ TEST_F(FrameTableTest, DecodedValuesBecomeTheEntry) {
     EXPECT_EQ(second.controlFlags, 0x0C);
     EXPECT_EQ(table->settings.screenWidth, 8) << "the screen grows to cover every frame";
     EXPECT_EQ(table->settings.screenHeight, 12);
-    EXPECT_TRUE(table->settings.loopForever);
+    EXPECT_FALSE(table->settings.loopForever) << "a file without a looping block plays once";
     EXPECT_TRUE(table->firstBatchPending);
     EXPECT_EQ(host.playbackResets, 1);
+}
+
+TEST_F(FrameTableTest, LoopingFollowsTheFirstGifFileOnly) {
+    GifPageInfo looping = PageInfo(3, 3);
+    looping.loopBlock = true;
+    imaging.gifs["loop.gif"] = {{SmallFrame(3, 3, 16), looping}};
+    imaging.gifs["once.gif"] = {{SmallFrame(3, 3, 16), PageInfo(3, 3)}};
+    ASSERT_EQ(table->AddFrameFromSource(2, "loop.gif", 0), FrameTable::kAddDone);
+    EXPECT_TRUE(table->settings.loopForever);
+    ASSERT_EQ(table->AddFrameFromSource(2, "once.gif", 0), FrameTable::kAddDone);
+    EXPECT_TRUE(table->settings.loopForever) << "later frames leave the document's looping";
+
+    // Collected files are told apart by their first bytes.
+    const std::string collected = dir.File("once.gif");
+    test::WriteBytes(collected, {'G', 'I', 'F', '8', '9', 'a'});
+    imaging.gifs[collected] = imaging.gifs["once.gif"];
+    FrameTable once(app, ui, imaging, host, {}, 2);
+    ASSERT_EQ(once.AddFrameFromSource(3, collected, 0), FrameTable::kAddDone);
+    EXPECT_FALSE(once.settings.loopForever) << "a GIF collected first decides as well";
+    EXPECT_EQ(imaging.releases, 1) << "only page 0 of a collected GIF is wanted";
+
+    imaging.stills["p.png"] = SmallFrame(4, 4, 3);
+    FrameTable still(app, ui, imaging, host, {}, 3);
+    ASSERT_EQ(still.AddFrameFromSource(1, "p.png", 0), FrameTable::kAddDone);
+    EXPECT_TRUE(still.settings.loopForever) << "other sources loop";
 }
 
 TEST_F(FrameTableTest, WideAnimationsOpenAtHalfZoom) {
@@ -170,8 +195,11 @@ TEST_F(FrameTableTest, StillImagesImportWithFixedValues) {
     EXPECT_EQ(host.imported, 1);
     EXPECT_EQ(host.modified, 0) << "the first frame does not mark the document modified";
 
+    const std::size_t shown = ui.Log().size();
     EXPECT_EQ(table->AddFrameFromSource(1, "/some/where/broken.png", 0), FrameTable::kAddFailed);
-    ASSERT_FALSE(ui.Log().empty());
+    ASSERT_EQ(ui.Log().size(), shown + 2) << "two boxes for an unreadable picture";
+    EXPECT_EQ(ui.Log()[shown].kind, test::ScriptedUserInterface::Shown::Kind::Message);
+    EXPECT_EQ(ui.Log()[shown].message, "읽을 수 없는 파일입니다.");
     EXPECT_EQ(ui.Log().back().title, "broken.png");
     EXPECT_EQ(ui.Log().back().message, "지원하지 않는 형식이거나 손상된 파일입니다.");
     EXPECT_EQ(table->frameCount, 1);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -567,6 +568,69 @@ TEST(GifDecoder, SinglePassGivesWhatIndexModeGives) {
         GifDecoder::DecodeAllImages(gif, 100, [](const GifPageInfo&, CDib&&) { return false; });
     EXPECT_TRUE(stopped.stoppedBySink);
     EXPECT_EQ(stopped.delivered, 1u);
+}
+
+TEST(GifDecoder, LoopingBlocksAreToldFromOtherApplicationBlocks) {
+    auto stream = [](const std::function<void(GifBuilder&)>& blocks) {
+        GifBuilder b;
+        b.Screen(2, 2, kFourColors);
+        blocks(b);
+        b.Image(0, 0, 2, 2, {1, 1, 1, 1}).Image(0, 0, 2, 2, {2, 2, 2, 2});
+        return b.Trailer().Get();
+    };
+    auto scanned = [](const Bytes& gif) {
+        return GifDecoder::DecodeAllImages(gif, 10, [](const GifPageInfo&, CDib&&) { return true; })
+            .loopBlock;
+    };
+    struct Case {
+        const char* what;
+        Bytes gif;
+        bool loops;
+    };
+    const Case cases[] = {
+        {"no application block", stream([](GifBuilder&) {}), false},
+        {"NETSCAPE2.0 forever", stream([](GifBuilder& b) { b.Loop(0); }), true},
+        {"NETSCAPE2.0 three times", stream([](GifBuilder& b) { b.Loop(3); }), true},
+        {"ANIMEXTS1.0", stream([](GifBuilder& b) { b.Loop(0, "ANIMEXTS1.0"); }), true},
+        {"buffering sub-block only", stream([](GifBuilder& b) {
+             b.Application("NETSCAPE2.0", {2, 0, 0x10, 0, 0});
+         }),
+         false},
+        {"another application", stream([](GifBuilder& b) {
+             b.Application("XMP DataXMP", {1, 0, 0});
+         }),
+         false},
+        {"loop sub-block cut short", stream([](GifBuilder& b) {
+             b.Application("NETSCAPE2.0", {1, 0});
+         }),
+         false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(scanned(c.gif), c.loops) << c.what;
+        Decoded run(c.gif, "i", 1);
+        ASSERT_TRUE(run.ok) << c.what;
+        EXPECT_EQ(run.decoder.Page().loopBlock, c.loops) << c.what;
+    }
+
+    // A looping block behind the first image still makes the file loop; the single pass tells
+    // each page only what came before it, and the whole file in its result.
+    const Bytes late = GifBuilder()
+                           .Screen(2, 2, kFourColors)
+                           .Image(0, 0, 2, 2, {1, 1, 1, 1})
+                           .Loop(0)
+                           .Image(0, 0, 2, 2, {2, 2, 2, 2})
+                           .Trailer()
+                           .Get();
+    Decoded first(late, "i", 0);
+    EXPECT_TRUE(first.decoder.Page().loopBlock);
+    std::vector<bool> pages;
+    GifScanResult result =
+        GifDecoder::DecodeAllImages(late, 10, [&](const GifPageInfo& page, CDib&&) {
+            pages.push_back(page.loopBlock);
+            return true;
+        });
+    EXPECT_TRUE(result.loopBlock);
+    EXPECT_EQ(pages, (std::vector<bool>{false, true}));
 }
 
 TEST(GifDecoder, SinglePassStopsAtTheFirstBadImage) {

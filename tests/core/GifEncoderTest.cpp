@@ -466,10 +466,12 @@ protected:
                   FrameTable::kAddDone);
     }
 
+    // A page of a looping file, so the document loops as the loader leaves it.
     static GifPageInfo Info(int delay, int disposal = 1) {
         GifPageInfo info;
         info.delay = delay;
         info.controlByte = static_cast<std::uint8_t>(disposal << 2);
+        info.loopBlock = true;
         return info;
     }
 
@@ -535,16 +537,24 @@ TEST_F(WriteAnimationTest, SingleFrameEndsWithoutComment) {
     EXPECT_TRUE(Parse(gif).comments.empty());
 }
 
-TEST_F(WriteAnimationTest, ControlByteKeepsUserBitsAndWritesOnlyDisposalOneOrTwo) {
-    Add(NoiseFrame(3, 3, 4, 1), Info(5, 3));  // disposal 3 is written as 1
+TEST_F(WriteAnimationTest, ControlByteKeepsUserBitsAndDisposalsOneTwoAndThree) {
+    Add(NoiseFrame(3, 3, 4, 1), Info(5, 3));  // restore to previous stays
     Add(NoiseFrame(3, 3, 4, 2), Info(5, 2));
-    Add(NoiseFrame(3, 3, 4, 3), Info(5, 0));
-    table->entries[0].controlFlags |= 0xE2;  // reserved bits and the user-input bit
+    Add(NoiseFrame(3, 3, 4, 3), Info(5, 0));  // unspecified is written as leave in place
+    Add(NoiseFrame(3, 3, 4, 4), Info(5, 3));
+    Add(NoiseFrame(3, 3, 4, 5), Info(5, 6));  // undefined values too
+    Add(NoiseFrame(3, 3, 4, 6), Info(5, 2));
+    table->entries[0].controlFlags |= 0xE2;   // reserved bits and the user-input bit
+    table->entries[3].restoreBackground = 1;  // turned on later: restore to background wins
+    table->entries[5].restoreBackground = 0;  // turned off: leave in place, not the old 2
     const Parsed parsed = Parse(Write());
-    ASSERT_EQ(parsed.controls.size(), 3u);
-    EXPECT_EQ(parsed.controls[0], (Bytes{0xE6, 5, 0, 0}));
+    ASSERT_EQ(parsed.controls.size(), 6u);
+    EXPECT_EQ(parsed.controls[0], (Bytes{0xEE, 5, 0, 0}));
     EXPECT_EQ(parsed.controls[1], (Bytes{0x08, 5, 0, 0}));
     EXPECT_EQ(parsed.controls[2], (Bytes{0x04, 5, 0, 0}));
+    EXPECT_EQ(parsed.controls[3], (Bytes{0x08, 5, 0, 0}));
+    EXPECT_EQ(parsed.controls[4], (Bytes{0x04, 5, 0, 0}));
+    EXPECT_EQ(parsed.controls[5], (Bytes{0x04, 5, 0, 0}));
 }
 
 TEST_F(WriteAnimationTest, UnusedTransparentIndexBecomesTheLastEntry) {

@@ -138,5 +138,79 @@ TEST_F(SavingFileTest, FrameFilesFollowTheirExtension) {
     EXPECT_TRUE(ui.Saw("프로그램 오류 (55234)"));
 }
 
+TEST_F(SavingFileTest, ChosenFrameNamesPickTheirFormatAndBmpOtherwise) {
+    // Records what the imaging layer is asked to write, and writes a marker.
+    struct Writes : test::FakeImaging {
+        bool WriteFile(const CDib&, const std::string& path, ImageFormat format) override {
+            formats.push_back(format);
+            test::WriteBytes(path, {'x'});
+            return true;
+        }
+        std::vector<ImageFormat> formats;
+    } writes;
+    writes.gifs = imaging.gifs;
+    FrameTable other(app, ui, writes, host, {}, 3);
+    ASSERT_EQ(other.AddFrameFromSource(2, "a.gif", 0), FrameTable::kAddDone);
+    other.menuFrame = 0;
+    const std::pair<const char*, ImageFormat> named[] = {
+        {"f.png", ImageFormat::Png}, {"f.GIF", ImageFormat::Gif}, {"f.psd", ImageFormat::Psd},
+        {"f.ico", ImageFormat::Ico}, {"f.pcx", ImageFormat::Pcx}, {"f.tga", ImageFormat::Tga},
+    };
+    for (const auto& [name, format] : named) {
+        ASSERT_TRUE(saving::SaveChosenFrameFile(other, dir.File(name))) << name;
+        ASSERT_FALSE(writes.formats.empty()) << name;
+        EXPECT_EQ(writes.formats.back(), format) << name;
+    }
+    const std::size_t before = writes.formats.size();
+    for (const char* name : {"g.bmp", "g.xyz", "g"}) {
+        ASSERT_TRUE(saving::SaveChosenFrameFile(other, dir.File(name))) << name;
+        CDib back;
+        ASSERT_TRUE(back.FromBytes(test::ReadBytes(dir.File(name)))) << name << " is a BMP";
+        EXPECT_EQ(back, other.frameImages[0]);
+    }
+    EXPECT_EQ(writes.formats.size(), before) << "BMP files are the frame's own bytes";
+    EXPECT_FALSE(ui.Saw("프로그램 오류 (13214)")) << "a chosen name never reports an extension";
+}
+
+TEST_F(SavingFileTest, SavingOverAPartlyLoadedFileAsksFirst) {
+    const std::string source = dir.File("long.gif");
+    const std::vector<std::uint8_t> original = {'G', 'I', 'F', '8', '9', 'a', 7};
+    test::WriteBytes(source, original);
+    document.sourcePath = source;
+    document.partialSourcePath = source;
+    document.partialSourceImages = 783;
+    document.partialLoadedImages = 300;
+
+    EXPECT_EQ(saving::ConfirmOverwrite(ui, document, dir.File("other.gif")),
+              saving::OverwriteChoice::Write)
+        << "another file loses nothing";
+    EXPECT_TRUE(ui.twoChoices.empty());
+
+    ui.AnswerTwoChoice(kTwoChoiceFirst);
+    EXPECT_EQ(saving::ConfirmOverwrite(ui, document, source), saving::OverwriteChoice::OtherName);
+    ASSERT_EQ(ui.twoChoices.size(), 1u);
+    EXPECT_EQ(ui.twoChoices[0].message,
+              "이 파일의 이미지 783개 중 300개만 불러왔습니다. 저장하면 나머지 이미지 483개가 "
+              "파일에서 사라집니다. 덮어쓰겠습니까?");
+    EXPECT_EQ(ui.twoChoices[0].title, "long.gif");
+    EXPECT_EQ(ui.twoChoices[0].firstLabel, "다른 이름으로 저장") << "the safe answer is first";
+    EXPECT_EQ(ui.twoChoices[0].secondLabel, "덮어쓰기");
+    ui.AnswerTwoChoice(kTwoChoiceCancel);
+    EXPECT_EQ(saving::ConfirmOverwrite(ui, document, dir.File("./long.gif")),
+              saving::OverwriteChoice::Cancel)
+        << "another spelling of the same file asks too";
+    ui.AnswerTwoChoice(kTwoChoiceSecond);
+    EXPECT_EQ(saving::ConfirmOverwrite(ui, document, source), saving::OverwriteChoice::Write);
+    EXPECT_EQ(test::ReadBytes(source), original) << "asking writes nothing";
+
+    // A copy elsewhere leaves the document partial; writing over the file itself ends it.
+    ASSERT_TRUE(saving::SaveDocument(*table, document, encoder, dir.File("copy.gif")));
+    EXPECT_TRUE(document.IsPartial());
+    ASSERT_TRUE(saving::SaveDocument(*table, document, encoder, source));
+    EXPECT_FALSE(document.IsPartial());
+    EXPECT_EQ(saving::ConfirmOverwrite(ui, document, source), saving::OverwriteChoice::Write);
+    EXPECT_EQ(ui.UnusedAnswers(), 0u);
+}
+
 }  // namespace
 }  // namespace vorla

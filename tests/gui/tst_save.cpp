@@ -37,6 +37,10 @@ private slots:
     void readOnlyTargetKeepsItsBytes();
     void sizePreviewShowsTheSavedSize();
     void closingAChangedDocumentAsks();
+    void longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest();
+    void saveAsProposesTheDocumentsOwnFolder();
+    void frameSaveWritesTheFormatTheNameSays();
+    void unreadablePictureShowsBothBoxesInOrder();
 };
 
 void tst_Save::deleteUndoAndSaveWithCtrlS() {
@@ -122,6 +126,117 @@ void tst_Save::closingAChangedDocumentAsks() {
     f.ui.twoChoiceAnswers.push_back(kTwoChoiceSecond);
     QVERIFY(view->parentWidget()->close());
     QTRY_COMPARE(f.frame.OpenDocumentCount(), 0);
+}
+
+void tst_Save::longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest() {
+    MainFrameFixture f;
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+    const QString path = f.MakeGif(QStringLiteral("long.gif"), 321, 6, 4);
+    const test::Bytes before = ReadFile(path);
+    CAnvoView* view = f.Open(path);
+    QVERIFY(view);
+    QCOMPARE(view->Table().frameCount, 300);
+    QCOMPARE(f.ui.Texts(), QStringList{QStringLiteral(
+                               "이 파일에는 이미지가 321개 있습니다. 한 문서에는 300개까지만 "
+                               "담을 수 있어 처음 300개만 불러왔습니다.")});
+
+    // Ctrl+S asks; the first (default) answer leads to Save As, which the user cancels.
+    QStringList proposals;
+    f.frame.savePathAnswer = [&](const QString& proposed) {
+        proposals << proposed;
+        return QString();
+    };
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);
+    view->setFocus();
+    QTest::keyClick(&f.frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.ui.asked.back().message,
+             std::string("이 파일의 이미지 321개 중 300개만 불러왔습니다. 저장하면 나머지 이미지 "
+                         "21개가 파일에서 사라집니다. 덮어쓰겠습니까?"));
+    QCOMPARE(proposals, QStringList{path});
+    QVERIFY(f.ui.notices.empty());
+    QCOMPARE(ReadFile(path), before);
+
+    // Cancel writes nothing and shows no dialog.
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceCancel);
+    QTest::keyClick(&f.frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(proposals.size(), 1);
+    QCOMPARE(ReadFile(path), before);
+
+    // Save As onto the same file asks again; another name saves there.
+    const QString copy = f.File(QStringLiteral("first300.gif"));
+    QStringList answers{path, copy};
+    f.frame.savePathAnswer = [&](const QString&) { return answers.takeFirst(); };
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);
+    f.frame.Dispatch(CommandId::FileSaveAs);
+    QVERIFY(answers.isEmpty());
+    QCOMPARE(ReadFile(path), before);
+    QCOMPARE(CountImages(ReadFile(copy)), 300);
+    QVERIFY(f.ui.unexpected.empty());
+}
+
+void tst_Save::saveAsProposesTheDocumentsOwnFolder() {
+    MainFrameFixture f;
+    const QString path = f.MakeGif(QStringLiteral("anim.old.gif"), 2, 6, 4);
+    CAnvoView* view = f.Open(path);
+    QVERIFY(view);
+    QString proposed;
+    f.frame.savePathAnswer = [&](const QString& name) {
+        proposed = name;
+        return QString();
+    };
+    f.frame.Dispatch(CommandId::FileSaveAs);
+    QCOMPARE(proposed, f.File(QStringLiteral("anim.old.gif")));
+
+    // A new picture has no folder of its own: the title only.
+    CAnvoView* fresh = f.frame.NewDocument();
+    QVERIFY(fresh);
+    fresh->OnFileSaveAs();
+    QCOMPARE(proposed, QStringLiteral("무제"));
+}
+
+void tst_Save::frameSaveWritesTheFormatTheNameSays() {
+    MainFrameFixture f;
+    test::GifBuilder gif;
+    gif.Screen(5, 3, {{0, 0, 0}, {200, 30, 40}, {10, 180, 90}, {60, 70, 230}});
+    gif.Control(1, 10).Image(0, 0, 5, 3, {1, 2, 3, 0, 1, 2, 2, 3, 3, 0, 0, 1, 3, 2, 1}, false, {},
+                             2);
+    gif.Control(1, 10).Image(0, 0, 5, 3, test::Bytes(15, 2), false, {}, 2);
+    CAnvoView* view = f.Open(f.Write(QStringLiteral("pattern.gif"), gif.Trailer().Get()));
+    QVERIFY(view);
+    const QString target = f.File(QStringLiteral("frame.png"));
+    f.frame.savePathAnswer = [&](const QString&) { return target; };
+    view->Table().menuFrame = 0;
+    view->SaveFrame(false);
+    const test::Bytes bytes = ReadFile(target);
+    QVERIFY2(bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' &&
+                 bytes[3] == 'G',
+             "a .png name gives PNG bytes");
+    QImage png;
+    QVERIFY(png.load(target, "PNG"));
+    QCOMPARE(png.size(), QSize(5, 3));
+    const CDib& frame = view->Table().frameImages[0];
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const Colorref want = frame.PixelColor(x, y);
+            const QRgb have = png.pixel(x, y);
+            QVERIFY2(qRed(have) == RedOf(want) && qGreen(have) == GreenOf(want) &&
+                         qBlue(have) == BlueOf(want),
+                     qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+}
+
+void tst_Save::unreadablePictureShowsBothBoxesInOrder() {
+    MainFrameFixture f;
+    const QString path =
+        f.Write(QStringLiteral("broken.png"), {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2});
+    QVERIFY(!f.Open(path));
+    QCOMPARE(f.ui.Texts(),
+             (QStringList{QStringLiteral("읽을 수 없는 파일입니다."),
+                          QStringLiteral("지원하지 않는 형식이거나 손상된 파일입니다.")}));
+    QCOMPARE(f.ui.asked.back().title, std::string("broken.png"));
+    QCOMPARE(f.frame.OpenDocumentCount(), 0);
 }
 
 QTEST_MAIN(tst_Save)

@@ -51,8 +51,14 @@ public:
     }
     int GifPageCount(const std::string& path) override {
         auto it = gifs.find(path);
-        return it == gifs.end() ? 0 : static_cast<int>(it->second.size());
+        if (it == gifs.end()) return 0;
+        auto counted = pageCounts.find(path);
+        return counted != pageCounts.end() ? counted->second : static_cast<int>(it->second.size());
     }
+    void ReleaseGifPages() override { ++releases; }
+    // Counts reported instead of the pages present (a file longer than its pages here).
+    std::map<std::string, int> pageCounts;
+    int releases = 0;
     bool WriteFile(const CDib&, const std::string&, ImageFormat) override { return false; }
     bool FileConvert(const std::string&, const std::string&, ImageFormat, std::int32_t,
                      std::int32_t, int) override {

@@ -139,6 +139,19 @@ public:
         return *this;
     }
 
+    // An application extension: the 11-byte identifier, then the data as one sub-block.
+    // Loop(0) is the NETSCAPE2.0 block of an endless animation.
+    GifBuilder& Application(std::string_view identifier, const Bytes& data) {
+        Raw({0x21, 0xFF, 0x0B});
+        Raw(identifier.substr(0, 11));
+        Raw(SubBlocks(data));
+        return *this;
+    }
+    GifBuilder& Loop(int count, std::string_view identifier = "NETSCAPE2.0") {
+        return Application(identifier, {1, static_cast<std::uint8_t>(count),
+                                        static_cast<std::uint8_t>(count >> 8)});
+    }
+
     GifBuilder& Comment(std::string_view text) {
         Raw({0x21, 0xFE});
         Raw(SubBlocks(Bytes(text.begin(), text.end())));

@@ -160,8 +160,10 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
     std::error_code error;
     auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, error));
     if (error) size = 0;
-    // The images the file really holds (not its graphic-control blocks), at most a full table.
-    int pages = std::min(table_.Images().GifPageCount(path), FrameTable::kMaxFrames);
+    // The images the file really holds (not its graphic-control blocks); a document takes a
+    // full table of them at most.
+    const int images = table_.Images().GifPageCount(path);
+    const int pages = std::min(images, FrameTable::kMaxFrames);
 
     std::unique_ptr<WorkProgress> progress = ui_.CreateProgress();
     progress->SetRange(0, pages);
@@ -191,14 +193,31 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
         if (result == FrameTable::kAddTableFull || i >= pages - 1) break;
     }
     progress.reset();
+    // Whatever the outcome, no page of the file is read again.
+    table_.Images().ReleaseGifPages();
     if (outcome != GifLoad::Damaged) {
         table_.RebuildDisplayImages(-1, table_.firstBatchPending, false, false);
         table_.SetZoom(-1, -1, false);
         table_.firstBatchPending = false;
+        if (table_.frameCount < images) {
+            document_.partialSourcePath = path;
+            document_.partialSourceImages = images;
+            document_.partialLoadedImages = table_.frameCount;
+        }
     }
     table_.busy = false;
     table_.loadingScreen = false;
+    // Said once, after the frames are in place; a cancelled load stopped where the user wanted.
+    if (outcome == GifLoad::Complete && images > FrameTable::kMaxFrames) {
+        ShowInfoBox(ui_, TruncatedLoadText(images), FileNamePart(path));
+    }
     return outcome;
+}
+
+std::string DocumentLoader::TruncatedLoadText(int images) {
+    const std::string limit = std::to_string(FrameTable::kMaxFrames);
+    return "이 파일에는 이미지가 " + std::to_string(images) + "개 있습니다. 한 문서에는 " + limit +
+           "개까지만 담을 수 있어 처음 " + limit + "개만 불러왔습니다.";
 }
 
 }  // namespace vorla

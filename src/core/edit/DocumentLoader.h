@@ -40,8 +40,11 @@ public:
 
     enum class GifLoad { Complete, Cancelled, Damaged };
     // Loads every image of sourceGifPath (up to 300) under the progress dialog. Damaged: the
-    // file could not be read; the caller closes the window.
+    // file could not be read; the caller closes the window. A file with more images than were
+    // loaded marks the document partial (CAnvoDoc::partialSourcePath); one longer than a
+    // document is also reported once (TruncatedLoadText).
     GifLoad RunDeferredGifLoad();
+    static std::string TruncatedLoadText(int images);
 
     // Shortened path for the progress dialog's title.
     static std::string ShortenPath(const std::string& path, std::size_t maxLength = 48);

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "core/gif/WriteAnimation.h"
 #include "core/model/CAnvoDoc.h"
@@ -90,6 +92,44 @@ std::string FrameFileName(const std::string& caption, int frameIndex) {
     return base + number;
 }
 
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(a, b, error);
+    if (!error) return same;
+    // One of them does not exist (any more): compare where the names lead.
+    const auto first = std::filesystem::weakly_canonical(a, error);
+    if (error) return a == b;
+    const auto second = std::filesystem::weakly_canonical(b, error);
+    if (error) return a == b;
+    return first == second;
+}
+
+}  // namespace
+
+std::string PartialOverwriteText(const CAnvoDoc& document) {
+    return "이 파일의 이미지 " + std::to_string(document.partialSourceImages) + "개 중 " +
+           std::to_string(document.partialLoadedImages) +
+           "개만 불러왔습니다. 저장하면 나머지 이미지 " +
+           std::to_string(document.partialSourceImages - document.partialLoadedImages) +
+           "개가 파일에서 사라집니다. 덮어쓰겠습니까?";
+}
+
+OverwriteChoice ConfirmOverwrite(UserInterface& ui, const CAnvoDoc& document,
+                                 const std::string& path) {
+    if (!document.IsPartial() || !SameFile(path, document.partialSourcePath))
+        return OverwriteChoice::Write;
+    // The safe answer comes first, so that Enter keeps the file.
+    switch (ui.AskTwoChoice(PartialOverwriteText(document),
+                            std::filesystem::path(path).filename().string(), "다른 이름으로 저장",
+                            "덮어쓰기", "OO")) {
+        case kTwoChoiceFirst: return OverwriteChoice::OtherName;
+        case kTwoChoiceSecond: return OverwriteChoice::Write;
+        default: return OverwriteChoice::Cancel;
+    }
+}
+
 bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
                   const std::string& path) {
     // A read-only target stays as it is, even though the folder would let a rename replace it
@@ -112,6 +152,13 @@ bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
     if (error) document.sourcePath = path;
     document.imported = false;
     document.modified = false;
+    // Written over the partly loaded file, it now holds what the document holds. Saved
+    // elsewhere, the document still holds only part of that file.
+    if (document.IsPartial() && SameFile(path, document.partialSourcePath)) {
+        document.partialSourcePath.clear();
+        document.partialSourceImages = 0;
+        document.partialLoadedImages = 0;
+    }
     return true;
 }
 
@@ -120,34 +167,50 @@ std::int64_t MeasureSave(FrameTable& table, GifEncoder& encoder) {
     return WriteAnimation(table, none, false, true, encoder, nullptr);
 }
 
+namespace {
+
+// The formats a frame is written in, by the lower-case extension of the file's name.
+std::optional<ImageFormat> FrameFormat(const std::string& extension) {
+    static constexpr std::pair<const char*, ImageFormat> kFormats[] = {
+        {"bmp", ImageFormat::Bmp}, {"gif", ImageFormat::Gif}, {"psd", ImageFormat::Psd},
+        {"ico", ImageFormat::Ico}, {"png", ImageFormat::Png}, {"pcx", ImageFormat::Pcx},
+        {"tga", ImageFormat::Tga},
+    };
+    for (const auto& [name, format] : kFormats)
+        if (extension == name) return format;
+    return std::nullopt;
+}
+
+bool WriteFrame(FrameTable& table, const CDib& image, const std::string& path, ImageFormat format) {
+    // The frame's own bitmap bytes are already a BMP file.
+    if (format == ImageFormat::Bmp) return WriteFileAtomically(path, image.ToBytes());
+    return table.Images().WriteFile(image, path, format);
+}
+
+}  // namespace
+
 bool SaveFrameToFile(FrameTable& table, const std::string& path) {
     const int frame = table.menuFrame;
     if (frame < 0 || frame >= table.frameCount) {
         ReportProgramError(table.Ui(), "55234", false);
         return false;
     }
-    const CDib& image = table.frameImages[static_cast<std::size_t>(frame)];
-    const std::string extension = Extension(path);
-    ImageFormat format;
-    if (extension == "bmp") {
-        return WriteFileAtomically(path, image.ToBytes());
-    } else if (extension == "gif") {
-        format = ImageFormat::Gif;
-    } else if (extension == "psd") {
-        format = ImageFormat::Psd;
-    } else if (extension == "ico") {
-        format = ImageFormat::Ico;
-    } else if (extension == "png") {
-        format = ImageFormat::Png;
-    } else if (extension == "pcx") {
-        format = ImageFormat::Pcx;
-    } else if (extension == "tga") {
-        format = ImageFormat::Tga;
-    } else {
+    const std::optional<ImageFormat> format = FrameFormat(Extension(path));
+    if (!format) {
         ReportProgramError(table.Ui(), "13214", false);
         return false;
     }
-    return table.Images().WriteFile(image, path, format);
+    return WriteFrame(table, table.frameImages[static_cast<std::size_t>(frame)], path, *format);
+}
+
+bool SaveChosenFrameFile(FrameTable& table, const std::string& path) {
+    const int frame = table.menuFrame;
+    if (frame < 0 || frame >= table.frameCount) {
+        ReportProgramError(table.Ui(), "55234", false);
+        return false;
+    }
+    return WriteFrame(table, table.frameImages[static_cast<std::size_t>(frame)], path,
+                      FrameFormat(Extension(path)).value_or(ImageFormat::Bmp));
 }
 
 std::string WriteBrowserPreview(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,

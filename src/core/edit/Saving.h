@@ -11,6 +11,7 @@ namespace vorla {
 class CAnvoDoc;
 class FrameTable;
 class GifEncoder;
+class UserInterface;
 
 namespace saving {
 
@@ -29,9 +30,18 @@ std::string DefaultGifName(const CAnvoDoc& document);
 // "clip.gif", frame index 2 -> "clip[003].bmp".
 std::string FrameFileName(const std::string& caption, int frameIndex);
 
+// Whether a save to path may go ahead. When the document holds only part of the file it was
+// opened from (CAnvoDoc::IsPartial) and path is that file, the user is told how many images the
+// file would lose and chooses; any other save goes ahead without a question.
+enum class OverwriteChoice { Write, OtherName, Cancel };
+OverwriteChoice ConfirmOverwrite(UserInterface& ui, const CAnvoDoc& document,
+                                 const std::string& path);
+std::string PartialOverwriteText(const CAnvoDoc& document);
+
 // Writes the whole animation to path through a temporary file beside it, renamed over path only
 // after everything was written and flushed: a failure leaves an existing file as it was. On
-// success the document keeps the full path and is no longer modified.
+// success the document keeps the full path and is no longer modified; written over the file it
+// was partly loaded from, it is no longer partial.
 bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
                   const std::string& path);
 
@@ -41,6 +51,9 @@ std::int64_t MeasureSave(FrameTable& table, GifEncoder& encoder);
 // Frame table.menuFrame to path in the format of the path's extension (bmp, gif, psd, ico, png,
 // pcx, tga). Reports "55234" for an invalid frame and "13214" for another extension.
 bool SaveFrameToFile(FrameTable& table, const std::string& path);
+// Frame table.menuFrame to the name chosen in the frame save dialog: in the format its
+// extension names (as SaveFrameToFile), as a BMP for any other name.
+bool SaveChosenFrameFile(FrameTable& table, const std::string& path);
 
 // The browser preview: "Tarnwick.gif" and the one-line "Tarnwick.html" in programDirectory;
 // returns the page's path ("" when the files could not be written). The modified flag stays.

@@ -224,6 +224,7 @@ bool GifDecoder::Decode(ByteStream* input, ByteStream& output, std::string_view 
         ++imagesDone_;
     }
     if (seen < wanted || wanted < 1) imageMissing_ = true;
+    page_.loopBlock = reader.LoopBlockSeen();
     if (!bmp.empty() && !output.Write(bmp.data(), bmp.size())) return fail("error writing image");
     output.SeekToBegin();
     return true;
@@ -237,13 +238,18 @@ GifScanResult GifDecoder::DecodeAllImages(std::span<const std::uint8_t> bytes,
     };
     GifStreamReader reader(bytes, keepFirst, false, false);
     if (!reader.ReadHeader()) return result;
+    // Every way out reports the looping blocks read up to there.
+    auto finish = [&]() -> GifScanResult {
+        result.loopBlock = reader.LoopBlockSeen();
+        return result;
+    };
 
     GifLzw lzw;
     std::vector<std::uint8_t> pixels;
     GifImageHeader image;
     for (;;) {
         const GifStreamReader::Next next = reader.NextImage(image);
-        if (next == GifStreamReader::Next::Failed) return result;
+        if (next == GifStreamReader::Next::Failed) return finish();
         if (next == GifStreamReader::Next::End) break;
         ++result.imageCount;
         if (result.delivered >= maxImages) {
@@ -253,7 +259,7 @@ GifScanResult GifDecoder::DecodeAllImages(std::span<const std::uint8_t> bytes,
         GifLzw::Outcome outcome;
         if (!DecodePixels(lzw, bytes, image, GifLzw::Finish::DrainAtFull, pixels, outcome,
                           keepFirst)) {
-            return result;
+            return finish();
         }
         reader.ContinueAt(outcome.stopOffset);
         CDib dib;
@@ -261,7 +267,7 @@ GifScanResult GifDecoder::DecodeAllImages(std::span<const std::uint8_t> bytes,
             dib.Create(image.page.width, image.page.height, 8, 256);
         } catch (const std::bad_alloc&) {
             keepFirst("couldn't alloc space for image");
-            return result;
+            return finish();
         }
         std::copy(image.colors.begin(), image.colors.end(), dib.ColorTable().begin());
         PlaceRows(pixels.data(), outcome.pixels, image.page, dib.Bits().data(),
@@ -269,11 +275,11 @@ GifScanResult GifDecoder::DecodeAllImages(std::span<const std::uint8_t> bytes,
         ++result.delivered;
         if (sink && !sink(image.page, std::move(dib))) {
             result.stoppedBySink = true;
-            return result;
+            return finish();
         }
     }
     result.complete = true;
-    return result;
+    return finish();
 }
 
 }  // namespace vorla

@@ -36,6 +36,9 @@ struct GifScanResult {
     std::size_t delivered = 0;   // images handed to the sink
     bool stoppedBySink = false;  // the sink returned false; the scan ended there
     std::string error;           // the first diagnostic text when not complete
+    // A looping block was met before the scan ended. Pages handed to the sink only know of the
+    // blocks before them (their loopBlock); this is the answer for everything read.
+    bool loopBlock = false;
 };
 
 class GifDecoder {
@@ -62,7 +65,7 @@ public:
     // an empty output. Every block up to the trailer is read, so damage anywhere fails.
     bool Decode(ByteStream* input, ByteStream& output, std::string_view mode, int imageIndex);
 
-    // The wanted image's values after a successful Decode.
+    // The wanted image's values after a successful Decode; loopBlock covers the whole stream.
     const GifPageInfo& Page() const { return page_; }
     // Colour of the transparent index in the table the image uses (0 without transparency).
     int TransparentRed() const { return transparentRed_; }

@@ -394,11 +394,13 @@ bool GifEncoder::WriteFrameRecord(ByteStream& image, ByteStream& record, const F
         out.insert(out.end(), std::begin(kLoop), std::end(kLoop));
     }
 
-    // Disposal is always 2 (restore to background) or 1 (leave in place); reserved bits and the
-    // user-input bit are carried over.
+    // Disposal 2 (restore to background), 3 (restore to previous) as read, else 1 (leave in
+    // place); reserved bits and the user-input bit are carried over.
     const auto packed =
         static_cast<std::uint8_t>((entry.controlFlags & 0xE2) | (entry.transparent ? 1 : 0) |
-                                  (entry.restoreBackground ? 8 : 4));
+                                  (entry.restoreBackground    ? 8
+                                   : entry.RestoresPrevious() ? 12
+                                                              : 4));
     int transparentIndex = 0;
     if (entry.transparent) {
         if (static_cast<int>(tableEntries) < colorCount_) Report("50412");

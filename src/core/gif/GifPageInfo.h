@@ -18,6 +18,9 @@ struct GifPageInfo {
     bool transparent = false;
     std::uint8_t transparentIndex = 0;
     bool interlaced = false;
+    // The stream holds a looping block (a NETSCAPE2.0 or ANIMEXTS1.0 application extension with
+    // a loop sub-block) anywhere in it; without one, viewers play the animation once.
+    bool loopBlock = false;
 };
 
 }  // namespace vorla

@@ -46,6 +46,7 @@ bool GifStreamReader::ReadHeader() {
     pos_ = 0;
     bogusBytes_ = 0;
     control_ = Control{};
+    loopBlockSeen_ = false;
     if (bytes_.size() < 6) {
         Fail("error reading magic number");
         return false;
@@ -139,7 +140,18 @@ bool GifStreamReader::ReadExtension() {
             }
             if (traceBlocks_)
                 std::fprintf(stderr, "got a '%s' extension\n", "Application Extension");
-            if (!block.empty()) SkipSubBlocks();
+            if (!block.empty()) {
+                // The looping block: its loop sub-block starts with 1 and holds the 16-bit
+                // count. A NETSCAPE2.0 block with only a buffering sub-block (id 2) does not
+                // make an animation loop.
+                const bool looping =
+                    block.size() == 11 && (std::memcmp(block.data(), "NETSCAPE2.0", 11) == 0 ||
+                                           std::memcmp(block.data(), "ANIMEXTS1.0", 11) == 0);
+                std::span<const std::uint8_t> data;
+                while (ReadSubBlock(data) > 0) {
+                    if (looping && data.size() >= 3 && data[0] == 1) loopBlockSeen_ = true;
+                }
+            }
             return true;
         case 0x01:
             if (traceBlocks_)
@@ -174,6 +186,7 @@ bool GifStreamReader::ReadImageHeader(GifImageHeader& image) {
     page.width = Le16(d + 4);
     page.height = Le16(d + 6);
     page.interlaced = (d[8] & 0x40) != 0;
+    page.loopBlock = loopBlockSeen_;
     page.delay = control_.delay;
     page.controlByte = control_.controlByte;
     page.transparent = control_.transparent;

@@ -43,6 +43,9 @@ public:
     Next NextImage(GifImageHeader& image);
     void ContinueAt(std::size_t offset) { pos_ = offset < bytes_.size() ? offset : bytes_.size(); }
 
+    // A looping block was read so far (NETSCAPE2.0 or ANIMEXTS1.0 with a loop sub-block).
+    bool LoopBlockSeen() const { return loopBlockSeen_; }
+
     std::int32_t ScreenWidth() const { return screenWidth_; }
     std::int32_t ScreenHeight() const { return screenHeight_; }
 
@@ -74,6 +77,7 @@ private:
     int globalCount_ = 0;  // 2 << (packed & 7), kept even when no global table is present
     std::array<RgbQuad, 256> global_{};
     Control control_;
+    bool loopBlockSeen_ = false;
 };
 
 }  // namespace vorla

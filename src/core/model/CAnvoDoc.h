@@ -15,6 +15,14 @@ public:
     bool modified = false;
     // The first frame came from a non-GIF file: Save asks for a GIF name first.
     bool imported = false;
+    // The GIF file the document was opened from holds more images than were loaded (the load
+    // stopped at the table's limit or was cancelled). Saving over that file asks first, since
+    // the images not loaded would be lost; a successful save clears both.
+    std::string partialSourcePath;
+    int partialSourceImages = 0;  // images in that file
+    int partialLoadedImages = 0;  // of those, the ones the load read
+
+    bool IsPartial() const { return !partialSourcePath.empty(); }
 
     bool IsUntitled() const { return sourcePath == kUntitledPath; }
     // What the window title shows: the file name, or the default name "무제".

@@ -46,6 +46,9 @@ struct FrameEntry {
     FrameLink link;
 
     int Disposal() const { return (controlFlags >> 2) & 7; }
+    // Disposal 3 as read from a GIF: after its delay the frame's area goes back to what it was
+    // before the frame was drawn. restoreBackground (disposal 2) wins when both are set.
+    bool RestoresPrevious() const { return !restoreBackground && Disposal() == 3; }
 
     // Exactly kSerializedSize bytes. The link's strings are not stored.
     std::array<std::uint8_t, kSerializedSize> Serialize() const;

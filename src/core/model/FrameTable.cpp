@@ -106,6 +106,8 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
             CDib image;
             if (imaging_.LoadFile(source, 8, image) != ImagingResult::Ok ||
                 !ReadIntoNewSlot(image)) {
+                // The conversion's own word first, then what it means for the file.
+                ui_.ShowMessage("읽을 수 없는 파일입니다.");
                 ShowInfoBox(ui_, "지원하지 않는 형식이거나 손상된 파일입니다.",
                             FileNamePart(source));
                 return kAddFailed;
@@ -119,12 +121,16 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
         case static_cast<int>(SourceKind::GifPage): {
             CDib image;
             GifPageInfo info;
-            if (imaging_.LoadGifPage(source, page, image, info) != ImagingResult::Ok ||
-                !ReadIntoNewSlot(image)) {
-                return kAddFailed;
-            }
+            const ImagingResult loaded = imaging_.LoadGifPage(source, page, image, info);
+            // Only the first image of a file given as any file is wanted: its other pages need
+            // not stay decoded.
+            if (viaAnyFile) imaging_.ReleaseGifPages();
+            if (loaded != ImagingResult::Ok || !ReadIntoNewSlot(image)) return kAddFailed;
             if (isFirst) displayedUpTo_ = 0;
             EntryFromDecoder(isFirst, info);
+            // A document opened from a GIF file plays as that file does: endlessly only with a
+            // looping block. Its loop count is not kept; any count plays forever here.
+            if (isFirst) settings.loopForever = info.loopBlock;
             if (viaAnyFile) entries[static_cast<std::size_t>(frameCount)].delay = 50;
             FinishNewFrame();
             if (isFirst) firstBatchPending = true;

@@ -37,6 +37,9 @@ public:
     // Number of images the GIF file holds (0 when it cannot be read). A damaged image counts,
     // so that reading it fails and the caller reports the file as damaged.
     virtual int GifPageCount(const std::string& path) = 0;
+    // Drops what LoadGifPage keeps of the last file. Called when a load ends, however it ends,
+    // so that the decoded pages of a file do not outlive its load.
+    virtual void ReleaseGifPages() {}
 
     // Writes the bitmap in the given format (8-bit sources keep their palette where the format
     // allows). TGA is written top-left oriented.

@@ -1,31 +1,64 @@
 #include "gui/play/AnimationCompositor.h"
 
 #include <QPainter>
+#include <cmath>
+
+#include "core/model/DibScale.h"
+#include "gui/view/DibImage.h"
 
 namespace vorla {
+
+QRect AnimationCompositor::ScaledArea(const FrameEntry& entry, double scale) {
+    auto edge = [scale](int position) { return static_cast<int>(std::floor(position * scale)); };
+    const int left = edge(entry.left);
+    const int top = edge(entry.top);
+    return QRect(left, top, edge(entry.left + entry.width) - left,
+                 edge(entry.top + entry.height) - top);
+}
 
 void AnimationCompositor::DrawFrame(const FrameTable& table,
                                     const std::array<CDib, FrameTable::kSlots>& dibs,
                                     FrameImageCache& cache, int k, double scale) {
     QPainter painter(&canvas_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (k > 0) {
         const FrameEntry& previous = table.entries[static_cast<std::size_t>(k - 1)];
         if (previous.restoreBackground) {
-            QRect area(static_cast<int>(previous.left * scale),
-                       static_cast<int>(previous.top * scale),
-                       static_cast<int>(previous.width * scale),
-                       static_cast<int>(previous.height * scale));
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.fillRect(area, background_);
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.fillRect(ScaledArea(previous, scale), background_);
+        } else if (previous.RestoresPrevious() && savedFor_ == k - 1) {
+            painter.drawImage(savedArea_.topLeft(), saved_);
         }
     }
+    savedFor_ = -1;
     const FrameEntry& entry = table.entries[static_cast<std::size_t>(k)];
+    const QRect area = ScaledArea(entry, scale);
+    // (An empty area is skipped: copying a null rectangle would copy the whole canvas.)
+    if (entry.RestoresPrevious() && !area.isEmpty()) {
+        saved_ = canvas_.copy(area);
+        savedArea_ = area;
+        savedFor_ = k;
+    }
+    if (area.isEmpty()) return;
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const CDib& dib = dibs[static_cast<std::size_t>(k)];
-    if (dib.IsEmpty()) return;
-    painter.drawImage(
-        QPoint(static_cast<int>(entry.left * scale), static_cast<int>(entry.top * scale)),
-        cache.Get(k, dib, entry));
+    if (dib.IsEmpty()) {
+        // A frame narrower or lower than one scaled pixel has no display image, yet its area
+        // can still hold a pixel: scale it from the frame itself (rare and tiny).
+        const CDib& frame = table.frameImages[static_cast<std::size_t>(k)];
+        if (frame.IsEmpty()) return;
+        const long long key = entry.transparent ? static_cast<long long>(entry.keyColor) : -1;
+        painter.drawImage(area.topLeft(),
+                          DibToQImage(ScaleNearest8(frame, area.width(), area.height()), key));
+        return;
+    }
+    const QImage& image = cache.Get(k, dib, entry);
+    // A scaled frame may be one pixel short of its area (its size was rounded on its own);
+    // nearest-neighbour stretching closes the gap.
+    if (image.size() == area.size()) {
+        painter.drawImage(area.topLeft(), image);
+    } else {
+        painter.drawImage(area, image);
+    }
 }
 
 const QImage& AnimationCompositor::Compose(const FrameTable& table,
@@ -46,6 +79,7 @@ const QImage& AnimationCompositor::Compose(const FrameTable& table,
         DrawFrame(table, dibs, cache, current, scale);
     } else {
         canvas_.fill(background);
+        savedFor_ = -1;
         for (int k = 0; k <= current; ++k) DrawFrame(table, dibs, cache, k, scale);
     }
     composed_ = current;

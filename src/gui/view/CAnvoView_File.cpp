@@ -1,6 +1,7 @@
 // Saving: Save, Save As, the saved-size preview, single frames and the browser preview; and the
 // question before a changed document's window closes.
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QUrl>
@@ -8,20 +9,38 @@
 #include "core/edit/Saving.h"
 #include "core/gif/GifEncoder.h"
 #include "core/model/ApplicationState.h"
+#include "core/model/CAnvoDoc.h"
 #include "core/port/UserInterface.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/external/DesktopLauncher.h"
 #include "gui/view/CAnvoView.h"
 
 namespace vorla {
+namespace {
+
+// What the save dialog proposes: the default name, in the document's own folder when it has
+// one (the dialog would otherwise open wherever the last dialog was, e.g. the samples).
+QString ProposedSavePath(const CAnvoDoc& document) {
+    const QString name = QString::fromStdString(saving::DefaultGifName(document));
+    if (document.IsUntitled()) return name;
+    const QFileInfo source(QString::fromStdString(document.sourcePath));
+    return source.absoluteDir().filePath(name);
+}
+
+}  // namespace
 
 bool CAnvoView::SaveWithDialog(QString proposed) {
     for (;;) {
         const QString path = main_.AskSavePath(proposed);
         if (path.isEmpty()) return false;
+        proposed = path;
+        switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
+            case saving::OverwriteChoice::Cancel: return false;
+            case saving::OverwriteChoice::OtherName: continue;
+            case saving::OverwriteChoice::Write: break;
+        }
         if (SaveTo(path)) return true;
         main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
-        proposed = path;
     }
 }
 
@@ -33,9 +52,14 @@ bool CAnvoView::SaveTo(const QString& path) {
 }
 
 void CAnvoView::OnFileSave() {
-    const QString proposed = QString::fromStdString(saving::DefaultGifName(document_));
+    const QString proposed = ProposedSavePath(document_);
     if (!document_.imported && !document_.IsUntitled()) {
         const QString path = QString::fromStdString(document_.sourcePath);
+        switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
+            case saving::OverwriteChoice::Cancel: return;
+            case saving::OverwriteChoice::OtherName: SaveWithDialog(proposed); return;
+            case saving::OverwriteChoice::Write: break;
+        }
         if (SaveTo(path)) {
             main_.Ui().PumpMessages();
             main_.Ui().ShowNotice("저장되었습니다.", 300, 1);
@@ -47,7 +71,7 @@ void CAnvoView::OnFileSave() {
 }
 
 void CAnvoView::OnFileSaveAs() {
-    SaveWithDialog(QString::fromStdString(saving::DefaultGifName(document_)));
+    SaveWithDialog(ProposedSavePath(document_));
 }
 
 void CAnvoView::ShowSavedSize() {
@@ -73,9 +97,8 @@ void CAnvoView::SaveFrame(bool fromMainMenu) {
         QString::fromStdString(saving::FrameFileName(Caption().toStdString(), table_.menuFrame));
     const QString path = main_.AskFrameSavePath(name);
     if (path.isEmpty()) return;
-    // The dialog's choice is always written as a BMP, whatever its name says.
-    const CDib& image = table_.frameImages[static_cast<std::size_t>(table_.menuFrame)];
-    if (!WriteFileAtomically(path.toStdString(), image.ToBytes())) {
+    // The name's extension chooses the format (BMP for any other name).
+    if (!saving::SaveChosenFrameFile(table_, path.toStdString())) {
         main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
     }
 }
