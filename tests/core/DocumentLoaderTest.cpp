@@ -85,6 +85,17 @@ TEST_F(DeferredGifLoadTest, CancelledLoadIsPartialWithoutAWord) {
     EXPECT_FALSE(table->App().openContinue);
 }
 
+TEST_F(DeferredGifLoadTest, QuittingProgramStopsTheLoadAsCancelWould) {
+    MakeGif(40, 40);
+    int pumps = 0;
+    ui.onPump = [&] { ui.quitting = ++pumps >= 5; };
+    EXPECT_EQ(Load(), DocumentLoader::GifLoad::Cancelled);
+    EXPECT_EQ(table->frameCount, 5);
+    EXPECT_TRUE(ui.Log().empty()) << "first message: " << ui.LastMessage();
+    EXPECT_EQ(imaging.releases, 1);
+    EXPECT_FALSE(table->busy);
+}
+
 TEST_F(DeferredGifLoadTest, DamagedFileReportsAndReleasesItsPages) {
     MakeGif(320, 7);  // image 8 cannot be read
     EXPECT_EQ(Load(), DocumentLoader::GifLoad::Damaged);

@@ -133,8 +133,8 @@ void DocumentLoader::CollectFrames(const CollectRequest& collect) {
             collect.paths[static_cast<std::size_t>(fileAt[static_cast<std::size_t>(i)])];
         progress->SetTitle(FileNamePart(path));
         progress->SetPosition(i);
-        ui_.PumpMessages();
-        if (progress->Cancelled()) break;
+        // A program that is quitting counts as Cancel.
+        if (!ui_.PumpMessages() || progress->Cancelled()) break;
         if (table_.AddFrameFromSource(static_cast<int>(FrameTable::SourceKind::AnyFile), path, 0) ==
             FrameTable::kAddTableFull) {
             break;
@@ -177,14 +177,15 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
                                      static_cast<int>(FrameTable::SourceKind::GifPage), path, i)
                                : FrameTable::kAddFailed;
         progress->SetPosition(i + 1);
-        ui_.PumpMessages();
+        const bool running = ui_.PumpMessages();
         if (result == FrameTable::kAddFailed) {
             progress.reset();
             ShowInfoBox(ui_, "손상된 GIF파일입니다.", FileNamePart(path));
             outcome = GifLoad::Damaged;
             break;
         }
-        if (progress->Cancelled()) {
+        // A program that is quitting counts as Cancel: the frames so far stay.
+        if (!running || progress->Cancelled()) {
             table_.App().openContinue = false;
             ui_.PumpMessages();
             outcome = GifLoad::Cancelled;
