@@ -1,17 +1,23 @@
-// Encoding speed of the program's GIF writer beside giflib's encoder on the same frames: the
-// images of BenchGif() with their own palettes, positions, delays and interlacing.
+// Encoding speed of the program's GIF writer beside giflib's encoder on the same frames, for the
+// bench GIF (BenchGif()) and every file of the varied set (BenchFileNames()): the images with
+// their own palettes, positions, delays, transparency and interlacing.
 //
-// BM_Encode_Vorla runs the writer's stages per frame exactly as WriteAnimation does (the frame
-// as a BMP stream, EncodeImage, WriteFrameRecord, AppendFrameRecord); BM_Encode_Giflib writes
-// the same indices with EGifOpen over memory, one local colour table per frame.
-// BM_WriteAnimation is the whole call on a frame table (key colours, preserving the frames and
-// the display images after it); it has no giflib peer.
+// BM_Encode_<file>_Vorla runs the writer's stages per frame exactly as WriteAnimation runs them
+// (EncodeImage on the frame's bitmap, WriteFrameRecord, AppendFrameRecord, the same streams
+// reused from frame to frame); BM_Encode_<file>_Giflib writes the same indices with EGifOpen over
+// memory, one local colour table per frame. BM_Encode_<file>_WriteAnimation is the whole call on
+// a frame table (key colours, preserving the frames, display images); files of more frames than a
+// document holds skip it. Every iteration starts from a new encoder and new output: nothing made
+// in one iteration serves the next.
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BenchData.h"
@@ -41,36 +47,40 @@ struct Frames {
     int screenHeight = 0;
 };
 
-const Frames& BenchFrames() {
-    static const Frames data = [] {
-        Frames out;
-        vorla::GifDecoder::DecodeAllImages(
-            vorla::bench::BenchGif(), vorla::FrameTable::kMaxFrames,
-            [&](const vorla::GifPageInfo& page, vorla::CDib&& dib) {
-                Frame frame{page, std::move(dib), {}};
-                static constexpr int kPasses[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
-                auto row = [&](int y) {
-                    const std::uint8_t* p = frame.dib.Row(y);
-                    frame.giflibPixels.insert(frame.giflibPixels.end(), p, p + page.width);
-                };
-                if (page.interlaced) {
-                    for (const auto& pass : kPasses)
-                        for (int y = pass[0]; y < page.height; y += pass[1]) row(y);
-                } else {
-                    for (int y = 0; y < page.height; ++y) row(y);
-                }
-                out.pixels += static_cast<std::uint64_t>(page.width) *
-                              static_cast<std::uint64_t>(page.height);
-                out.screenWidth =
-                    std::max({out.screenWidth, page.screenWidth, page.left + page.width});
-                out.screenHeight =
-                    std::max({out.screenHeight, page.screenHeight, page.top + page.height});
-                out.frames.push_back(std::move(frame));
-                return true;
-            });
-        return out;
-    }();
-    return data;
+Frames DecodeFrames(const Bytes& gif) {
+    Frames out;
+    vorla::GifDecoder::DecodeAllImages(
+        gif, SIZE_MAX, [&](const vorla::GifPageInfo& page, vorla::CDib&& dib) {
+            Frame frame{page, std::move(dib), {}};
+            static constexpr int kPasses[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
+            auto row = [&](int y) {
+                const std::uint8_t* p = frame.dib.Row(y);
+                frame.giflibPixels.insert(frame.giflibPixels.end(), p, p + page.width);
+            };
+            if (page.interlaced) {
+                for (const auto& pass : kPasses)
+                    for (int y = pass[0]; y < page.height; y += pass[1]) row(y);
+            } else {
+                for (int y = 0; y < page.height; ++y) row(y);
+            }
+            out.pixels +=
+                static_cast<std::uint64_t>(page.width) * static_cast<std::uint64_t>(page.height);
+            out.screenWidth = std::max({out.screenWidth, page.screenWidth, page.left + page.width});
+            out.screenHeight =
+                std::max({out.screenHeight, page.screenHeight, page.top + page.height});
+            out.frames.push_back(std::move(frame));
+            return true;
+        });
+    return out;
+}
+
+// The frames of a file of the set; "" is BenchGif(). Decoded once, outside any timing.
+const Frames& FramesOf(const std::string& name) {
+    static std::map<std::string, Frames> decoded;
+    auto found = decoded.find(name);
+    if (found != decoded.end()) return found->second;
+    const Bytes& bytes = name.empty() ? vorla::bench::BenchGif() : vorla::bench::BenchFile(name);
+    return decoded.emplace(name, DecodeFrames(bytes)).first->second;
 }
 
 vorla::FrameEntry EntryOf(const vorla::GifPageInfo& page) {
@@ -90,45 +100,61 @@ vorla::FrameEntry EntryOf(const vorla::GifPageInfo& page) {
     return entry;
 }
 
-void SetCounters(benchmark::State& state, std::uint64_t pixels, std::size_t bytes) {
-    state.counters["pixels"] =
-        benchmark::Counter(static_cast<double>(pixels) * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+void SetCounters(benchmark::State& state, const Frames& data, std::size_t bytes) {
+    state.counters["pixels"] = benchmark::Counter(
+        static_cast<double>(data.pixels) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+    state.counters["frames"] = static_cast<double>(data.frames.size());
     state.counters["bytes_written"] = static_cast<double>(bytes);
 }
 
-void BM_Encode_Vorla(benchmark::State& state) {
-    const Frames& data = BenchFrames();
+bool Usable(benchmark::State& state, const Frames& data) {
+    if (!data.frames.empty()) return true;
+    state.SkipWithError("no frames: the file could not be made or read");
+    return false;
+}
+
+// The stages as WriteAnimation runs them, without the frame table.
+bool VorlaEncode(const Frames& data, vorla::MemoryStream& output) {
     vorla::GifEncoder encoder;
+    vorla::MemoryStream image;
+    vorla::MemoryStream record;
+    const std::size_t count = data.frames.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Frame& frame = data.frames[i];
+        const vorla::FrameEntry entry = EntryOf(frame.page);
+        image.SetLength(0);
+        if (!encoder.EncodeImage(frame.dib, image, entry.interlaced ? "xi" : "x")) return false;
+        image.SeekToBegin();
+        const vorla::Colorref key = frame.dib.PaletteColor(entry.transparentIndex);
+        if (!encoder.WriteFrameRecord(image, record, entry, data.screenWidth, data.screenHeight,
+                                      key, entry.interlaced, true, i == 0)) {
+            return false;
+        }
+        if (i == 0) {
+            std::swap(output, record);
+            output.Seek(0, vorla::SeekOrigin::End);
+            record.SetLength(0);
+        } else if (!encoder.AppendFrameRecord(output, record, i + 1 == count)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void EncodeVorla(benchmark::State& state, const Frames& data) {
+    if (!Usable(state, data)) return;
     std::size_t bytes = 0;
     for (auto _ : state) {
         vorla::MemoryStream output;
-        const std::size_t count = data.frames.size();
-        for (std::size_t i = 0; i < count; ++i) {
-            const Frame& frame = data.frames[i];
-            const vorla::FrameEntry entry = EntryOf(frame.page);
-            vorla::MemoryStream bitmap;
-            vorla::MemoryStream image;
-            vorla::MemoryStream record;
-            frame.dib.Write(bitmap);
-            bitmap.SeekToBegin();
-            if (!encoder.EncodeImage(bitmap, image, entry.interlaced ? "xi" : "x")) {
-                state.SkipWithError("EncodeImage failed");
-                return;
-            }
-            const vorla::Colorref key = frame.dib.PaletteColor(entry.transparentIndex);
-            encoder.WriteFrameRecord(image, record, entry, data.screenWidth, data.screenHeight, key,
-                                     entry.interlaced, true, i == 0);
-            if (i == 0) {
-                output.Write(record.Bytes().data(), record.Bytes().size());
-            } else {
-                encoder.AppendFrameRecord(output, record, i + 1 == count);
-            }
+        if (!VorlaEncode(data, output)) {
+            state.SkipWithError("the writer failed");
+            return;
         }
         bytes = output.Bytes().size();
         benchmark::DoNotOptimize(output.Bytes().data());
     }
-    SetCounters(state, data.pixels, bytes);
+    SetCounters(state, data, bytes);
 }
 
 int AppendToBytes(GifFileType* gif, const GifByteType* data, int length) {
@@ -168,7 +194,8 @@ bool GiflibEncode(const Frames& data, Bytes& out) {
                          static_cast<GifByteType>(vorla::BlueOf(c))};
         }
         ColorMapObject* map = GifMakeMapObject(entries, colors);
-        ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control) == GIF_OK &&
+        ok = map != nullptr &&
+             EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control) == GIF_OK &&
              EGifPutImageDesc(gif, page.left, page.top, page.width, page.height, page.interlaced,
                               map) == GIF_OK &&
              EGifPutLine(gif, const_cast<GifPixelType*>(frame.giflibPixels.data()),
@@ -178,8 +205,8 @@ bool GiflibEncode(const Frames& data, Bytes& out) {
     return EGifCloseFile(gif, &error) == GIF_OK && ok;
 }
 
-void BM_Encode_Giflib(benchmark::State& state) {
-    const Frames& data = BenchFrames();
+void EncodeGiflib(benchmark::State& state, const Frames& data) {
+    if (!Usable(state, data)) return;
     std::size_t bytes = 0;
     for (auto _ : state) {
         Bytes out;
@@ -190,11 +217,15 @@ void BM_Encode_Giflib(benchmark::State& state) {
         bytes = out.size();
         benchmark::DoNotOptimize(out.data());
     }
-    SetCounters(state, data.pixels, bytes);
+    SetCounters(state, data, bytes);
 }
 
-void BM_WriteAnimation(benchmark::State& state) {
-    const Frames& data = BenchFrames();
+void WriteAnimationOf(benchmark::State& state, const Frames& data) {
+    if (!Usable(state, data)) return;
+    if (data.frames.size() > static_cast<std::size_t>(vorla::FrameTable::kMaxFrames)) {
+        state.SkipWithError("more frames than a document holds");
+        return;
+    }
     vorla::HeadlessUserInterface ui;
     vorla::DetachedHost host;
     vorla::MagickImaging imaging;
@@ -207,21 +238,38 @@ void BM_WriteAnimation(benchmark::State& state) {
         table->entries[slot] = EntryOf(frame.page);
     }
     table->settings = {data.screenWidth, data.screenHeight, true};
-    vorla::GifEncoder encoder;
     std::int64_t bytes = 0;
     for (auto _ : state) {
+        vorla::GifEncoder encoder;
         vorla::MemoryStream out;
+        // preserveFrames: every iteration writes the same frames.
         bytes = vorla::WriteAnimation(*table, out, true, false, encoder);
         if (bytes < 0) {
             state.SkipWithError("WriteAnimation failed");
             return;
         }
     }
-    SetCounters(state, data.pixels, static_cast<std::size_t>(bytes));
+    SetCounters(state, data, static_cast<std::size_t>(bytes));
 }
 
-BENCHMARK(BM_Encode_Vorla)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Encode_Giflib)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteAnimation)->Unit(benchmark::kMillisecond);
+// BM_Encode_* for the bench GIF, then BM_Encode_<file>_* for each file of the set.
+const bool kRegistered = [] {
+    std::vector<std::pair<std::string, std::string>> sets = {{"BM_Encode", ""}};
+    for (const std::string& name : vorla::bench::BenchFileNames())
+        sets.emplace_back("BM_Encode_" + name, name);
+    for (const auto& [prefix, name] : sets) {
+        benchmark::RegisterBenchmark((prefix + "_Vorla").c_str(), [name](benchmark::State& s) {
+            EncodeVorla(s, FramesOf(name));
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((prefix + "_Giflib").c_str(), [name](benchmark::State& s) {
+            EncodeGiflib(s, FramesOf(name));
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(
+            (prefix + "_WriteAnimation").c_str(),
+            [name](benchmark::State& s) { WriteAnimationOf(s, FramesOf(name)); })
+            ->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
 
 }  // namespace

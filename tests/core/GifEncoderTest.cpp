@@ -667,6 +667,112 @@ TEST_F(WriteAnimationTest, DecodingTheOutputGivesTheFramesBack) {
     EXPECT_FALSE(table->loadingScreen);
 }
 
+// The writer's bytes for four kinds of animation, pinned by hash. A faster encoder must write
+// exactly these files. The looping block is cut out before hashing: whether it is written is
+// decided elsewhere, and these hashes pin what the encoder makes of the frames.
+class WriteAnimationBytesTest : public WriteAnimationTest {
+protected:
+    static std::uint64_t Fnv1a(const Bytes& bytes) {
+        std::uint64_t hash = 0xCBF29CE484222325ULL;
+        for (std::uint8_t b : bytes) hash = (hash ^ b) * 0x100000001B3ULL;
+        return hash;
+    }
+
+    std::uint64_t HashOfWrite(bool preserve) {
+        Bytes gif = Write(preserve);
+        static const std::string kLoop = "NETSCAPE2.0";
+        if (gif.size() > 28 + 11 && std::string(gif.begin() + 28, gif.begin() + 39) == kLoop) {
+            gif.erase(gif.begin() + 25, gif.begin() + 25 + 19);
+        }
+        return Fnv1a(gif);
+    }
+
+    static GifPageInfo At(int left, int top, int delay, bool restore = false) {
+        GifPageInfo info = Info(delay, restore ? 2 : 1);
+        info.left = left;
+        info.top = top;
+        return info;
+    }
+};
+
+TEST_F(WriteAnimationBytesTest, VideoLikeFramesKeepTheirBytes) {
+    // Ordered-dithered moving gradients over all 256 entries, full frames and moved partial
+    // ones, some interlaced, widths that need row padding.
+    static constexpr int kBayer[4][4] = {
+        {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    for (int f = 0; f < 10; ++f) {
+        const int width = f % 3 == 2 ? 61 : 160;
+        const int height = f % 3 == 2 ? 37 : 120;
+        GifPageInfo info = At(f % 3 == 2 ? 13 : 0, f % 3 == 2 ? 7 : 0, 4);
+        info.screenWidth = 160;
+        info.screenHeight = 120;
+        info.interlaced = f % 4 == 1;
+        Add(MakeFrame(width, height,
+                      [&](int x, int y) {
+                          const int level = (x * 5 + y * 3 + f * 17) % 240 + kBayer[y & 3][x & 3];
+                          return (level + (x * y) % 7) & 0xFF;
+                      }),
+            info);
+    }
+    EXPECT_EQ(HashOfWrite(true), 16262029298584756098ULL);
+    EXPECT_EQ(HashOfWrite(false), 16262029298584756098ULL) << "with the table's changes kept";
+}
+
+TEST_F(WriteAnimationBytesTest, NoiseFramesKeepTheirBytes) {
+    // Incompressible frames fill the string table many times; the third starts with the pairs
+    // that send the compressor onto the classic hash.
+    Add(NoiseFrame(200, 150, 256, 3), At(0, 0, 10));
+    Add(NoiseFrame(130, 90, 130, 4), At(20, 30, 0));
+    std::mt19937 random(5);
+    const std::uint8_t start[4] = {16, 1, 0, 0};
+    int n = 0;
+    Add(MakeFrame(120, 100,
+                  [&](int, int) { return n < 4 ? start[n++] : static_cast<int>(random() % 256); }),
+        At(0, 0, 3, true));
+    Add(NoiseFrame(37, 250, 3, 6), At(1, 0, 7));
+    EXPECT_EQ(HashOfWrite(true), 4165130411540623663ULL);
+}
+
+TEST_F(WriteAnimationBytesTest, TerminalLikeFramesKeepTheirBytes) {
+    // Many small frames of a 16-colour screen: a first full screen, then single cells and
+    // short runs of text, the odd 1 x 1 cursor.
+    GifPageInfo first = At(0, 0, 10);
+    Add(MakeFrame(320, 200,
+                  [](int x, int y) { return ((x / 8) * 7 + (y / 16) * 3) % 16 < 3 ? 7 : 0; }),
+        first);
+    for (int f = 1; f < 60; ++f) {
+        const int cols = 1 + (f * 7) % 9;
+        const int width = f % 11 == 0 ? 1 : 8 * cols;
+        const int height = f % 11 == 0 ? 1 : 16;
+        Add(MakeFrame(
+                width, height,
+                [&](int x, int y) { return ((x * 13 + y * 5 + f) % 11 < 4) ? 7 + f % 9 : 0; }),
+            At((f * 24) % 300, (f * 16) % 184, f % 5 == 0 ? 0 : 2 + f % 4));
+    }
+    EXPECT_EQ(HashOfWrite(true), 3964357430384536269ULL);
+}
+
+TEST_F(WriteAnimationBytesTest, TransparentFramesKeepTheirBytes) {
+    // Transparent frames with the transparent index in use and unused, restore to background,
+    // the user-input bit carried over.
+    for (int f = 0; f < 8; ++f) {
+        GifPageInfo info = At(f * 3, f * 2, 5, f % 2 == 1);
+        info.transparent = true;
+        info.transparentIndex = static_cast<std::uint8_t>(f % 3 == 0 ? 200 : 9 + f);
+        if (f == 5) info.controlByte |= 0x02;
+        info.screenWidth = 120;
+        info.screenHeight = 100;
+        Add(MakeFrame(90, 70,
+                      [&](int x, int y) {
+                          const int dx = x - 45 - f * 2, dy = y - 35;
+                          return dx * dx + dy * dy < 600 ? (x + y + f) % 40 + 20 : 9 + f;
+                      }),
+            info);
+    }
+    EXPECT_EQ(HashOfWrite(true), 2048582457900841411ULL);
+    EXPECT_EQ(HashOfWrite(false), 2048582457900841411ULL) << "with the table's changes kept";
+}
+
 TEST_F(WriteAnimationTest, EmptyTableWritesNothing) {
     MemoryStream out;
     GifEncoder encoder;

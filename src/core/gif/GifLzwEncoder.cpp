@@ -1,17 +1,27 @@
 #include "core/gif/GifLzwEncoder.h"
 
+#include <algorithm>
+
 namespace vorla {
 namespace {
 
-// The table index of key (pixel << 12) + prefix in the direct table.
+// The classic key (pixel << 12) + prefix of a pair index prefix << minCodeSize | pixel.
 constexpr std::uint32_t KeyOfIndex(std::uint32_t index, int minCodeSize) {
     return ((index & ((1u << minCodeSize) - 1)) << GifLzwEncoder::kMaxBits) |
            (index >> minCodeSize);
 }
 
+// The string table's first slot for a pair: the pixel shifted to the table's top bits (spread:
+// kStringSlotBits - minCodeSize) XOR the prefix, much as the classic hash does in its 5003 slots.
+// The pixel's part does not depend on the prefix, so a lookup waits on one XOR after the one
+// before; the pixels after one prefix get slots apart by a power of two of 64 or more.
+constexpr std::uint32_t StringSlot(std::uint32_t prefix, std::uint32_t pixel, unsigned spread) {
+    return (pixel << spread) ^ prefix;
+}
+
 }  // namespace
 
-// Inlined into both loops, so the direct loop keeps the stream in registers.
+// Inlined into both loops, so the main loop keeps the stream in registers.
 inline void GifLzwEncoder::Emit(Stream& s, std::uint32_t code) {
     s.acc |= static_cast<std::uint64_t>(code) << s.pending;
     s.pending += s.bits;
@@ -64,12 +74,19 @@ int GifLzwEncoder::Probe(std::uint32_t key, bool& found) const {
     }
 }
 
-void GifLzwEncoder::ForgetDirect(int firstCode) {
-    std::uint16_t* const table = table_.get();
-    for (int code = firstCode; code < directEnd_; ++code) {
-        table[given_[static_cast<std::size_t>(code)]] = 0;
+void GifLzwEncoder::ForgetStrings(int firstCode) {
+    if (useDirect_) {
+        std::uint16_t* const direct = direct_.get();
+        for (int code = firstCode; code < stringsEnd_; ++code) {
+            direct[given_[static_cast<std::size_t>(code)]] = 0;
+        }
+    } else {
+        std::uint32_t* const strings = strings_.get();
+        for (int code = firstCode; code < stringsEnd_; ++code) {
+            strings[slotOf_[static_cast<std::size_t>(code)]] = kEmpty;
+        }
     }
-    directEnd_ = firstCode;
+    stringsEnd_ = firstCode;
 }
 
 std::size_t GifLzwEncoder::RunHashed(const std::uint8_t* pixels, std::size_t i, std::size_t count) {
@@ -100,7 +117,7 @@ std::size_t GifLzwEncoder::RunHashed(const std::uint8_t* pixels, std::size_t i, 
             slots_[static_cast<std::size_t>(slot)] =
                 (static_cast<std::uint32_t>(s.nextFree++) << 20) | key;
         } else {
-            ForgetDirect(firstCode);
+            ForgetStrings(firstCode);
             s.nextFree = firstCode;
             s.clearPending = true;
             Emit(s, static_cast<std::uint32_t>(firstCode - 2));
@@ -112,15 +129,96 @@ std::size_t GifLzwEncoder::RunHashed(const std::uint8_t* pixels, std::size_t i, 
     return count;
 }
 
+template <bool kDirect>
+void GifLzwEncoder::CompressRest(const std::uint8_t* pixels, std::size_t count, Stream& s,
+                                 std::uint32_t& prefixOut, bool& endedHashed) {
+    const int clearCode = 1 << minCodeSize_;
+    const int firstCode = clearCode + 2;
+    const auto shift = static_cast<unsigned>(minCodeSize_);
+    std::uint16_t* const direct = direct_.get();
+    std::uint32_t* const strings = strings_.get();
+    const unsigned spread = kStringSlotBits - shift;
+    std::uint32_t* const given = given_.data();
+    std::uint16_t* const slotOf = slotOf_.data();
+    std::uint32_t prefix = prefixOut;
+    // Whether slot 0 of the classic hash holds a key other than key 0 (see the header).
+    bool slotZeroTaken = false;
+    for (std::size_t i = 1; i < count; ++i) {
+        const std::uint32_t c = pixels[i];
+        const std::uint32_t index = (prefix << shift) | c;
+        std::uint32_t slot = 0;
+        if constexpr (kDirect) {
+            const std::uint32_t next = direct[index];
+            if (next != 0) {
+                prefix = next;
+                continue;
+            }
+        } else {
+            slot = StringSlot(prefix, c, spread);
+            std::uint32_t held = strings[slot];
+            // An empty slot ends the probe; so does it the one time its bits read as the pair
+            // (index 0xFFFFF, prefix 4095), which the test below the loop tells apart.
+            while ((held >> kMaxBits) != index && held != kEmpty) {
+                slot = (slot + 1) & (kStringSlots - 1);
+                held = strings[slot];
+            }
+            if (held != kEmpty) {
+                prefix = held & (kCodeLimit - 1);
+                continue;
+            }
+        }
+        if (s.nextFree < kCodeLimit) {
+            if (prefix == (c << 4)) [[unlikely]] {
+                if (index == 0 && slotZeroTaken) {
+                    stringsEnd_ = s.nextFree;
+                    stream_ = s;
+                    prefix_ = prefix;
+                    i = RunHashed(pixels, i, count) - 1;
+                    s = stream_;
+                    prefix = prefix_;
+                    endedHashed = i + 1 == count;
+                    slotZeroTaken = false;
+                    continue;
+                }
+                slotZeroTaken = true;
+            }
+            Emit(s, prefix);
+            if constexpr (kDirect) {
+                direct[index] = static_cast<std::uint16_t>(s.nextFree);
+            } else {
+                strings[slot] = (index << kMaxBits) | static_cast<std::uint32_t>(s.nextFree);
+                slotOf[s.nextFree] = static_cast<std::uint16_t>(slot);
+            }
+            given[s.nextFree++] = index;
+        } else {
+            Emit(s, prefix);
+            stringsEnd_ = s.nextFree;
+            ForgetStrings(firstCode);
+            s.nextFree = firstCode;
+            s.clearPending = true;
+            slotZeroTaken = false;
+            Emit(s, static_cast<std::uint32_t>(clearCode));
+        }
+        prefix = c;
+    }
+    prefixOut = prefix;
+}
+
 GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::size_t count,
                                              int minCodeSize) {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
-    if (!table_) table_ = std::make_unique<std::uint16_t[]>(std::size_t{kCodeLimit} << 8);
+    useDirect_ = minCodeSize <= kMaxDirectCodeSize;
+    if (useDirect_ && !direct_) {
+        direct_ = std::make_unique<std::uint16_t[]>(std::size_t{kCodeLimit} << kMaxDirectCodeSize);
+    }
+    if (!useDirect_ && !strings_) {
+        strings_ = std::make_unique_for_overwrite<std::uint32_t[]>(kStringSlots);
+        std::fill_n(strings_.get(), kStringSlots, kEmpty);
+    }
     minCodeSize_ = minCodeSize;
-    const auto shift = static_cast<unsigned>(minCodeSize);
-    directEnd_ = firstCode;
+    stringsEnd_ = firstCode;
     hashedLives_ = 0;
 
     // At most one code per pixel, one clear per code in the worst case, plus the first clear and
@@ -137,52 +235,16 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::si
 
     Emit(s, static_cast<std::uint32_t>(clearCode));
     if (count > 0) {
-        std::uint16_t* const table = table_.get();
-        std::uint32_t* const given = given_.data();
         std::uint32_t prefix = pixels[0];
-        // Whether slot 0 of the classic hash holds a key other than key 0 (see the header).
-        bool slotZeroTaken = false;
-        bool endedHashed = false;  // the last table life ran on the hash to the end
-        for (std::size_t i = 1; i < count; ++i) {
-            const std::uint32_t c = pixels[i];
-            const std::uint32_t index = (prefix << shift) | c;
-            const std::uint32_t next = table[index];
-            if (next != 0) {
-                prefix = next;
-                continue;
-            }
-            if (s.nextFree < kCodeLimit) {
-                if (prefix == (c << 4)) [[unlikely]] {
-                    if (index == 0 && slotZeroTaken) {
-                        directEnd_ = s.nextFree;
-                        stream_ = s;
-                        prefix_ = prefix;
-                        i = RunHashed(pixels, i, count) - 1;
-                        s = stream_;
-                        prefix = prefix_;
-                        endedHashed = i + 1 == count;
-                        slotZeroTaken = false;
-                        continue;
-                    }
-                    slotZeroTaken = true;
-                }
-                Emit(s, prefix);
-                table[index] = static_cast<std::uint16_t>(s.nextFree);
-                given[s.nextFree++] = index;
-            } else {
-                Emit(s, prefix);
-                directEnd_ = s.nextFree;
-                ForgetDirect(firstCode);
-                s.nextFree = firstCode;
-                s.clearPending = true;
-                slotZeroTaken = false;
-                Emit(s, static_cast<std::uint32_t>(clearCode));
-            }
-            prefix = c;
+        bool endedHashed = false;  // the last table life ran on the classic hash to the end
+        if (useDirect_) {
+            CompressRest<true>(pixels, count, s, prefix, endedHashed);
+        } else {
+            CompressRest<false>(pixels, count, s, prefix, endedHashed);
         }
         Emit(s, prefix);
-        if (!endedHashed) directEnd_ = s.nextFree;
-        ForgetDirect(firstCode);
+        if (!endedHashed) stringsEnd_ = s.nextFree;
+        ForgetStrings(firstCode);
     }
     Emit(s, static_cast<std::uint32_t>(endCode));
     while (s.pending > 0) {
