@@ -75,8 +75,7 @@ int OpenOnce(const std::string& path) {
     vorla::DocumentLoader loader(table, document, ui);
     if (!loader.LoadDocument(path, nullptr, true)) return 0;
     if (loader.RunDeferredGifLoad() != vorla::DocumentLoader::GifLoad::Complete) return 0;
-    benchmark::DoNotOptimize(
-        table.displayImages[static_cast<std::size_t>(table.frameCount - 1)].Bits().data());
+    benchmark::DoNotOptimize(table.DisplayImage(table.frameCount - 1).Bits().data());
     return table.frameCount;
 }
 
