@@ -24,14 +24,20 @@ using namespace vorla;
 
 namespace {
 
-// Resident memory of this process in bytes (VmRSS of /proc/self/status).
-long long ResidentBytes() {
+// A memory figure of this process in bytes from /proc/self/status: "VmRSS:" resident now,
+// "VmHWM:" the most it was resident.
+long long StatusBytes(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
+    const std::string name(field);
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atoll(line.c_str() + 6) * 1024;
+        if (line.rfind(name, 0) == 0) return std::atoll(line.c_str() + name.size()) * 1024;
     }
     return 0;
+}
+
+long long ResidentBytes() {
+    return StatusBytes("VmRSS:");
 }
 
 void RunFor(int milliseconds, const std::function<void()>& step) {
@@ -76,6 +82,7 @@ int main(int argc, char** argv) {
         }
     }
     const long long loaded = ResidentBytes();
+    const long long loadPeak = StatusBytes("VmHWM:");
     // Play every document and scroll each strip from top to bottom meanwhile.
     const QList<CAnvoView*> views = frame.Views();
     RunFor(seconds * 1000, [&] {
@@ -91,6 +98,8 @@ int main(int argc, char** argv) {
     std::printf("resident: empty window %.1f MB, loaded %.1f MB, after %d s of play %.1f MB\n",
                 static_cast<double>(base) / mb, static_cast<double>(loaded) / mb, seconds,
                 static_cast<double>(played) / mb);
+    std::printf("load peak %.1f MB: %.2f x the loaded growth\n", static_cast<double>(loadPeak) / mb,
+                static_cast<double>(loadPeak - base) / static_cast<double>(loaded - base));
     std::printf("growth over the empty window: %.1f MB = %.2f x the frames\n",
                 static_cast<double>(played - base) / mb,
                 static_cast<double>(played - base) / static_cast<double>(frameBytes));

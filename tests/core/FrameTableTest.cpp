@@ -57,7 +57,8 @@ TEST_F(FrameTableTest, HoldsThreeHundredFramesAndRefusesTheNext) {
     EXPECT_TRUE(table->frameImages[300].IsEmpty()) << "the spare slot stays free";
     // Display images of every frame were built although batches run only at 1, 6, 11, ...
     table->RebuildDisplayImages(-1, true, true, false);
-    EXPECT_EQ(table->displayImages[299].Width(), 4);
+    EXPECT_EQ(table->DisplayImage(299).Width(), 4);
+    EXPECT_TRUE(table->displayImages[299].IsEmpty()) << "at 100 % the frame is shown itself";
 }
 
 TEST_F(FrameTableTest, EmptyTableScrollsOverOneHundredEightyPixels) {

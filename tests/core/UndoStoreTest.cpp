@@ -397,7 +397,7 @@ TEST_F(UndoStoreTest, RoundTripRestoresFramesEntriesScreenAndLoop) {
         EXPECT_TRUE(table->frameImages[i] == images[i])
             << "frame " << i << " pixels or palette differ";
         EXPECT_EQ(table->entries[i], entries[i]) << "frame " << i;
-        EXPECT_EQ(table->displayImages[i].Width(), images[i].Width())
+        EXPECT_EQ(table->DisplayImage(static_cast<int>(i)).Width(), images[i].Width())
             << "display image " << i << " rebuilt";
     }
     EXPECT_EQ(table->settings.screenWidth, 20);

@@ -58,10 +58,9 @@ public:
     QImage Compose(AnimationCompositor& compositor, int current, double scale) {
         table->zoomFactor = scale;
         table->RebuildDisplayImages(-1, true, true, false);
-        const auto& dibs = scale == 1.0 ? table->frameImages : table->displayImages;
         const QSize size(static_cast<int>(table->settings.screenWidth * scale),
                          static_cast<int>(table->settings.screenHeight * scale));
-        return compositor.Compose(*table, dibs, cache, current, scale, size, kBackground).copy();
+        return compositor.Compose(*table, scale == 1.0, current, size, kBackground).copy();
     }
 
     QTemporaryDir home;
@@ -70,7 +69,6 @@ public:
     test::RecordingHost host;
     ApplicationState app;
     std::unique_ptr<FrameTable> table;
-    FrameImageCache cache;
 };
 
 // What a viewer shows at full size after frame `current`.

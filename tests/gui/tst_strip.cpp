@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 #include "GuiFixture.h"
 #include "core/edit/Selection.h"
@@ -40,6 +41,7 @@ private slots:
     void deleteAsksWithTheCount();
     void zoomStopsAtItsLimits();
     void previewShowsTheCompositeWithRestoredBackground();
+    void paintedCopiesStayWithinTheirBound();
 
 private:
     QPoint FramePoint(int k) const {
@@ -216,6 +218,48 @@ void tst_Strip::previewShowsTheCompositeWithRestoredBackground() {
     painter.end();
     QCOMPARE(canvas.pixelColor(5, 5), QColor(200, 200, 200));
     QCOMPARE(canvas.pixelColor(15, 5), QColor(0, 0, 255));
+}
+
+void tst_Strip::paintedCopiesStayWithinTheirBound() {
+    // 300 frames of 320 x 240: their ARGB copies would take 92 MB.
+    CAnvoView* big = f_->Open(f_->MakeGif(QStringLiteral("big.gif"), 300, 320, 240, 1));
+    QVERIFY(big);
+    QCOMPARE(big->Table().frameCount, 300);
+    big->parentWidget()->resize(500, 900);
+    big->setFocus();
+    const FrameImageCache& cache = big->StripImageCache();
+    std::size_t most = 0;
+    auto watch = [&] {
+        most = std::max(most, cache.Bytes());
+        QVERIFY2(
+            cache.Bytes() <= cache.Budget() || cache.Count() <= FrameImageCache::kMinEntries,
+            qPrintable(
+                QStringLiteral("%1 bytes in %2 copies").arg(cache.Bytes()).arg(cache.Count())));
+    };
+    // Play the whole animation (delays of 1/100 s) while scrolling through the strip.
+    QScrollBar* bar = big->verticalScrollBar();
+    QSignalSpy shown(big, &CAnvoView::frameShown);
+    for (int step = 0; step < 400 && (shown.count() < 320 || bar->value() < bar->maximum());
+         ++step) {
+        bar->setValue(std::min(bar->maximum(), bar->value() + bar->maximum() / 150 + 1));
+        big->viewport()->repaint();
+        QTest::qWait(10);
+        watch();
+    }
+    QVERIFY2(shown.count() >= 300, qPrintable(QString::number(shown.count())));
+    QCOMPARE(bar->value(), bar->maximum());
+    // Zoomed out far, many small rows fit; zoomed in again, the big ones come back.
+    for (CommandId id : {CommandId::ZoomOut, CommandId::ZoomOut, CommandId::ZoomOut,
+                         CommandId::ZoomIn, CommandId::ZoomIn, CommandId::ZoomIn}) {
+        f_->frame.Dispatch(id);
+        for (int y = 0; y <= bar->maximum(); y += std::max(1, bar->maximum() / 20)) {
+            bar->setValue(y);
+            big->viewport()->repaint();
+            watch();
+        }
+    }
+    QVERIFY(most > 0);
+    QVERIFY(most <= cache.Budget());
 }
 
 QTEST_MAIN(tst_Strip)

@@ -197,7 +197,7 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
     // Whatever the outcome, no page of the file is read again.
     table_.Images().ReleaseGifPages();
     if (outcome != GifLoad::Damaged) {
-        table_.RebuildDisplayImages(-1, table_.firstBatchPending, false, false);
+        table_.FinishLoadedDisplayImages(table_.firstBatchPending);
         table_.SetZoom(-1, -1, false);
         table_.firstBatchPending = false;
         if (table_.frameCount < images) {

@@ -140,9 +140,11 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
             if (frameCount % 5 != 1) return kAddDone;
             int from = std::min(displayedUpTo_, frameCount - 1);
             int saveSuspend = rebuildSuspend;
+            if (displayedZoom_ != zoomFactor) from = 0;
             for (int k = from; k < frameCount; ++k) RebuildDisplayImages(k, true, true, false);
             rebuildSuspend = saveSuspend;
             displayedUpTo_ = frameCount;
+            displayedZoom_ = zoomFactor;
             break;
         }
         default: ReportProgramError(ui_, "04214", false); break;
@@ -329,6 +331,10 @@ void FrameTable::RebuildDisplayImages(int first, bool noModify, bool noSnapshot,
     if (rebuildSuspend == 1 && !force) return;
     for (int k = from; k <= to && k < kSlots; ++k) {
         auto slot = static_cast<std::size_t>(k);
+        if (zoomFactor == 1.0) {
+            displayImages[slot].Free();  // DisplayImage() is the frame itself
+            continue;
+        }
         const CDib& image = frameImages[slot];
         auto width = static_cast<std::int32_t>(image.Width() * zoomFactor);
         auto height = static_cast<std::int32_t>(image.Height() * zoomFactor);
@@ -339,6 +345,18 @@ void FrameTable::RebuildDisplayImages(int first, bool noModify, bool noSnapshot,
         if (!noModify) host_.MarkModified();
         if (!noSnapshot) host_.RecordSnapshot();
     }
+}
+
+void FrameTable::FinishLoadedDisplayImages(bool noModify) {
+    if (rebuildSuspend == 1) return;
+    // Batches scaled frames 0..displayedUpTo_-1 already, unless the zoom has changed since.
+    const int from = displayedZoom_ == zoomFactor ? std::min(displayedUpTo_, frameCount) : 0;
+    for (int k = from; k < frameCount; ++k) RebuildDisplayImages(k, true, true, false);
+    displayedUpTo_ = frameCount;
+    displayedZoom_ = zoomFactor;
+    if (rebuildSuspend == 2) return;
+    if (!noModify) host_.MarkModified();
+    host_.RecordSnapshot();
 }
 
 void FrameTable::SetZoom(int width, int height, bool moveFrame) {

@@ -4,9 +4,10 @@
 //
 // Invariants: slots 0..frameCount-1 of every array describe the same frames; 0 <= frameCount <=
 // 300; entries[i].width/height equal frameImages[i]'s size; displayImages[i] is frameImages[i]
-// scaled by zoomFactor; restoreBackground == (disposal == 2); while entries[i].transparent is set
-// palette entry transparentIndex of frameImages[i] holds keyColor. Either frames are selected or
-// one gap is, never both.
+// scaled by zoomFactor, except at 100 %, where it stays empty and DisplayImage(i) is the frame
+// itself (a copy would double the document's memory); restoreBackground == (disposal == 2); while
+// entries[i].transparent is set palette entry transparentIndex of frameImages[i] holds keyColor.
+// Either frames are selected or one gap is, never both.
 #pragma once
 
 #include <array>
@@ -54,6 +55,14 @@ public:
     void SnapshotEntries();
     void RestoreEntries(bool restoreSelection);
     void RebuildDisplayImages(int first, bool noModify, bool noSnapshot, bool force);
+    // The end of a GIF load: scales the frames that no batch scaled at the current zoom, then
+    // commits as RebuildDisplayImages(-1, noModify, false, false) would.
+    void FinishLoadedDisplayImages(bool noModify);
+    // What the strip shows of frame i: its display image, or at 100 % the frame itself.
+    const CDib& DisplayImage(int i) const {
+        const auto slot = static_cast<std::size_t>(i);
+        return zoomFactor == 1.0 ? frameImages[slot] : displayImages[slot];
+    }
     void SetZoom(int width, int height, bool moveFrame);
     std::pair<int, int> UpdateScrollSizes();  // (1, total) or (-1, 0)
     std::pair<int, int> ScreenExtent() const;
@@ -102,7 +111,8 @@ private:
     Imaging& imaging_;
     FrameTableHost& host_;
     std::vector<std::uint8_t> blankTemplate_;
-    int displayedUpTo_ = 0;  // GIF loading: display images of frames below this are current
+    int displayedUpTo_ = 0;     // GIF loading: display images of frames below this are current
+    double displayedZoom_ = 0;  // the zoomFactor those display images were scaled with
 };
 
 }  // namespace vorla

@@ -16,9 +16,7 @@ QRect AnimationCompositor::ScaledArea(const FrameEntry& entry, double scale) {
                  edge(entry.top + entry.height) - top);
 }
 
-void AnimationCompositor::DrawFrame(const FrameTable& table,
-                                    const std::array<CDib, FrameTable::kSlots>& dibs,
-                                    FrameImageCache& cache, int k, double scale) {
+void AnimationCompositor::DrawFrame(const FrameTable& table, bool fullSize, int k, double scale) {
     QPainter painter(&canvas_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (k > 0) {
@@ -40,18 +38,19 @@ void AnimationCompositor::DrawFrame(const FrameTable& table,
     }
     if (area.isEmpty()) return;
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const CDib& dib = dibs[static_cast<std::size_t>(k)];
+    const CDib& dib =
+        fullSize ? table.frameImages[static_cast<std::size_t>(k)] : table.DisplayImage(k);
+    const long long key = entry.transparent ? static_cast<long long>(entry.keyColor) : -1;
     if (dib.IsEmpty()) {
         // A frame narrower or lower than one scaled pixel has no display image, yet its area
         // can still hold a pixel: scale it from the frame itself (rare and tiny).
         const CDib& frame = table.frameImages[static_cast<std::size_t>(k)];
         if (frame.IsEmpty()) return;
-        const long long key = entry.transparent ? static_cast<long long>(entry.keyColor) : -1;
         painter.drawImage(area.topLeft(),
                           DibToQImage(ScaleNearest8(frame, area.width(), area.height()), key));
         return;
     }
-    const QImage& image = cache.Get(k, dib, entry);
+    const QImage image = DibToQImage(dib, key);
     // A scaled frame may be one pixel short of its area (its size was rounded on its own);
     // nearest-neighbour stretching closes the gap.
     if (image.size() == area.size()) {
@@ -61,11 +60,10 @@ void AnimationCompositor::DrawFrame(const FrameTable& table,
     }
 }
 
-const QImage& AnimationCompositor::Compose(const FrameTable& table,
-                                           const std::array<CDib, FrameTable::kSlots>& dibs,
-                                           FrameImageCache& cache, int current, double scale,
+const QImage& AnimationCompositor::Compose(const FrameTable& table, bool fullSize, int current,
                                            QSize size, const QColor& background) {
     if (current >= table.frameCount) current = table.frameCount - 1;
+    const double scale = fullSize ? 1.0 : table.zoomFactor;
     bool sameSetup = canvas_.size() == size && scale_ == scale && background_ == background;
     if (!sameSetup) {
         canvas_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
@@ -76,11 +74,11 @@ const QImage& AnimationCompositor::Compose(const FrameTable& table,
     if (current < 0 || size.isEmpty()) return canvas_;
     if (composed_ == current) return canvas_;
     if (composed_ >= 0 && current == composed_ + 1) {
-        DrawFrame(table, dibs, cache, current, scale);
+        DrawFrame(table, fullSize, current, scale);
     } else {
         canvas_.fill(background);
         savedFor_ = -1;
-        for (int k = 0; k <= current; ++k) DrawFrame(table, dibs, cache, k, scale);
+        for (int k = 0; k <= current; ++k) DrawFrame(table, fullSize, k, scale);
     }
     composed_ = current;
     return canvas_;

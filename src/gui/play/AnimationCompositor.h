@@ -8,16 +8,16 @@
 #include <QImage>
 #include <QRect>
 
-#include "gui/view/FrameImageCache.h"
+#include "core/model/FrameTable.h"
 
 namespace vorla {
 
 class AnimationCompositor {
 public:
-    // scale: 1 for full size, else the strip zoom; dibs: display images when scaled, frame images
-    // at full size. Returns the canvas of size (screen x scale).
-    const QImage& Compose(const FrameTable& table, const std::array<CDib, FrameTable::kSlots>& dibs,
-                          FrameImageCache& cache, int current, double scale, QSize canvasSize,
+    // fullSize: the frames at scale 1 (the pane); otherwise their display images at the strip's
+    // zoom (the preview row). Returns the canvas of canvasSize. Frames are converted to ARGB as
+    // they are drawn and not kept: one canvas per compositor is all the memory it holds.
+    const QImage& Compose(const FrameTable& table, bool fullSize, int current, QSize canvasSize,
                           const QColor& background);
     void Invalidate() { composed_ = -1; }
 
@@ -29,8 +29,7 @@ public:
     static QRect ScaledArea(const FrameEntry& entry, double scale);
 
 private:
-    void DrawFrame(const FrameTable& table, const std::array<CDib, FrameTable::kSlots>& dibs,
-                   FrameImageCache& cache, int k, double scale);
+    void DrawFrame(const FrameTable& table, bool fullSize, int k, double scale);
 
     QImage canvas_;
     int composed_ = -1;  // frame the canvas shows; -1: nothing valid

@@ -190,7 +190,6 @@ void CAnvoView::Invalidate() {
 
 void CAnvoView::DisplayImagesRebuilt(int first, int last) {
     displayCache_.Clear(first, last);
-    frameCache_.Clear(first, last);
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();
 }

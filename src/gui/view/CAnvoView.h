@@ -47,6 +47,8 @@ public:
     FrameTable& Table() { return table_; }
     const FrameTable& Table() const { return table_; }
     StripMetrics Metrics() const;
+    // The strip rows' ARGB copies (their bound is the view's memory promise).
+    const FrameImageCache& StripImageCache() const { return displayCache_; }
     QString Caption() const;
     // Busy: a load or long run of the core is under way, or one of the view's commands is still
     // running (it may sit in a modal dialog, a menu or a pump). While busy, nothing that changes
@@ -197,9 +199,8 @@ private:
     FrameTable table_;
     StripColors colors_;
 
-    // Drawing caches of the display images (strip, preview) and full-size images (pane).
+    // ARGB copies of the strip rows last painted (bounded; playback keeps none).
     FrameImageCache displayCache_;
-    FrameImageCache frameCache_;
     std::unique_ptr<AnimationCompositor> previewCompositor_;
     std::unique_ptr<AnimationCompositor> paneCompositor_;
 

@@ -160,7 +160,7 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
         for (int tx = area.left(); tx <= area.right(); tx += 32)
             painter.drawPixmap(tx, ty, main_.Art().backdrop);
     }
-    const CDib& shown = table_.displayImages[static_cast<std::size_t>(k)];
+    const CDib& shown = table_.DisplayImage(k);
     if (!shown.IsEmpty()) {
         int x = StripMetrics::kImageLeft + static_cast<int>(entry.left * table_.zoomFactor);
         int top = y + static_cast<int>(entry.top * table_.zoomFactor);
@@ -202,13 +202,10 @@ void CAnvoView::DrawComposite(QPainter& painter, int x, int y, bool fullSize,
         if (!playbackPaused) painter.drawPixmap(x, y, main_.Art().placeholder);
         return;
     }
-    const double scale = fullSize ? 1.0 : table_.zoomFactor;
     QSize size = fullSize ? QSize(table_.settings.screenWidth, table_.settings.screenHeight)
                           : QSize(table_.displayWidth, table_.displayHeight);
     AnimationCompositor& compositor = fullSize ? *paneCompositor_ : *previewCompositor_;
-    const QImage& image = compositor.Compose(
-        table_, fullSize ? table_.frameImages : table_.displayImages,
-        fullSize ? frameCache_ : displayCache_, playbackFrame_, scale, size, background);
+    const QImage& image = compositor.Compose(table_, fullSize, playbackFrame_, size, background);
     painter.drawImage(QPoint(x, y), image);
 }
 
