@@ -1,9 +1,13 @@
-// Real input for the monkey: QtTest's events, sent through the window system path (the target's
-// top-level QWindow) so that Qt applies modality, popups, grabs and shortcuts as for a user.
+// Real input for the monkey: events handed to Qt's window system interface for the target's
+// top-level window, the path a real X event takes, so that Qt applies modality, popups, grabs and
+// shortcuts as for a user. QtTest's mouse and key functions take the same path but run the event
+// loop after every event, which would let the next step in between a press and its release; here
+// only the program's own loops (dialogs, menus, pumps) run further steps.
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCursor>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QWindow>
 #include <QtTest>
 
@@ -12,6 +16,47 @@
 #include "gui/view/CAnvoView.h"
 
 namespace vorla::monkey {
+
+namespace {
+
+// Event time in milliseconds. A click's release moves it past the double-click interval, so that
+// only DoubleClick makes double clicks.
+int g_timestamp = 1;
+Qt::MouseButtons g_buttons;
+
+void SendMouse(QWindow* window, QPoint global, QEvent::Type type, Qt::MouseButton button,
+               Qt::KeyboardModifiers mods, bool endsClick = true) {
+    if (type == QEvent::MouseButtonPress) g_buttons |= button;
+    if (type == QEvent::MouseButtonRelease) g_buttons &= ~button;
+    if (!window) return;
+    ++g_timestamp;
+    qt_handleMouseEvent(window, window->mapFromGlobal(QPointF(global)), QPointF(global), g_buttons,
+                        button, type, mods, g_timestamp);
+    if (type == QEvent::MouseButtonRelease && endsClick)
+        g_timestamp += QGuiApplication::styleHints()->mouseDoubleClickInterval() + 1;
+}
+
+// The text a key press carries without Ctrl or Alt, as the keyboard would give it.
+QString KeyText(Qt::Key key, Qt::KeyboardModifiers mods) {
+    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return {};
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        const QChar letter(static_cast<char16_t>(u'a' + (key - Qt::Key_A)));
+        return mods & Qt::ShiftModifier ? QString(letter.toUpper()) : QString(letter);
+    }
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space || key == Qt::Key_Plus ||
+        key == Qt::Key_Minus || key == Qt::Key_Equal)
+        return QString(QChar(static_cast<char16_t>(key)));
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return QStringLiteral("\r");
+        case Qt::Key_Tab: return QStringLiteral("\t");
+        case Qt::Key_Backspace: return QStringLiteral("\b");
+        case Qt::Key_Escape: return QStringLiteral("\x1b");
+        default: return {};
+    }
+}
+
+}  // namespace
 
 void Monkey::ActivateLikeAWindowManager(QWidget* widget) {
     QWidget* window = widget->window();
@@ -28,45 +73,49 @@ void Monkey::ActivateLikeAWindowManager(QWidget* widget) {
 void Monkey::Key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers mods) {
     QWidget* window = target->window();
     ActivateLikeAWindowManager(window);
-    if (QWindow* handle = window->windowHandle()) {
-        QTest::keyClick(handle, key, mods);
-    } else {
-        QTest::keyClick(target, key, mods);
-    }
+    QPointer<QWindow> handle(window->windowHandle());
+    if (!handle) return;
+    const QString text = KeyText(key, mods);
+    qt_handleKeyEvent(handle, QEvent::KeyPress, key, mods, text);
+    if (handle) qt_handleKeyEvent(handle, QEvent::KeyRelease, key, mods, text);
 }
 
 void Monkey::Click(QWidget* widget, QPoint pos, Qt::MouseButton button,
                    Qt::KeyboardModifiers mods) {
     if (!QApplication::activePopupWidget()) ActivateLikeAWindowManager(widget);
+    QPointer<QWindow> window(widget->window()->windowHandle());
+    const QPoint global = widget->mapToGlobal(pos);
     // The real pointer goes there too: the program reads QCursor::pos() for menus and drops.
-    QCursor::setPos(widget->mapToGlobal(pos));
-    QTest::mouseClick(widget, button, mods, pos);
+    QCursor::setPos(global);
+    SendMouse(window, global, QEvent::MouseButtonPress, button, mods);
+    SendMouse(window, global, QEvent::MouseButtonRelease, button, mods);
 }
 
 void Monkey::DoubleClick(QWidget* widget, QPoint pos) {
     ActivateLikeAWindowManager(widget);
-    QCursor::setPos(widget->mapToGlobal(pos));
-    QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
+    QPointer<QWindow> window(widget->window()->windowHandle());
+    const QPoint global = widget->mapToGlobal(pos);
+    QCursor::setPos(global);
+    SendMouse(window, global, QEvent::MouseButtonPress, Qt::LeftButton, {});
+    SendMouse(window, global, QEvent::MouseButtonRelease, Qt::LeftButton, {}, false);
+    SendMouse(window, global, QEvent::MouseButtonPress, Qt::LeftButton, {});
+    SendMouse(window, global, QEvent::MouseButtonRelease, Qt::LeftButton, {});
 }
 
 void Monkey::Drag(QWidget* widget, QPoint from, QPoint toGlobal, Qt::KeyboardModifiers mods) {
-    QPointer<QWidget> source(widget);
-    // Events go to the top-level window of the press, as the implicit grab of a real press does.
-    QPointer<QWidget> window(widget->window());
     ActivateLikeAWindowManager(widget);
+    // Every event goes to the window of the press, as with a real pointer's implicit grab.
+    QPointer<QWindow> window(widget->window()->windowHandle());
     const QPoint start = widget->mapToGlobal(from);
     QCursor::setPos(start);
-    QTest::mousePress(widget, Qt::LeftButton, mods, from);
+    SendMouse(window, start, QEvent::MouseButtonPress, Qt::LeftButton, mods);
     const int moves = 3 + Pick(4);
-    for (int i = 1; i <= moves && source; ++i) {
+    for (int i = 1; i <= moves; ++i) {
         const QPoint at = start + (toGlobal - start) * i / moves;
         QCursor::setPos(at);
-        QTest::mouseMove(source, source->mapFromGlobal(at));
+        SendMouse(window, at, QEvent::MouseMove, Qt::NoButton, mods);
     }
-    QWidget* receiver = source ? source.data() : window.data();
-    if (!receiver) receiver = &frame_;
-    QCursor::setPos(toGlobal);
-    QTest::mouseRelease(receiver, Qt::LeftButton, mods, receiver->mapFromGlobal(toGlobal));
+    SendMouse(window, toGlobal, QEvent::MouseButtonRelease, Qt::LeftButton, mods);
 }
 
 QWidget* Monkey::KeyTarget() const {
