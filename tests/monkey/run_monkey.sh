@@ -8,6 +8,15 @@
 #
 # A seed that runs past its timeout is taken as a hang: gdb (when installed) prints the stacks of
 # every thread before the process is killed.
+#
+# The long form, under the sanitizers:
+#   cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLA_SANITIZE=ON \
+#         -DVORLA_BUILD_TESTS=ON -DVORLA_BUILD_BENCH=OFF
+#   cmake --build build/asan --target vorla_monkey
+#   tests/monkey/run_monkey.sh --driver build/asan/tests/monkey/vorla_monkey --first 1 --count 10 \
+#       --actions 1000 --logs /tmp/monkey
+# Driver arguments after "--", e.g. "-- --skip secondstart,rclick" to get past a known crash
+# (vorla_monkey --list-actions names them).
 set -u
 
 driver=""
