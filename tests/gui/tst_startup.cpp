@@ -64,6 +64,28 @@ QString ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The copy that runs first: its main window and the instance it claimed, with requests from
+// later starts connected as the program connects them.
+struct RunningCopy {
+    RunningCopy(const QString& home, UserInterface& ui)
+        : state(home.toStdString() + "/", ui, 1280), frame(state, imaging, ProgramFolder()) {
+        claimed = instance.Claim();
+        QObject::connect(&instance, &SingleInstance::requestReceived, &frame,
+                         &CMainFrame::HandleRequest);
+    }
+    ApplicationState state;
+    MagickImaging imaging;
+    CMainFrame frame;
+    SingleInstance instance;
+    bool claimed = false;
+};
+
 }  // namespace
 
 class tst_Startup : public QObject {
@@ -160,22 +182,17 @@ void tst_Startup::mainFrameCaptionAndUnknownRequest() {
 }
 
 void tst_Startup::secondStartHandsOverAnExistingFile() {
-    ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
-    MagickImaging imaging;
-    CMainFrame frame(state, imaging, ProgramFolder());
-    SingleInstance running;
-    QVERIFY(running.Claim());
-    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+    RunningCopy copy(home_->path(), ui_);
+    QVERIFY(copy.claimed);
+    ApplicationState& state = copy.state;
+    CMainFrame& frame = copy.frame;
+    SingleInstance& running = copy.instance;
     QSignalSpy raised(&running, &SingleInstance::raiseRequested);
     QSignalSpy opened(&frame, &CMainFrame::documentOpened);
 
     QTemporaryDir files;
     const QString gif = files.filePath(QStringLiteral("움직임 1.gif"));
-    {
-        QFile file(gif);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(kTinyGif);
-    }
+    WriteFile(gif, kTinyGif);
     QProcess second;
     // Relative to its own working folder: the running copy must still get the full path.
     second.setWorkingDirectory(files.path());
@@ -193,12 +210,10 @@ void tst_Startup::secondStartHandsOverAnExistingFile() {
 }
 
 void tst_Startup::secondStartWithoutFileOnlyRaisesTheRunningCopy() {
-    ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
-    MagickImaging imaging;
-    CMainFrame frame(state, imaging, ProgramFolder());
-    SingleInstance running;
-    QVERIFY(running.Claim());
-    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+    RunningCopy copy(home_->path(), ui_);
+    QVERIFY(copy.claimed);
+    ApplicationState& state = copy.state;
+    SingleInstance& running = copy.instance;
     QSignalSpy raised(&running, &SingleInstance::raiseRequested);
     QSignalSpy requests(&running, &SingleInstance::requestReceived);
 
@@ -239,20 +254,14 @@ void tst_Startup::eachDisplayHasItsOwnCopy() {
 }
 
 void tst_Startup::secondStartHandsOverEveryFileInTurn() {
-    ApplicationState state(home_->path().toStdString() + "/", ui_, 1280);
-    MagickImaging imaging;
-    CMainFrame frame(state, imaging, ProgramFolder());
-    SingleInstance running;
-    QVERIFY(running.Claim());
-    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+    RunningCopy copy(home_->path(), ui_);
+    QVERIFY(copy.claimed);
+    CMainFrame& frame = copy.frame;
     QSignalSpy opened(&frame, &CMainFrame::documentOpened);
 
     QTemporaryDir files;
-    for (const char* name : {"a.gif", "b.gif"}) {
-        QFile file(files.filePath(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(kTinyGif);
-    }
+    for (const char* name : {"a.gif", "b.gif"})
+        WriteFile(files.filePath(QString::fromLatin1(name)), kTinyGif);
     QProcess second;
     second.setWorkingDirectory(files.path());
     StartVorla(second, {QStringLiteral("a.gif"), QStringLiteral("b.gif")});
@@ -277,20 +286,14 @@ void tst_Startup::messageDuringAHandOverOutlivesTheSocket() {
             loop.exec();
         }
     } ui;
-    ApplicationState state(home_->path().toStdString() + "/", ui, 1280);
-    MagickImaging imaging;
-    CMainFrame frame(state, imaging, ProgramFolder());
-    SingleInstance running;
-    QVERIFY(running.Claim());
-    connect(&running, &SingleInstance::requestReceived, &frame, &CMainFrame::HandleRequest);
+    RunningCopy copy(home_->path(), ui);
+    QVERIFY(copy.claimed);
+    ApplicationState& state = copy.state;
+    CMainFrame& frame = copy.frame;
 
     QTemporaryDir files;
     const QString garbage = files.filePath(QStringLiteral("garbage.gif"));
-    {
-        QFile file(garbage);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("GIF89a this is not an image at all");
-    }
+    WriteFile(garbage, "GIF89a this is not an image at all");
     for (int i = 0; i < 3; ++i) {
         SingleInstance later;
         HandOverToRunningCopy({garbage}, state.GeneralIni(), ui, later);
@@ -302,11 +305,7 @@ void tst_Startup::messageDuringAHandOverOutlivesTheSocket() {
     // Five windows open: a good file cannot open either, and says so the same way.
     for (int i = 0; i < 5; ++i) QVERIFY(frame.NewDocument());
     const QString good = files.filePath(QStringLiteral("good.gif"));
-    {
-        QFile file(good);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(kTinyGif);
-    }
+    WriteFile(good, kTinyGif);
     const qsizetype before = ui.messages.size();
     for (int i = 0; i < 2; ++i) {
         SingleInstance later;
