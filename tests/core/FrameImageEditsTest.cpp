@@ -4,6 +4,7 @@
 
 #include "core/edit/FrameEditRules.h"
 #include "core/edit/FrameImageEdits.h"
+#include "core/edit/FrameTransparency.h"
 #include "core/effects/PaletteOps.h"
 #include "core/model/FrameTable.h"
 #include "support/TableTest.h"
@@ -471,6 +472,33 @@ TEST_F(FrameImageEditsTest, TheMarginQuestionOffersThreeWays) {
     EXPECT_EQ(asked.hideMask, "OOOX");
     ui.Answer(false);
     EXPECT_EQ(edit::AskMarginMethod(ui), edit::MarginMethod::Cancelled);
+}
+
+TEST_F(FrameImageEditsTest, PickingATransparentIndexNeedsTransparencyOn) {
+    PutFrame(2, 2, 4, [](int x, int y) { return x + 2 * y; });
+    const CDib before = Image();
+    const FrameEntry entryBefore = Entry();
+    EXPECT_FALSE(edit::PickTransparentIndex(*table, 0, 1));
+    EXPECT_EQ(ui.LastMessage(), "먼저 투명 기능을 활성화하세요.");
+    EXPECT_EQ(Image(), before);
+    EXPECT_EQ(Entry(), entryBefore);
+
+    ASSERT_TRUE(edit::SetFrameTransparency(*table, 0, true));
+    ExpectKeyAtTransparentIndex();
+    const int first = Entry().transparentIndex;
+    ASSERT_TRUE(edit::PickTransparentIndex(*table, 0, 1));
+    EXPECT_EQ(Entry().transparentIndex, 1);
+    EXPECT_EQ(Image().PaletteColor(first), before.PaletteColor(first)) << "colour given back";
+    EXPECT_EQ(Entry().transparentColor, before.PaletteColor(1));
+    ExpectKeyAtTransparentIndex();
+    ASSERT_EQ(Entry().colorCount, 8) << "four used colours: the palette grew for the key";
+    EXPECT_FALSE(edit::PickTransparentIndex(*table, 0, 8)) << "past the palette";
+    EXPECT_EQ(Entry().transparentIndex, 1);
+
+    ASSERT_TRUE(edit::SetFrameTransparency(*table, 0, false));
+    EXPECT_FALSE(Entry().transparent);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Image().PaletteColor(i), before.PaletteColor(i)) << "colour " << i << " back";
 }
 
 }  // namespace
