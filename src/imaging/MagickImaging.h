@@ -10,7 +10,8 @@
 // - 8 bits: a source with at most 256 colours keeps them exactly (an opaque palette file keeps
 //   its own table in order; otherwise the table lists the colours by first appearance); more
 //   colours go through libimagequant into a 256-entry table, dithered.
-// - Resampling (Resample, FileConvert): triangle filter, i.e. bilinear.
+// - Resampling (Resample, FileConvert, ResampleIndexed): triangle filter, i.e. bilinear.
+// - RotateIndexed: nearest neighbour on the indices, no new colours.
 // - ICO files hold at most 256 x 256 pixels: larger pictures are scaled down to fit, keeping
 //   their aspect ratio.
 // - TGA files are written with a top-left origin and read as their header's origin says.
@@ -61,6 +62,11 @@ public:
                      std::int32_t width, std::int32_t height, int bits) override;
     bool Quantize(const CDib& image, CDib& out) override;
     bool Resample(const CDib& image, std::int32_t width, std::int32_t height, CDib& out) override;
+    bool ExactPalette(const CDib& image, CDib& out) override;
+    bool ResampleIndexed(const CDib& image, int keyIndex, std::int32_t width, std::int32_t height,
+                         CDib& out, int& outKeyIndex) override;
+    bool RotateIndexed(const CDib& image, double degrees, std::uint8_t fillIndex,
+                       CDib& out) override;
     bool Rotate(const CDib& image, double degrees, Colorref fill, CDib& out) override;
     bool Trim(const CDib& image, std::int32_t left, std::int32_t top, std::int32_t width,
               std::int32_t height, CDib& out) override;

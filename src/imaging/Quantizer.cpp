@@ -2,8 +2,10 @@
 
 #include <libimagequant.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 
 namespace vorla {
 namespace {
@@ -57,6 +59,130 @@ bool Quantizer::Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t wid
         std::memcpy(dib.Row(y), indices.data() + static_cast<std::size_t>(y) * width,
                     static_cast<std::size_t>(width));
     out = std::move(dib);
+    return true;
+}
+
+}  // namespace vorla
+
+namespace vorla {
+namespace {
+
+constexpr std::uint32_t kTransparentKey = 0x01000000;  // above every 24-bit colour
+
+// Exact form of QuantizeKeyed; false when the opaque pixels hold more than 255 colours.
+bool ExactKeyed(const std::vector<std::uint8_t>& rgba, std::int32_t width, std::int32_t height,
+                Colorref keyColour, CDib& out, int& keyIndex) {
+    std::unordered_map<std::uint32_t, std::uint8_t> indexOf;
+    std::vector<RgbQuad> table;
+    int key = -1;
+    int opaque = 0;
+    CDib dib;
+    dib.Create(width, height, 8, 0);
+    const std::uint8_t* pixel = rgba.data();
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::uint8_t* row = dib.Row(y);
+        for (std::int32_t x = 0; x < width; ++x, pixel += 4) {
+            const bool clear = pixel[3] == 0;
+            const std::uint32_t colour =
+                clear ? kTransparentKey
+                      : (std::uint32_t{pixel[0]} | (std::uint32_t{pixel[1]} << 8) |
+                         (std::uint32_t{pixel[2]} << 16));
+            auto found = indexOf.find(colour);
+            if (found == indexOf.end()) {
+                if (!clear && ++opaque > kPaletteSize - 1) return false;
+                found = indexOf.emplace(colour, static_cast<std::uint8_t>(table.size())).first;
+                if (clear) {
+                    key = static_cast<int>(table.size());
+                    table.push_back(RgbQuad::FromColorref(keyColour));
+                } else {
+                    table.push_back(RgbQuad{pixel[2], pixel[1], pixel[0], 0});
+                }
+            }
+            row[x] = found->second;
+        }
+    }
+    if (key < 0) {
+        key = static_cast<int>(table.size());
+        table.push_back(RgbQuad::FromColorref(keyColour));
+    }
+    dib.ColorTable() = std::move(table);
+    out = std::move(dib);
+    keyIndex = key;
+    return true;
+}
+
+}  // namespace
+
+bool Quantizer::QuantizeKeyed(const std::vector<std::uint8_t>& rgba, std::int32_t width,
+                              std::int32_t height, Colorref keyColour, CDib& out, int& keyIndex) {
+    if (width <= 0 || height <= 0) return false;
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (rgba.size() < pixels * 4) return false;
+    if (ExactKeyed(rgba, width, height, keyColour, out, keyIndex)) return true;
+
+    std::unique_ptr<liq_attr, AttrFreer> attr(liq_attr_create());
+    // One entry stays free for the key, whether or not the library spends one on transparency.
+    if (!attr || liq_set_max_colors(attr.get(), kPaletteSize - 1) != LIQ_OK) return false;
+    std::unique_ptr<liq_image, ImageFreer> image(
+        liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
+    if (!image) return false;
+    liq_result* rawResult = nullptr;
+    if (liq_image_quantize(image.get(), attr.get(), &rawResult) != LIQ_OK || rawResult == nullptr)
+        return false;
+    std::unique_ptr<liq_result, ResultFreer> result(rawResult);
+    if (liq_set_dithering_level(result.get(), 1.0f) != LIQ_OK) return false;
+    std::vector<std::uint8_t> indices(pixels);
+    if (liq_write_remapped_image(result.get(), image.get(), indices.data(), indices.size()) !=
+        LIQ_OK)
+        return false;
+    const liq_palette* palette = liq_get_palette(result.get());
+    if (palette == nullptr || palette->count == 0 || palette->count > kPaletteSize - 1)
+        return false;
+
+    // The library's own transparent entry, if it made one, would hold an arbitrary colour and
+    // could be chosen for opaque pixels by the dithering: every pixel is placed again below.
+    const int count = static_cast<int>(palette->count);
+    const int key = count;
+    CDib dib;
+    dib.Create(width, height, 8, count + 1);
+    std::vector<bool> opaqueEntry(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const liq_color& c = palette->entries[i];
+        dib.ColorTable()[static_cast<std::size_t>(i)] = RgbQuad{c.b, c.g, c.r, 0};
+        opaqueEntry[static_cast<std::size_t>(i)] = c.a >= 128;
+    }
+    dib.ColorTable()[static_cast<std::size_t>(key)] = RgbQuad::FromColorref(keyColour);
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::uint8_t* row = dib.Row(y);
+        const std::size_t first = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::size_t at = first + static_cast<std::size_t>(x);
+            const std::uint8_t* pixel = rgba.data() + 4 * at;
+            int index = indices[at];
+            if (pixel[3] == 0) {
+                index = key;
+            } else if (!opaqueEntry[static_cast<std::size_t>(index)]) {
+                // The nearest opaque entry instead (sum of channel differences).
+                int best = -1;
+                int bestDistance = 0;
+                for (int i = 0; i < count; ++i) {
+                    if (!opaqueEntry[static_cast<std::size_t>(i)]) continue;
+                    const liq_color& c = palette->entries[i];
+                    const int distance = std::abs(c.r - pixel[0]) + std::abs(c.g - pixel[1]) +
+                                         std::abs(c.b - pixel[2]);
+                    if (best < 0 || distance < bestDistance) {
+                        best = i;
+                        bestDistance = distance;
+                    }
+                }
+                if (best < 0) return false;
+                index = best;
+            }
+            row[x] = static_cast<std::uint8_t>(index);
+        }
+    }
+    out = std::move(dib);
+    keyIndex = key;
     return true;
 }
 

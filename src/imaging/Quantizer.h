@@ -15,6 +15,14 @@ public:
     // at level 1.0. False when the library refuses the image.
     static bool Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t width,
                          std::int32_t height, CDib& out);
+
+    // rgba as above, each alpha either 0 (transparent) or 255. The result is an 8-bit bitmap
+    // whose transparent pixels, and only they, carry keyIndex, an entry holding keyColour; the
+    // opaque pixels keep their colours exactly when there are at most 255 of them (entries in
+    // order of first appearance, the key entry among them or after them), else libimagequant
+    // chooses at most 255 and the key entry comes after them. The table may be shorter than 256.
+    static bool QuantizeKeyed(const std::vector<std::uint8_t>& rgba, std::int32_t width,
+                              std::int32_t height, Colorref keyColour, CDib& out, int& keyIndex);
 };
 
 }  // namespace vorla

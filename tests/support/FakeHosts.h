@@ -9,6 +9,8 @@
 
 #include "core/edit/Snapshot.h"
 #include "core/edit/UndoStore.h"
+#include "core/effects/PaletteOps.h"
+#include "core/model/DibScale.h"
 #include "core/model/FrameTable.h"
 #include "core/model/FrameTableHost.h"
 #include "core/port/Imaging.h"
@@ -84,6 +86,81 @@ public:
         return true;
     }
     bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
+    // Exact palette of at most 256 colours, the table as long as the colours (Quantize's order).
+    bool ExactPalette(const CDib& image, CDib& out) override {
+        CDib result;
+        if (!Quantize(image, result)) return false;
+        int used = 0;
+        for (int i : effects::IndexHistogram(result)) used += i > 0 ? 1 : 0;
+        result.SetColorCount(used);
+        out = std::move(result);
+        return true;
+    }
+    // Nearest neighbour on the indices; the table is then rebuilt in order of first appearance
+    // with the key entry where its pixels first occur (or last), so the transparent index moves
+    // as it may with the real quantiser.
+    bool ResampleIndexed(const CDib& image, int keyIndex, std::int32_t width, std::int32_t height,
+                         CDib& out, int& outKeyIndex) override {
+        ++resamples;
+        if (image.BitCount() != 8 || width < 1 || height < 1) return false;
+        const CDib scaled = ScaleNearest8(image, width, height);
+        std::map<int, int> newIndex;
+        CDib result;
+        result.Create(width, height, 8, 0);
+        std::vector<RgbQuad> table;
+        for (std::int32_t y = 0; y < height; ++y) {
+            for (std::int32_t x = 0; x < width; ++x) {
+                const int old = scaled.Index(x, y);
+                auto [it, added] = newIndex.emplace(old, static_cast<int>(table.size()));
+                if (added) table.push_back(image.ColorTable()[static_cast<std::size_t>(old)]);
+                result.SetIndex(x, y, static_cast<std::uint8_t>(it->second));
+            }
+        }
+        outKeyIndex = -1;
+        if (keyIndex >= 0) {
+            auto [it, added] = newIndex.emplace(keyIndex, static_cast<int>(table.size()));
+            if (added) table.push_back(image.ColorTable()[static_cast<std::size_t>(keyIndex)]);
+            outKeyIndex = it->second;
+        }
+        result.ColorTable() = std::move(table);
+        out = std::move(result);
+        return true;
+    }
+    // Quarter turns only (others fail), size kept, uncovered pixels fillIndex.
+    bool RotateIndexed(const CDib& image, double degrees, std::uint8_t fillIndex,
+                       CDib& out) override {
+        ++rotations;
+        lastRotation = degrees;
+        const int quarter = static_cast<int>(degrees) / 90;
+        if (image.BitCount() != 8 || degrees != quarter * 90.0) return false;
+        CDib result = image;
+        const std::int32_t w = image.Width();
+        const std::int32_t h = image.Height();
+        for (std::int32_t y = 0; y < h; ++y) {
+            for (std::int32_t x = 0; x < w; ++x) {
+                // Centred coordinates doubled, so odd sizes stay whole numbers.
+                const int cx = 2 * x + 1 - w;
+                const int cy = 2 * y + 1 - h;
+                int sx = cx;
+                int sy = cy;
+                for (int k = 0; k < ((quarter % 4) + 4) % 4; ++k) {
+                    const int t = sx;
+                    sx = sy;
+                    sy = -t;
+                }
+                const int px = (sx + w - 1) / 2;
+                const int py = (sy + h - 1) / 2;
+                const bool inside = (sx + w - 1) % 2 == 0 && (sy + h - 1) % 2 == 0 && px >= 0 &&
+                                    py >= 0 && px < w && py < h;
+                result.SetIndex(x, y, inside ? image.Index(px, py) : fillIndex);
+            }
+        }
+        out = std::move(result);
+        return true;
+    }
+    int resamples = 0;
+    int rotations = 0;
+    double lastRotation = 0;
     bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }
     bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override {
         return false;

@@ -60,6 +60,11 @@ public:
     }
     bool Quantize(const CDib&, CDib&) override { return false; }
     bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
+    bool ExactPalette(const CDib&, CDib&) override { return false; }
+    bool ResampleIndexed(const CDib&, int, std::int32_t, std::int32_t, CDib&, int&) override {
+        return false;
+    }
+    bool RotateIndexed(const CDib&, double, std::uint8_t, CDib&) override { return false; }
     bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }
     bool Trim(const CDib&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, CDib&) override {
         return false;

@@ -56,6 +56,30 @@ public:
     virtual bool Resample(const CDib& image, std::int32_t width, std::int32_t height,
                           CDib& out) = 0;
 
+    // The colours of any image exactly, as an 8-bit bitmap whose colour table lists them in the
+    // order they first occur (top row first, left to right) and has as many entries as there are
+    // colours. false, out untouched, when the image holds more than 256 colours.
+    virtual bool ExactPalette(const CDib& image, CDib& out) = 0;
+
+    // Resamples an 8-bit palette image to width x height (both at least 1) into an 8-bit image.
+    // keyIndex >= 0 names the transparent index: its pixels take part as fully transparent, so
+    // their colour never bleeds into the others; a result pixel at least half transparent takes
+    // outKeyIndex, which no other pixel uses and whose entry holds the source's colour at
+    // keyIndex. keyIndex < 0: nothing is transparent and outKeyIndex is -1. The result's table
+    // is exact when it has few enough colours, else chosen by the quantiser; it may be shorter
+    // than 256 entries.
+    virtual bool ResampleIndexed(const CDib& image, int keyIndex, std::int32_t width,
+                                 std::int32_t height, CDib& out, int& outKeyIndex) = 0;
+
+    // Rotates an 8-bit palette image clockwise by `degrees` about its centre, keeping its size:
+    // each pixel takes the index of the source pixel it comes from (nearest neighbour), so every
+    // colour, the key colour included, stays exact; pixels that no source pixel reaches take
+    // fillIndex. The colour table is copied unchanged.
+    virtual bool RotateIndexed(const CDib& image, double degrees, std::uint8_t fillIndex,
+                               CDib& out) = 0;
+
+    // Rotation of any image; the canvas grows to the rotated picture's bounding box, the
+    // uncovered parts take `fill`, and the result has 24 bits.
     virtual bool Rotate(const CDib& image, double degrees, Colorref fill, CDib& out) = 0;
     virtual bool Trim(const CDib& image, std::int32_t left, std::int32_t top, std::int32_t width,
                       std::int32_t height, CDib& out) = 0;
