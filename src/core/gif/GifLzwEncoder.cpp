@@ -1,26 +1,10 @@
 #include "core/gif/GifLzwEncoder.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 
 namespace vorla {
-namespace {
-
-// The classic key (pixel << 12) + prefix of a pair index prefix << minCodeSize | pixel.
-constexpr std::uint32_t KeyOfIndex(std::uint32_t index, int minCodeSize) {
-    return ((index & ((1u << minCodeSize) - 1)) << GifLzwEncoder::kMaxBits) |
-           (index >> minCodeSize);
-}
-
-// The string table's first slot for a pair: the pixel shifted to the table's top bits (spread:
-// kStringSlotBits - minCodeSize) XOR the prefix, much as the classic hash does in its 5003 slots.
-// The pixel's part does not depend on the prefix, so a lookup waits on one XOR after the one
-// before; the pixels after one prefix get slots apart by a power of two of 64 or more.
-constexpr std::uint32_t StringSlot(std::uint32_t prefix, std::uint32_t pixel, unsigned spread) {
-    return (pixel << spread) ^ prefix;
-}
-
-}  // namespace
-
 // Inlined into both loops, so the main loop keeps the stream in registers.
 inline void GifLzwEncoder::Emit(Stream& s, std::uint32_t code) {
     s.acc |= static_cast<std::uint64_t>(code) << s.pending;
@@ -74,17 +58,14 @@ int GifLzwEncoder::Probe(std::uint32_t key, bool& found) const {
     }
 }
 
+void GifLzwEncoder::FreeDeleter::operator()(std::uint16_t* p) const {
+    std::free(p);
+}
+
 void GifLzwEncoder::ForgetStrings(int firstCode) {
-    if (useDirect_) {
-        std::uint16_t* const direct = direct_.get();
-        for (int code = firstCode; code < stringsEnd_; ++code) {
-            direct[given_[static_cast<std::size_t>(code)]] = 0;
-        }
-    } else {
-        std::uint32_t* const strings = strings_.get();
-        for (int code = firstCode; code < stringsEnd_; ++code) {
-            strings[slotOf_[static_cast<std::size_t>(code)]] = kEmpty;
-        }
+    std::uint16_t* const direct = direct_.get();
+    for (int code = firstCode; code < stringsEnd_; ++code) {
+        direct[given_[static_cast<std::size_t>(code)]] = 0;
     }
     stringsEnd_ = firstCode;
 }
@@ -99,7 +80,7 @@ std::size_t GifLzwEncoder::RunHashed(const std::uint8_t* pixels, std::size_t i, 
     slots_.fill(kEmpty);
     bool found = false;
     for (int code = firstCode; code < s.nextFree; ++code) {
-        const std::uint32_t key = KeyOfIndex(given_[static_cast<std::size_t>(code)], minCodeSize_);
+        const std::uint32_t key = given_[static_cast<std::size_t>(code)];
         const int slot = Probe(key, found);
         slots_[static_cast<std::size_t>(slot)] = (static_cast<std::uint32_t>(code) << 20) | key;
     }
@@ -129,47 +110,28 @@ std::size_t GifLzwEncoder::RunHashed(const std::uint8_t* pixels, std::size_t i, 
     return count;
 }
 
-template <bool kDirect>
 void GifLzwEncoder::CompressRest(const std::uint8_t* pixels, std::size_t count, Stream& s,
                                  std::uint32_t& prefixOut, bool& endedHashed) {
     const int clearCode = 1 << minCodeSize_;
     const int firstCode = clearCode + 2;
-    const auto shift = static_cast<unsigned>(minCodeSize_);
     std::uint16_t* const direct = direct_.get();
-    std::uint32_t* const strings = strings_.get();
-    const unsigned spread = kStringSlotBits - shift;
     std::uint32_t* const given = given_.data();
-    std::uint16_t* const slotOf = slotOf_.data();
     std::uint32_t prefix = prefixOut;
     // Whether slot 0 of the classic hash holds a key other than key 0 (see the header).
     bool slotZeroTaken = false;
     for (std::size_t i = 1; i < count; ++i) {
         const std::uint32_t c = pixels[i];
-        const std::uint32_t index = (prefix << shift) | c;
-        std::uint32_t slot = 0;
-        if constexpr (kDirect) {
-            const std::uint32_t next = direct[index];
-            if (next != 0) {
-                prefix = next;
-                continue;
-            }
-        } else {
-            slot = StringSlot(prefix, c, spread);
-            std::uint32_t held = strings[slot];
-            // An empty slot ends the probe; so does it the one time its bits read as the pair
-            // (index 0xFFFFF, prefix 4095), which the test below the loop tells apart.
-            while ((held >> kMaxBits) != index && held != kEmpty) {
-                slot = (slot + 1) & (kStringSlots - 1);
-                held = strings[slot];
-            }
-            if (held != kEmpty) {
-                prefix = held & (kCodeLimit - 1);
-                continue;
-            }
+        // The pixel's part does not depend on the prefix: a lookup waits on one OR after the
+        // load before.
+        const std::uint32_t key = (c << kMaxBits) | prefix;
+        const std::uint32_t next = direct[key];
+        if (next != 0) {
+            prefix = next;
+            continue;
         }
         if (s.nextFree < kCodeLimit) {
             if (prefix == (c << 4)) [[unlikely]] {
-                if (index == 0 && slotZeroTaken) {
+                if (key == 0 && slotZeroTaken) {
                     stringsEnd_ = s.nextFree;
                     stream_ = s;
                     prefix_ = prefix;
@@ -183,13 +145,8 @@ void GifLzwEncoder::CompressRest(const std::uint8_t* pixels, std::size_t count, 
                 slotZeroTaken = true;
             }
             Emit(s, prefix);
-            if constexpr (kDirect) {
-                direct[index] = static_cast<std::uint16_t>(s.nextFree);
-            } else {
-                strings[slot] = (index << kMaxBits) | static_cast<std::uint32_t>(s.nextFree);
-                slotOf[s.nextFree] = static_cast<std::uint16_t>(slot);
-            }
-            given[s.nextFree++] = index;
+            direct[key] = static_cast<std::uint16_t>(s.nextFree);
+            given[s.nextFree++] = key;
         } else {
             Emit(s, prefix);
             stringsEnd_ = s.nextFree;
@@ -209,13 +166,11 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::si
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
-    useDirect_ = minCodeSize <= kMaxDirectCodeSize;
-    if (useDirect_ && !direct_) {
-        direct_ = std::make_unique<std::uint16_t[]>(std::size_t{kCodeLimit} << kMaxDirectCodeSize);
-    }
-    if (!useDirect_ && !strings_) {
-        strings_ = std::make_unique_for_overwrite<std::uint32_t[]>(kStringSlots);
-        std::fill_n(strings_.get(), kStringSlots, kEmpty);
+    if (!direct_) {
+        // Zeroed by the allocator: fresh pages cost nothing until an image touches them.
+        void* table = std::calloc(std::size_t{1} << (kMaxBits + 8), sizeof(std::uint16_t));
+        if (table == nullptr) throw std::bad_alloc();
+        direct_.reset(static_cast<std::uint16_t*>(table));
     }
     minCodeSize_ = minCodeSize;
     stringsEnd_ = firstCode;
@@ -237,11 +192,7 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::si
     if (count > 0) {
         std::uint32_t prefix = pixels[0];
         bool endedHashed = false;  // the last table life ran on the classic hash to the end
-        if (useDirect_) {
-            CompressRest<true>(pixels, count, s, prefix, endedHashed);
-        } else {
-            CompressRest<false>(pixels, count, s, prefix, endedHashed);
-        }
+        CompressRest(pixels, count, s, prefix, endedHashed);
         Emit(s, prefix);
         if (!endedHashed) stringsEnd_ = s.nextFree;
         ForgetStrings(firstCode);

@@ -16,7 +16,7 @@
 // with at most 4090 keys they meet an empty slot long before coming back to slot 0. So key 0 is
 // harmless while it sits in its first-probe slot 0, and it lands elsewhere only when slot 0 already
 // holds another key whose first probe is slot 0 (prefix == pixel << 4). Until that happens the
-// encoder's own table (an exact hash of the pair prefix, pixel) answers like the classic one; from
+// encoder's own table (exact: one entry per pair prefix, pixel) answers like the classic one; from
 // that point to the next clear the encoder rebuilds the hash from the codes given so far (inserted
 // in order, every one lands where the classic compressor put it) and runs the classic probes.
 #pragma once
@@ -34,8 +34,6 @@ public:
     static constexpr int kMaxBits = 12;
     static constexpr int kCodeLimit = 1 << kMaxBits;  // 4096 codes
     static constexpr int kHashSize = 5003;
-    static constexpr int kStringSlotBits = 14;
-    static constexpr int kStringSlots = 1 << kStringSlotBits;
 
     // Compresses count indices (each below 2^minCodeSize; minCodeSize 2..8) and returns the code
     // bytes; the returned view stays valid until the next call. count 0 writes a clear code and
@@ -69,9 +67,8 @@ private:
     std::size_t RunHashed(const std::uint8_t* pixels, std::size_t i, std::size_t count);
     // The classic probe: the slot holding key, or the slot where the search stopped.
     int Probe(std::uint32_t key, bool& found) const;
-    // The main loop from pixels[1] on, on the direct table or the hash (see below); prefix
-    // comes in as pixels[0] and goes out as the last string's code.
-    template <bool kDirect>
+    // The main loop from pixels[1] on; prefix comes in as pixels[0] and goes out as the last
+    // string's code.
     void CompressRest(const std::uint8_t* pixels, std::size_t count, Stream& s,
                       std::uint32_t& prefix, bool& endedHashed);
     // Empties the string table entries given out in this table life.
@@ -83,24 +80,20 @@ private:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
     std::array<std::uint32_t, kHashSize> slots_{};
 
-    // The encoder's own string table, of two kinds. For minimum code sizes up to
-    // kMaxDirectCodeSize a direct table: direct_[prefix << minCodeSize | pixel] is the code of
-    // that pair, 0 for none (no string code is below 6); at most 256 KiB, so it stays in the
-    // nearer caches and a lookup is one load. Wider pixels would need 2 MiB, which misses those
-    // caches on hard-to-compress images; they use strings_, an open-addressed hash with linear
-    // probing of 64 KiB at most a quarter full, each slot (index << 12) | code for the pair index
-    // prefix << minCodeSize | pixel, kEmpty for none. kEmpty reads as the pair index 0xFFFFF with
-    // code 4095; that pair (prefix 4095) is never stored, as no code lies above 4095, so the
-    // lookup tells the two apart by the whole value. Both are all empty between calls; a clear
-    // empties only what this table life gave out. given_ holds the pair index of each code (for
-    // the direct table's clear and for rebuilding the classic hash), slotOf_ its hash slot.
-    static constexpr int kMaxDirectCodeSize = 5;
-    bool useDirect_ = false;
-    std::unique_ptr<std::uint16_t[]> direct_;
-    std::unique_ptr<std::uint32_t[]> strings_;
+    // The encoder's own string table: direct_[key] is the code of the pair with the classic key
+    // (pixel << 12) | prefix, 0 for none (no string code is below 6). Laid out pixel first, the
+    // entries of one pixel after all prefixes lie together, and prefixes given out close in time
+    // are close in number: the pixels of an image region, usually few, keep their lookups in a
+    // few neighbouring cache lines, which a prefix-first layout spreads over the whole table.
+    // 2 MiB of which an image touches only the part of the pixels it has (256 KiB per 32 pixel
+    // values); all 0 between calls, a clear empties only what this table life gave out. given_
+    // holds the key of each code, for the clear and for rebuilding the classic hash.
+    struct FreeDeleter {
+        void operator()(std::uint16_t* p) const;
+    };
+    std::unique_ptr<std::uint16_t[], FreeDeleter> direct_;
     std::array<std::uint32_t, kCodeLimit> given_{};
-    std::array<std::uint16_t, kCodeLimit> slotOf_{};
-    int stringsEnd_ = 0;        // codes below this one are in strings_
+    int stringsEnd_ = 0;        // codes below this one are in direct_
     std::uint32_t prefix_ = 0;  // the string being matched, while RunHashed runs
     int minCodeSize_ = 0;
     Stream stream_{};
