@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -177,6 +178,38 @@ TEST(GifEncoder, CompactionKeepsIndexOrderAndColours) {
         EXPECT_EQ(pages[0].second.PaletteColor(want[x]), dib.PaletteColor(picks[x]));
     }
     EXPECT_EQ(encoder.ColorTableSize(), 8) << "4 colours + spare";
+}
+
+TEST(GifEncoder, ColoursOnlyFewPixelsUseAreKeptBesideRepeatedGroupsAndNoise) {
+    // Rows of one colour or a period-4 pattern (16-pixel groups that repeat), each with one pixel
+    // of a colour of its own at a place that moves through groups and the row's tail, some behind
+    // a noise row; widths around multiples of 16.
+    for (const int width : {16, 17, 47, 64, 100}) {
+        const int height = 12;
+        auto pick = [&](int x, int y) {
+            if (y == 4 || y == 8) return (x * 37 + y * 11) % 60;  // noise: colours 0..59
+            if (x == (y * 29 + 3) % width) return 200 + y;        // the row's own colour
+            return y % 2 ? 100 + x % 4 : 150;
+        };
+        GifEncoder encoder;
+        const CDib dib = MakeFrame(width, height, pick);
+        std::array<bool, 256> seen{};
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) seen[static_cast<std::size_t>(pick(x, y))] = true;
+        }
+        const int distinct = static_cast<int>(std::count(seen.begin(), seen.end(), true));
+        const Bytes gif = EncodeOne(encoder, dib);
+        EXPECT_EQ(encoder.ColorCount(), distinct + 1) << "width " << width;
+        auto pages = DecodeAll(gif);
+        ASSERT_EQ(pages.size(), 1u);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                ASSERT_EQ(pages[0].second.PaletteColor(pages[0].second.Index(x, y)),
+                          dib.PaletteColor(pick(x, y)))
+                    << "width " << width << ", pixel " << x << ", " << y;
+            }
+        }
+    }
 }
 
 TEST(GifEncoder, SubBlocksCarryAtMost254Bytes) {
