@@ -1,12 +1,12 @@
 #include "core/gif/GifLzwEncoder.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <new>
 
 namespace vorla {
-// Inlined into both loops, so the main loop keeps the stream in registers.
+
+// Inlined into the main loop, which so keeps the stream in registers.
 inline void GifLzwEncoder::Emit(Stream& s, std::uint32_t code) {
     s.acc |= static_cast<std::uint64_t>(code) << s.pending;
     s.pending += s.bits;

@@ -38,10 +38,10 @@ public:
     static constexpr int kCodeLimit = 1 << kMaxBits;  // 4096 codes
     static constexpr int kHashSize = 5003;
 
-    // Compresses rowCount rows of width stored values each, in that order, writing map[value]
-    // for each value (every map entry a value's pixel is mapped to lies below 2^minCodeSize;
-    // minCodeSize 2..8), and returns the code bytes; the returned view stays valid until the next
-    // call. No pixels write a clear code and the end code only.
+    // Compresses rowCount rows of width stored values each, in that order, writing the index
+    // map[v] for each stored value v (below 2^minCodeSize for every v that occurs; minCodeSize
+    // 2..8), and returns the code bytes; the returned view stays valid until the next call. No
+    // pixels write a clear code and the end code only.
     struct Codes {
         const std::uint8_t* data;
         std::size_t size;
