@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -176,6 +178,38 @@ TEST(GifEncoder, CompactionKeepsIndexOrderAndColours) {
         EXPECT_EQ(pages[0].second.PaletteColor(want[x]), dib.PaletteColor(picks[x]));
     }
     EXPECT_EQ(encoder.ColorTableSize(), 8) << "4 colours + spare";
+}
+
+TEST(GifEncoder, ColoursOnlyFewPixelsUseAreKeptBesideRepeatedGroupsAndNoise) {
+    // Rows of one colour or a period-4 pattern (16-pixel groups that repeat), each with one pixel
+    // of a colour of its own at a place that moves through groups and the row's tail, some behind
+    // a noise row; widths around multiples of 16.
+    for (const int width : {16, 17, 47, 64, 100}) {
+        const int height = 12;
+        auto pick = [&](int x, int y) {
+            if (y == 4 || y == 8) return (x * 37 + y * 11) % 60;  // noise: colours 0..59
+            if (x == (y * 29 + 3) % width) return 200 + y;        // the row's own colour
+            return y % 2 ? 100 + x % 4 : 150;
+        };
+        GifEncoder encoder;
+        const CDib dib = MakeFrame(width, height, pick);
+        std::array<bool, 256> seen{};
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) seen[static_cast<std::size_t>(pick(x, y))] = true;
+        }
+        const int distinct = static_cast<int>(std::count(seen.begin(), seen.end(), true));
+        const Bytes gif = EncodeOne(encoder, dib);
+        EXPECT_EQ(encoder.ColorCount(), distinct + 1) << "width " << width;
+        auto pages = DecodeAll(gif);
+        ASSERT_EQ(pages.size(), 1u);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                ASSERT_EQ(pages[0].second.PaletteColor(pages[0].second.Index(x, y)),
+                          dib.PaletteColor(pick(x, y)))
+                    << "width " << width << ", pixel " << x << ", " << y;
+            }
+        }
+    }
 }
 
 TEST(GifEncoder, SubBlocksCarryAtMost254Bytes) {
@@ -415,6 +449,62 @@ TEST(GifEncoder, CodesEqualTheClassicHashedCompressorOnRandomAndDitheredImages) 
     EXPECT_GT(hashedLives, before) << "16 1 then 0 0 runs the rest of that table on the hash";
     check({}, 8, "no pixels");
     check({5}, 3, "one pixel");
+}
+
+// Pixels after 16 1 0 0: the key of 16 1 takes classic slot 0, so 0 0 lands elsewhere, and the
+// noise (every zeroShare-th pixel 0) then has new keys probe onto that slot and overwrite it.
+std::vector<std::uint8_t> SlotZeroNoise(std::mt19937& random, int colors, int zeroShare) {
+    std::vector<std::uint8_t> pixels = {16, 1, 0, 0};
+    for (int i = 0; i < 20000; ++i) {
+        pixels.push_back(
+            static_cast<std::uint8_t>(random() % zeroShare == 0 ? 0 : random() % colors));
+    }
+    return pixels;
+}
+
+TEST(GifEncoder, CodesEqualTheClassicCompressorAfterItOverwritesKeyZero) {
+    GifLzwEncoder lzw;
+    std::mt19937 random(23);
+    // Of these twelve inputs several overwrite key 0 once or more, then look 0 0 up again.
+    for (int zeroShare : {2, 3, 6}) {
+        for (int colors : {16, 64, 200, 256}) {
+            const std::vector<std::uint8_t> pixels = SlotZeroNoise(random, colors, zeroShare);
+            const GifLzwEncoder::Codes codes = lzw.Compress(pixels.data(), pixels.size(), 8);
+            EXPECT_GE(lzw.HashedLives(), 1);
+            const Bytes have(codes.data, codes.data + codes.size);
+            EXPECT_EQ(have, ClassicLzw(pixels, 8))
+                << colors << " colours, every " << zeroShare << ". pixel 0";
+        }
+    }
+}
+
+TEST(GifEncoder, RowsThroughAMapGiveTheCodesOfTheMappedPixels) {
+    GifLzwEncoder lzw;
+    std::mt19937 random(5);
+    // Stored values 100..139 map to 0..39 backwards; rows taken out of order, a 1-pixel width.
+    std::array<std::uint8_t, 256> map{};
+    for (int v = 100; v < 140; ++v)
+        map[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(139 - v);
+    for (const std::size_t width : {std::size_t{1}, std::size_t{7}, std::size_t{333}}) {
+        std::vector<std::vector<std::uint8_t>> stored(90, std::vector<std::uint8_t>(width));
+        for (auto& row : stored) {
+            for (auto& v : row)
+                v = static_cast<std::uint8_t>(100 + (random() % 3 ? 0 : random() % 40));
+        }
+        std::vector<const std::uint8_t*> rows;
+        std::vector<std::uint8_t> flat;
+        for (std::size_t r = 0; r < stored.size(); ++r) {
+            const auto& row = stored[(r * 7) % stored.size()];
+            rows.push_back(row.data());
+            for (const std::uint8_t v : row) flat.push_back(map[v]);
+        }
+        const GifLzwEncoder::Codes codes =
+            lzw.Compress(rows.data(), rows.size(), width, map.data(), 6);
+        const Bytes have(codes.data, codes.data + codes.size);
+        EXPECT_EQ(have, ClassicLzw(flat, 6)) << "width " << width;
+    }
+    const GifLzwEncoder::Codes none = lzw.Compress(nullptr, 0, 5, map.data(), 2);
+    EXPECT_EQ(Bytes(none.data, none.data + none.size), ClassicLzw({}, 2));
 }
 
 TEST(GifEncoder, DamagedStreamsReportTheirCodes) {

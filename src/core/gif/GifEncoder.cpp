@@ -138,10 +138,10 @@ bool GifEncoder::ReadPixels(ByteStream& source) {
     auto* memory = dynamic_cast<MemoryStream*>(&source);
     try {
         if (memory == nullptr) rows_.resize(bytes);
-        indices_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+        rowOrder_.resize(static_cast<std::size_t>(height_));
     } catch (const std::bad_alloc&) {
         rows_.clear();
-        indices_.clear();
+        rowOrder_.clear();
         Report("43253");
         return false;
     }
@@ -155,25 +155,63 @@ bool GifEncoder::ReadPixels(ByteStream& source) {
     return source.ReadExact(rows_.data(), bytes);
 }
 
-bool GifEncoder::CountAndCompact() {
+void GifEncoder::CountAndCompact() {
     used_.fill(0);
-    const auto width = static_cast<std::size_t>(width_);
-    for (std::int32_t r = 0; r < height_; ++r) {
-        const std::uint8_t* row = pixels_ + stride_ * static_cast<std::size_t>(r);
-        std::size_t x = 0;
-        for (; x + 8 <= width; x += 8) {
+    std::uint8_t* const marks = used_.data();
+    auto markAll = [marks](const std::uint8_t* row, std::size_t from, std::size_t to) {
+        std::size_t x = from;
+        for (; x + 8 <= to; x += 8) {
             std::uint64_t group;
             std::memcpy(&group, row + x, sizeof group);
-            for (int k = 0; k < 64; k += 8) used_[(group >> k) & 0xFF] = 1;
+            for (int k = 0; k < 64; k += 8) marks[(group >> k) & 0xFF] = 1;
         }
-        for (; x < width; ++x) used_[row[x]] = 1;
+        for (; x < to; ++x) marks[row[x]] = 1;
+    };
+    const auto width = static_cast<std::size_t>(width_);
+    // Marking is one store per pixel. Flat areas and dither patterns of period 2, 4, 8 or 16
+    // repeat a 16-pixel group, which marks nothing new and is skipped. On noise the test only
+    // costs mispredictions, so a row whose groups mostly differ has the next row marked
+    // throughout, and the test is tried again on the row after.
+    bool skipRepeats = true;
+    for (std::int32_t r = 0; r < height_; ++r) {
+        const std::uint8_t* row = pixels_ + stride_ * static_cast<std::size_t>(r);
+        if (!skipRepeats || width < 16) {
+            markAll(row, 0, width);
+            skipRepeats = true;
+            continue;
+        }
+        markAll(row, 0, 16);
+        std::uint64_t last0;
+        std::uint64_t last1;
+        std::memcpy(&last0, row, sizeof last0);
+        std::memcpy(&last1, row + 8, sizeof last1);
+        std::size_t groups = 0;
+        std::size_t repeats = 0;
+        std::size_t x = 16;
+        for (; x + 16 <= width; x += 16) {
+            std::uint64_t group0;
+            std::uint64_t group1;
+            std::memcpy(&group0, row + x, sizeof group0);
+            std::memcpy(&group1, row + x + 8, sizeof group1);
+            ++groups;
+            if (((group0 ^ last0) | (group1 ^ last1)) == 0) {
+                ++repeats;
+                continue;
+            }
+            last0 = group0;
+            last1 = group1;
+            for (int k = 0; k < 64; k += 8) {
+                marks[(group0 >> k) & 0xFF] = 1;
+                marks[(group1 >> k) & 0xFF] = 1;
+            }
+        }
+        markAll(row, x, width);
+        skipRepeats = repeats * 4 >= groups;
     }
     int used = 0;
-    bool identity = true;
     colorMap_.fill(0);
     for (int i = 0; i < 256; ++i) {
         if (!used_[static_cast<std::size_t>(i)]) continue;
-        identity = identity && used == i;
         remap_[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(used);
         const RgbQuad& c = palette_[static_cast<std::size_t>(i)];
         colorMap_[static_cast<std::size_t>(used) * 3] = c.red;
@@ -187,32 +225,13 @@ bool GifEncoder::CountAndCompact() {
     bits_ = 1;
     while ((1 << bits_) < colorCount_) ++bits_;
     tableSize_ = 1 << bits_;
-    return identity;
 }
 
-void GifEncoder::ArrangeIndices(bool identity) {
-    const auto width = static_cast<std::size_t>(width_);
-    std::uint8_t* out = indices_.data();
+void GifEncoder::ArrangeRows() {
+    std::size_t at = 0;
     auto put = [&](std::int32_t y) {
         const std::int32_t stored = bottomUp_ ? height_ - 1 - y : y;
-        const std::uint8_t* row = pixels_ + stride_ * static_cast<std::size_t>(stored);
-        if (identity) {
-            std::memcpy(out, row, width);
-        } else {
-            // Eight pixels to one load and one store.
-            std::size_t x = 0;
-            for (; x + 8 <= width; x += 8) {
-                std::uint64_t group;
-                std::memcpy(&group, row + x, sizeof group);
-                std::uint64_t mapped = 0;
-                for (int k = 0; k < 64; k += 8) {
-                    mapped |= std::uint64_t{remap_[(group >> k) & 0xFF]} << k;
-                }
-                std::memcpy(out + x, &mapped, sizeof mapped);
-            }
-            for (; x < width; ++x) out[x] = remap_[row[x]];
-        }
-        out += width;
+        rowOrder_[at++] = pixels_ + stride_ * static_cast<std::size_t>(stored);
     };
     if (!interlace_) {
         for (std::int32_t y = 0; y < height_; ++y) put(y);
@@ -254,9 +273,9 @@ bool GifEncoder::EncodeImage(const CDib& source, ByteStream& target, std::string
     const std::vector<std::uint8_t>& bits = source.Bits();
     if (bits.size() < stride_ * static_cast<std::size_t>(height_)) return false;
     try {
-        indices_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+        rowOrder_.resize(static_cast<std::size_t>(height_));
     } catch (const std::bad_alloc&) {
-        indices_.clear();
+        rowOrder_.clear();
         Report("43253");
         return false;
     }
@@ -265,9 +284,13 @@ bool GifEncoder::EncodeImage(const CDib& source, ByteStream& target, std::string
 }
 
 bool GifEncoder::EncodeRows(ByteStream& target) {
-    ArrangeIndices(CountAndCompact());
+    CountAndCompact();
+    ArrangeRows();
     const int minCodeSize = std::max(bits_, 2);
-    const GifLzwEncoder::Codes codes = lzw_.Compress(indices_.data(), indices_.size(), minCodeSize);
+    // The stored rows go to the compressor as they are; it renumbers each pixel on the way.
+    const GifLzwEncoder::Codes codes =
+        lzw_.Compress(rowOrder_.data(), rowOrder_.size(), static_cast<std::size_t>(width_),
+                      remap_.data(), minCodeSize);
 
     const std::size_t blocks = (codes.size + kPacketBytes - 1) / kPacketBytes;
     image_.clear();

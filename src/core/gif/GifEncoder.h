@@ -74,11 +74,10 @@ private:
     bool ReadPixels(ByteStream& source);
     // EncodeImage once the source's rows and palette are in place.
     bool EncodeRows(ByteStream& target);
-    // Marks used_ and fills remap_ and colorMap_; true when every used index keeps its value.
-    bool CountAndCompact();
-    // The new indices of every pixel in the order they are written; identity: remap_ changes
-    // no used index, so the rows are copied as they are.
-    void ArrangeIndices(bool identity);
+    // Marks used_ and fills remap_ (for used indices) and colorMap_.
+    void CountAndCompact();
+    // Points rowOrder_ at the stored rows in the order they are written.
+    void ArrangeRows();
     // The new index the frame's transparent index got in the last image, or -1 when unknown.
     int CompactedIndex(int oldIndex) const;
     void Report(const char* code);
@@ -104,10 +103,10 @@ private:
     int bits_ = 0;
     bool interlace_ = false;
 
-    std::vector<std::uint8_t> indices_;  // new indices in writing order
-    std::vector<std::uint8_t> image_;    // the single-image stream being built
-    std::vector<std::uint8_t> scratch_;  // stream contents read back by the later stages
-    std::vector<std::uint8_t> record_;   // the frame record being built
+    std::vector<const std::uint8_t*> rowOrder_;  // the stored rows in writing order
+    std::vector<std::uint8_t> image_;            // the single-image stream being built
+    std::vector<std::uint8_t> scratch_;          // stream contents read back by the later stages
+    std::vector<std::uint8_t> record_;           // the frame record being built
     GifLzwEncoder lzw_;
 };
 

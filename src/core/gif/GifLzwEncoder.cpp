@@ -1,27 +1,12 @@
 #include "core/gif/GifLzwEncoder.h"
 
-#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <new>
 
 namespace vorla {
-namespace {
 
-// The classic key (pixel << 12) + prefix of a pair index prefix << minCodeSize | pixel.
-constexpr std::uint32_t KeyOfIndex(std::uint32_t index, int minCodeSize) {
-    return ((index & ((1u << minCodeSize) - 1)) << GifLzwEncoder::kMaxBits) |
-           (index >> minCodeSize);
-}
-
-// The string table's first slot for a pair: the pixel shifted to the table's top bits (spread:
-// kStringSlotBits - minCodeSize) XOR the prefix, much as the classic hash does in its 5003 slots.
-// The pixel's part does not depend on the prefix, so a lookup waits on one XOR after the one
-// before; the pixels after one prefix get slots apart by a power of two of 64 or more.
-constexpr std::uint32_t StringSlot(std::uint32_t prefix, std::uint32_t pixel, unsigned spread) {
-    return (pixel << spread) ^ prefix;
-}
-
-}  // namespace
-
-// Inlined into both loops, so the main loop keeps the stream in registers.
+// Inlined into the main loop, which so keeps the stream in registers.
 inline void GifLzwEncoder::Emit(Stream& s, std::uint32_t code) {
     s.acc |= static_cast<std::uint64_t>(code) << s.pending;
     s.pending += s.bits;
@@ -74,152 +59,61 @@ int GifLzwEncoder::Probe(std::uint32_t key, bool& found) const {
     }
 }
 
-void GifLzwEncoder::ForgetStrings(int firstCode) {
-    if (useDirect_) {
-        std::uint16_t* const direct = direct_.get();
-        for (int code = firstCode; code < stringsEnd_; ++code) {
-            direct[given_[static_cast<std::size_t>(code)]] = 0;
-        }
-    } else {
-        std::uint32_t* const strings = strings_.get();
-        for (int code = firstCode; code < stringsEnd_; ++code) {
-            strings[slotOf_[static_cast<std::size_t>(code)]] = kEmpty;
-        }
-    }
-    stringsEnd_ = firstCode;
+void GifLzwEncoder::FreeDeleter::operator()(std::uint16_t* p) const {
+    std::free(p);
 }
 
-std::size_t GifLzwEncoder::RunHashed(const std::uint8_t* pixels, std::size_t i, std::size_t count) {
-    Stream& s = stream_;
-    std::uint32_t prefix = prefix_;
-    const int firstCode = (1 << minCodeSize_) + 2;
-    ++hashedLives_;
-    // The codes of this life so far, in the order the classic compressor stored them: none of
-    // their probes met key 0 outside slot 0, so each lands in the classic slot.
+void GifLzwEncoder::ForgetStrings(int firstCode, int end) {
+    std::uint16_t* const direct = direct_.get();
+    for (int code = firstCode; code < end; ++code) {
+        direct[given_[static_cast<std::size_t>(code)]] = 0;
+    }
+}
+
+void GifLzwEncoder::RebuildSlots(int firstCode, int nextFree) {
     slots_.fill(kEmpty);
     bool found = false;
-    for (int code = firstCode; code < s.nextFree; ++code) {
-        const std::uint32_t key = KeyOfIndex(given_[static_cast<std::size_t>(code)], minCodeSize_);
-        const int slot = Probe(key, found);
-        slots_[static_cast<std::size_t>(slot)] = (static_cast<std::uint32_t>(code) << 20) | key;
+    for (int code = firstCode; code < nextFree; ++code) {
+        const std::uint32_t key = given_[static_cast<std::size_t>(code)];
+        slots_[static_cast<std::size_t>(Probe(key, found))] =
+            (static_cast<std::uint32_t>(code) << 20) | key;
     }
-    for (; i < count; ++i) {
-        const std::uint32_t c = pixels[i];
-        const std::uint32_t key = (c << kMaxBits) + prefix;
-        const int slot = Probe(key, found);
-        if (found) {
-            prefix = slots_[static_cast<std::size_t>(slot)] >> 20;
-            continue;
-        }
-        Emit(s, prefix);
-        prefix = c;
-        if (s.nextFree < kCodeLimit) {
-            slots_[static_cast<std::size_t>(slot)] =
-                (static_cast<std::uint32_t>(s.nextFree++) << 20) | key;
-        } else {
-            ForgetStrings(firstCode);
-            s.nextFree = firstCode;
-            s.clearPending = true;
-            Emit(s, static_cast<std::uint32_t>(firstCode - 2));
-            prefix_ = prefix;
-            return i + 1;
-        }
-    }
-    prefix_ = prefix;
-    return count;
 }
 
-template <bool kDirect>
-void GifLzwEncoder::CompressRest(const std::uint8_t* pixels, std::size_t count, Stream& s,
-                                 std::uint32_t& prefixOut, bool& endedHashed) {
-    const int clearCode = 1 << minCodeSize_;
-    const int firstCode = clearCode + 2;
-    const auto shift = static_cast<unsigned>(minCodeSize_);
-    std::uint16_t* const direct = direct_.get();
-    std::uint32_t* const strings = strings_.get();
-    const unsigned spread = kStringSlotBits - shift;
-    std::uint32_t* const given = given_.data();
-    std::uint16_t* const slotOf = slotOf_.data();
-    std::uint32_t prefix = prefixOut;
-    // Whether slot 0 of the classic hash holds a key other than key 0 (see the header).
-    bool slotZeroTaken = false;
-    for (std::size_t i = 1; i < count; ++i) {
-        const std::uint32_t c = pixels[i];
-        const std::uint32_t index = (prefix << shift) | c;
-        std::uint32_t slot = 0;
-        if constexpr (kDirect) {
-            const std::uint32_t next = direct[index];
-            if (next != 0) {
-                prefix = next;
-                continue;
-            }
-        } else {
-            slot = StringSlot(prefix, c, spread);
-            std::uint32_t held = strings[slot];
-            // An empty slot ends the probe; so does it the one time its bits read as the pair
-            // (index 0xFFFFF, prefix 4095), which the test below the loop tells apart.
-            while ((held >> kMaxBits) != index && held != kEmpty) {
-                slot = (slot + 1) & (kStringSlots - 1);
-                held = strings[slot];
-            }
-            if (held != kEmpty) {
-                prefix = held & (kCodeLimit - 1);
-                continue;
-            }
-        }
-        if (s.nextFree < kCodeLimit) {
-            if (prefix == (c << 4)) [[unlikely]] {
-                if (index == 0 && slotZeroTaken) {
-                    stringsEnd_ = s.nextFree;
-                    stream_ = s;
-                    prefix_ = prefix;
-                    i = RunHashed(pixels, i, count) - 1;
-                    s = stream_;
-                    prefix = prefix_;
-                    endedHashed = i + 1 == count;
-                    slotZeroTaken = false;
-                    continue;
-                }
-                slotZeroTaken = true;
-            }
-            Emit(s, prefix);
-            if constexpr (kDirect) {
-                direct[index] = static_cast<std::uint16_t>(s.nextFree);
-            } else {
-                strings[slot] = (index << kMaxBits) | static_cast<std::uint32_t>(s.nextFree);
-                slotOf[s.nextFree] = static_cast<std::uint16_t>(slot);
-            }
-            given[s.nextFree++] = index;
-        } else {
-            Emit(s, prefix);
-            stringsEnd_ = s.nextFree;
-            ForgetStrings(firstCode);
-            s.nextFree = firstCode;
-            s.clearPending = true;
-            slotZeroTaken = false;
-            Emit(s, static_cast<std::uint32_t>(clearCode));
-        }
-        prefix = c;
-    }
-    prefixOut = prefix;
+bool GifLzwEncoder::StoreClassic(std::uint32_t key, int code) {
+    bool found = false;
+    // The key is new, so the probe stops at an empty slot or, on a secondary probe, at key 0's.
+    const auto slot = static_cast<std::size_t>(Probe(key, found));
+    const std::uint32_t held = slots_[slot];
+    slots_[slot] = (static_cast<std::uint32_t>(code) << 20) | key;
+    return held == kEmpty || (held & kKeyMask) != 0;
 }
 
 GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::size_t count,
                                              int minCodeSize) {
+    static constexpr std::array<std::uint8_t, 256> kIdentity = [] {
+        std::array<std::uint8_t, 256> map{};
+        for (int i = 0; i < 256; ++i)
+            map[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+        return map;
+    }();
+    return Compress(&pixels, count > 0 ? 1 : 0, count, kIdentity.data(), minCodeSize);
+}
+
+GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, std::size_t rowCount,
+                                             std::size_t width, const std::uint8_t* map,
+                                             int minCodeSize) {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
-    useDirect_ = minCodeSize <= kMaxDirectCodeSize;
-    if (useDirect_ && !direct_) {
-        direct_ = std::make_unique<std::uint16_t[]>(std::size_t{kCodeLimit} << kMaxDirectCodeSize);
+    if (!direct_) {
+        // Zeroed by the allocator: fresh pages cost nothing until an image touches them.
+        void* table = std::calloc(std::size_t{1} << (kMaxBits + 8), sizeof(std::uint16_t));
+        if (table == nullptr) throw std::bad_alloc();
+        direct_.reset(static_cast<std::uint16_t*>(table));
     }
-    if (!useDirect_ && !strings_) {
-        strings_ = std::make_unique_for_overwrite<std::uint32_t[]>(kStringSlots);
-        std::fill_n(strings_.get(), kStringSlots, kEmpty);
-    }
-    minCodeSize_ = minCodeSize;
-    stringsEnd_ = firstCode;
     hashedLives_ = 0;
+    const std::size_t count = width == 0 ? 0 : rowCount * width;
 
     // At most one code per pixel, one clear per code in the worst case, plus the first clear and
     // the end code; 12 bits each, and room for the last 32-bit store.
@@ -235,16 +129,54 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::si
 
     Emit(s, static_cast<std::uint32_t>(clearCode));
     if (count > 0) {
-        std::uint32_t prefix = pixels[0];
-        bool endedHashed = false;  // the last table life ran on the classic hash to the end
-        if (useDirect_) {
-            CompressRest<true>(pixels, count, s, prefix, endedHashed);
-        } else {
-            CompressRest<false>(pixels, count, s, prefix, endedHashed);
+        std::uint16_t* const direct = direct_.get();
+        std::uint32_t* const given = given_.data();
+        std::uint32_t prefix = map[rows[0][0]];
+        // Whether slot 0 of the classic hash holds a key other than key 0, and whether this
+        // table life keeps the classic slots (see the header).
+        bool slotZeroTaken = false;
+        bool tracked = false;
+        std::size_t x = 1;
+        for (std::size_t r = 0; r < rowCount; ++r, x = 0) {
+            const std::uint8_t* const row = rows[r];
+            for (; x < width; ++x) {
+                const std::uint32_t c = map[row[x]];
+                // The pixel's part does not depend on the prefix: a lookup waits on one OR
+                // after the load before.
+                const std::uint32_t key = (c << kMaxBits) | prefix;
+                const std::uint32_t next = direct[key];
+                if (next != 0) {
+                    prefix = next;
+                    continue;
+                }
+                Emit(s, prefix);
+                if (s.nextFree < kCodeLimit) {
+                    if (tracked) [[unlikely]] {
+                        if (!StoreClassic(key, s.nextFree)) direct[0] = 0;
+                    } else if (prefix == (c << 4)) [[unlikely]] {
+                        if (key == 0 && slotZeroTaken) {
+                            RebuildSlots(firstCode, s.nextFree);
+                            StoreClassic(key, s.nextFree);  // no key 0 to overwrite yet
+                            tracked = true;
+                            ++hashedLives_;
+                        }
+                        slotZeroTaken = true;
+                    }
+                    direct[key] = static_cast<std::uint16_t>(s.nextFree);
+                    given[s.nextFree++] = key;
+                } else {
+                    ForgetStrings(firstCode, s.nextFree);
+                    s.nextFree = firstCode;
+                    s.clearPending = true;
+                    slotZeroTaken = false;
+                    tracked = false;
+                    Emit(s, static_cast<std::uint32_t>(clearCode));
+                }
+                prefix = c;
+            }
         }
         Emit(s, prefix);
-        if (!endedHashed) stringsEnd_ = s.nextFree;
-        ForgetStrings(firstCode);
+        ForgetStrings(firstCode, s.nextFree);
     }
     Emit(s, static_cast<std::uint32_t>(endCode));
     while (s.pending > 0) {

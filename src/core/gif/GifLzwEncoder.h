@@ -11,14 +11,17 @@
 // match, codes given out in order and the clear at 4096, whatever structure answers "is prefix +
 // pixel in the table" - as long as that answer is the true one. The classic hash answers falsely in
 // exactly one case: a secondary probe reaching a slot that holds key 0 (pixel 0 after code 0) stops
-// there, so a key stored further along is missed and key 0 itself gets overwritten. The secondary
-// probes from slot s visit k * s mod 5003 (k = 2, 3, ...) and from slot 0 visit 5002, 5001, ...;
-// with at most 4090 keys they meet an empty slot long before coming back to slot 0. So key 0 is
-// harmless while it sits in its first-probe slot 0, and it lands elsewhere only when slot 0 already
-// holds another key whose first probe is slot 0 (prefix == pixel << 4). Until that happens the
-// encoder's own table (an exact hash of the pair prefix, pixel) answers like the classic one; from
-// that point to the next clear the encoder rebuilds the hash from the codes given so far (inserted
-// in order, every one lands where the classic compressor put it) and runs the classic probes.
+// there, so the new key stored there overwrites key 0, which the hash then no longer finds. Any
+// other key, once stored, is always found: the slots its probe passed were neither empty nor key 0
+// and stay so. The secondary probes from slot s visit k * s mod 5003 (k = 2, 3, ...) and from slot
+// 0 visit 5002, 5001, ...; with at most 4090 keys they meet an empty slot long before coming back
+// to slot 0. So key 0 is harmless while it sits in its first-probe slot 0, and it lands elsewhere
+// only when slot 0 already holds another key whose first probe is slot 0 (prefix == pixel << 4).
+// Until that happens the encoder's own table (exact: one entry per pair prefix, pixel) answers like
+// the classic one. From that point to the next clear the encoder also keeps the classic slots,
+// rebuilt from the codes given so far (inserted in order, every one lands where the classic
+// compressor put it): each new code probes for its slot, and when that slot is key 0's, the pair
+// 0 0 leaves the encoder's table too. Lookups stay one load per pixel; only new codes probe.
 #pragma once
 
 #include <array>
@@ -34,23 +37,25 @@ public:
     static constexpr int kMaxBits = 12;
     static constexpr int kCodeLimit = 1 << kMaxBits;  // 4096 codes
     static constexpr int kHashSize = 5003;
-    static constexpr int kStringSlotBits = 14;
-    static constexpr int kStringSlots = 1 << kStringSlotBits;
 
-    // Compresses count indices (each below 2^minCodeSize; minCodeSize 2..8) and returns the code
-    // bytes; the returned view stays valid until the next call. count 0 writes a clear code and
-    // the end code only.
+    // Compresses rowCount rows of width stored values each, in that order, writing the index
+    // map[v] for each stored value v (below 2^minCodeSize for every v that occurs; minCodeSize
+    // 2..8), and returns the code bytes; the returned view stays valid until the next call. No
+    // pixels write a clear code and the end code only.
     struct Codes {
         const std::uint8_t* data;
         std::size_t size;
     };
+    Codes Compress(const std::uint8_t* const* rows, std::size_t rowCount, std::size_t width,
+                   const std::uint8_t* map, int minCodeSize);
+    // The same for count indices in one run, written as they are.
     Codes Compress(const std::uint8_t* pixels, std::size_t count, int minCodeSize);
 
-    // How many table lives of the last Compress call ran on the classic hash (see above).
+    // How many table lives of the last Compress call kept the classic hash's slots (see above).
     int HashedLives() const { return hashedLives_; }
 
 private:
-    // The code writer's state between the two table kinds.
+    // The code writer's state.
     struct Stream {
         std::uint8_t* out;
         std::size_t written;
@@ -64,18 +69,15 @@ private:
     };
 
     static void Emit(Stream& s, std::uint32_t code);
-    // Continues at pixels[i] with the current string prefix_ on the classic hash until the
-    // table's next clear; returns the index behind the pixel that starts the new table, or count.
-    std::size_t RunHashed(const std::uint8_t* pixels, std::size_t i, std::size_t count);
     // The classic probe: the slot holding key, or the slot where the search stopped.
     int Probe(std::uint32_t key, bool& found) const;
-    // The main loop from pixels[1] on, on the direct table or the hash (see below); prefix
-    // comes in as pixels[0] and goes out as the last string's code.
-    template <bool kDirect>
-    void CompressRest(const std::uint8_t* pixels, std::size_t count, Stream& s,
-                      std::uint32_t& prefix, bool& endedHashed);
-    // Empties the string table entries given out in this table life.
-    void ForgetStrings(int firstCode);
+    // Fills the classic slots with the codes given in this table life, in order.
+    void RebuildSlots(int firstCode, int nextFree);
+    // The classic slot for a new key, whose code is stored there. Returns false when that slot
+    // held key 0, which the classic hash thereby forgets.
+    bool StoreClassic(std::uint32_t key, int code);
+    // Empties the string table entries of the codes firstCode..end - 1.
+    void ForgetStrings(int firstCode, int end);
 
     // One slot: the code above the 20-bit key, (code << 20) | key, so that a hit costs one load.
     // kEmpty cannot be a stored entry: its key would need prefix 4095, and no code lies above.
@@ -83,27 +85,19 @@ private:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
     std::array<std::uint32_t, kHashSize> slots_{};
 
-    // The encoder's own string table, of two kinds. For minimum code sizes up to
-    // kMaxDirectCodeSize a direct table: direct_[prefix << minCodeSize | pixel] is the code of
-    // that pair, 0 for none (no string code is below 6); at most 256 KiB, so it stays in the
-    // nearer caches and a lookup is one load. Wider pixels would need 2 MiB, which misses those
-    // caches on hard-to-compress images; they use strings_, an open-addressed hash with linear
-    // probing of 64 KiB at most a quarter full, each slot (index << 12) | code for the pair index
-    // prefix << minCodeSize | pixel, kEmpty for none. kEmpty reads as the pair index 0xFFFFF with
-    // code 4095; that pair (prefix 4095) is never stored, as no code lies above 4095, so the
-    // lookup tells the two apart by the whole value. Both are all empty between calls; a clear
-    // empties only what this table life gave out. given_ holds the pair index of each code (for
-    // the direct table's clear and for rebuilding the classic hash), slotOf_ its hash slot.
-    static constexpr int kMaxDirectCodeSize = 5;
-    bool useDirect_ = false;
-    std::unique_ptr<std::uint16_t[]> direct_;
-    std::unique_ptr<std::uint32_t[]> strings_;
+    // The encoder's own string table: direct_[key] is the code of the pair with the classic key
+    // (pixel << 12) | prefix, 0 for none (no string code is below 6). Laid out pixel first, the
+    // entries of one pixel after all prefixes lie together, and prefixes given out close in time
+    // are close in number: the pixels of an image region, usually few, keep their lookups in a
+    // few neighbouring cache lines, which a prefix-first layout spreads over the whole table.
+    // 2 MiB of which an image touches only the part of the pixels it has (256 KiB per 32 pixel
+    // values); all 0 between calls, a clear empties only what this table life gave out. given_
+    // holds the key of each code, for the clear and for rebuilding the classic hash.
+    struct FreeDeleter {
+        void operator()(std::uint16_t* p) const;
+    };
+    std::unique_ptr<std::uint16_t[], FreeDeleter> direct_;
     std::array<std::uint32_t, kCodeLimit> given_{};
-    std::array<std::uint16_t, kCodeLimit> slotOf_{};
-    int stringsEnd_ = 0;        // codes below this one are in strings_
-    std::uint32_t prefix_ = 0;  // the string being matched, while RunHashed runs
-    int minCodeSize_ = 0;
-    Stream stream_{};
     int hashedLives_ = 0;
     std::vector<std::uint8_t> out_;  // reused between images; only grows
 };
