@@ -42,6 +42,7 @@ private slots:
     void zoomStopsAtItsLimits();
     void previewShowsTheCompositeWithRestoredBackground();
     void paintedCopiesStayWithinTheirBound();
+    void delaysAboveHalfTheRangePlayLong();
 
 private:
     QPoint FramePoint(int k) const {
@@ -260,6 +261,15 @@ void tst_Strip::paintedCopiesStayWithinTheirBound() {
     }
     QVERIFY(most > 0);
     QVERIFY(most <= cache.Budget());
+}
+
+void tst_Strip::delaysAboveHalfTheRangePlayLong() {
+    // GIF delays are unsigned 16-bit: 40000/100 s is over six minutes, not a negative wait.
+    CAnvoView* slow = f_->Open(f_->MakeGif(QStringLiteral("slow.gif"), 3, 20, 10, 40000));
+    QVERIFY(slow);
+    QSignalSpy shown(slow, &CAnvoView::frameShown);
+    QTest::qWait(400);
+    QVERIFY2(shown.count() <= 1, qPrintable(QString::number(shown.count())));
 }
 
 QTEST_MAIN(tst_Strip)

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "core/edit/FrameEditRules.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/play/AnimationCompositor.h"
 #include "gui/view/CAnvoView.h"
@@ -188,7 +189,7 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     painter.drawPixmap(bx + 5, by - 4, art.delayIcon);
     painter.setFont(PixelFont(13));
     painter.setPen(QColor(40, 44, 52));
-    painter.drawText(QPoint(bx + 18, by + 6), QString::number(entry.delay));
+    painter.drawText(QPoint(bx + 18, by + 6), QString::number(edit::DelayOf(entry)));
     if (entry.transparent) painter.drawPixmap(bx + 33 + 14, by - 4, art.transparencyIcon);
     if (entry.restoreBackground) painter.drawPixmap(bx + 46 + 16, by - 4, art.restoreIcon);
 }

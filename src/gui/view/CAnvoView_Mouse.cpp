@@ -11,6 +11,7 @@
 #include <QToolTip>
 
 #include "core/edit/FrameClipboard.h"
+#include "core/edit/FrameEditRules.h"
 #include "core/edit/Selection.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
@@ -222,7 +223,7 @@ void CAnvoView::ShowTooltip(const HitResult& hit) {
                    .arg(e.height)
                    .arg(e.left)
                    .arg(e.top)
-                   .arg(e.delay)
+                   .arg(edit::DelayOf(e))
                    .arg(disposal < 4 ? tr(kDisposal[disposal]) : tr("처리 방법 %1").arg(disposal))
                    .arg(e.transparent ? tr("투명") : tr("불투명"));
     } else {

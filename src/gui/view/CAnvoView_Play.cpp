@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 
+#include "core/edit/FrameEditRules.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/play/CAnimationBar.h"
 #include "gui/view/CAnvoView.h"
@@ -43,7 +44,7 @@ void CAnvoView::PlaybackStep() {
         return;
     }
     playbackFrame_ = playbackFrame_ + 1 >= table_.frameCount ? 0 : playbackFrame_ + 1;
-    const int delay = table_.entries[static_cast<std::size_t>(playbackFrame_)].delay;
+    const int delay = edit::DelayOf(table_.entries[static_cast<std::size_t>(playbackFrame_)]);
     playbackDelay_ = delay == 0 ? 10 : delay;  // a delay of 0 plays as 10
     emit frameShown(playbackFrame_);
     UpdatePreviewArea();
