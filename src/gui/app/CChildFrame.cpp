@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
 
 namespace vorla {
@@ -17,7 +18,12 @@ CChildFrame::CChildFrame(CAnvoView* view, QWidget* parent) : QMdiSubWindow(paren
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (view_->IsBusy() || !view_->QueryClose()) {
+    if (view_->IsBusy()) {
+        if (auto* mainFrame = qobject_cast<CMainFrame*>(window())) mainFrame->RefuseWhileBusy();
+        event->ignore();
+        return;
+    }
+    if (!view_->QueryClose()) {
         event->ignore();
         return;
     }

@@ -220,6 +220,7 @@ bool CMainFrame::AnyViewBusy() const {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (AnyViewBusy()) {
+        RefuseWhileBusy();
         event->ignore();
         return;
     }
