@@ -22,6 +22,38 @@ struct ResultFreer {
 
 constexpr int kPaletteSize = 256;
 
+// One run of the library over RGBA pixels: the palette it chose (owned by `result`) and every
+// pixel's index into it, dithered.
+struct LiqRun {
+    std::unique_ptr<liq_attr, AttrFreer> attr;
+    std::unique_ptr<liq_image, ImageFreer> image;
+    std::unique_ptr<liq_result, ResultFreer> result;
+    std::vector<std::uint8_t> indices;
+    const liq_palette* palette = nullptr;
+};
+
+bool RunQuantizer(const std::vector<std::uint8_t>& rgba, std::int32_t width, std::int32_t height,
+                  int maxColors, LiqRun& run) {
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    run.attr.reset(liq_attr_create());
+    if (!run.attr || liq_set_max_colors(run.attr.get(), maxColors) != LIQ_OK) return false;
+    // gamma 0: the library's default (sRGB input).
+    run.image.reset(liq_image_create_rgba(run.attr.get(), rgba.data(), width, height, 0));
+    if (!run.image) return false;
+    liq_result* rawResult = nullptr;
+    if (liq_image_quantize(run.image.get(), run.attr.get(), &rawResult) != LIQ_OK ||
+        rawResult == nullptr)
+        return false;
+    run.result.reset(rawResult);
+    if (liq_set_dithering_level(run.result.get(), 1.0f) != LIQ_OK) return false;
+    run.indices.resize(pixels);
+    if (liq_write_remapped_image(run.result.get(), run.image.get(), run.indices.data(),
+                                 run.indices.size()) != LIQ_OK)
+        return false;
+    run.palette = liq_get_palette(run.result.get());
+    return run.palette != nullptr && static_cast<int>(run.palette->count) <= maxColors;
+}
+
 }  // namespace
 
 bool Quantizer::Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t width,
@@ -30,24 +62,10 @@ bool Quantizer::Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t wid
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (rgba.size() < pixels * 4) return false;
 
-    std::unique_ptr<liq_attr, AttrFreer> attr(liq_attr_create());
-    if (!attr || liq_set_max_colors(attr.get(), kPaletteSize) != LIQ_OK) return false;
-    // gamma 0: the library's default (sRGB input).
-    std::unique_ptr<liq_image, ImageFreer> image(
-        liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
-    if (!image) return false;
-    liq_result* rawResult = nullptr;
-    if (liq_image_quantize(image.get(), attr.get(), &rawResult) != LIQ_OK || rawResult == nullptr)
-        return false;
-    std::unique_ptr<liq_result, ResultFreer> result(rawResult);
-    if (liq_set_dithering_level(result.get(), 1.0f) != LIQ_OK) return false;
-
-    std::vector<std::uint8_t> indices(pixels);
-    if (liq_write_remapped_image(result.get(), image.get(), indices.data(), indices.size()) !=
-        LIQ_OK)
-        return false;
-    const liq_palette* palette = liq_get_palette(result.get());
-    if (palette == nullptr || palette->count > kPaletteSize) return false;
+    LiqRun run;
+    if (!RunQuantizer(rgba, width, height, kPaletteSize, run)) return false;
+    const liq_palette* palette = run.palette;
+    const std::vector<std::uint8_t>& indices = run.indices;
 
     CDib dib;
     dib.Create(width, height, 8, kPaletteSize);
@@ -120,24 +138,12 @@ bool Quantizer::QuantizeKeyed(const std::vector<std::uint8_t>& rgba, std::int32_
     if (rgba.size() < pixels * 4) return false;
     if (ExactKeyed(rgba, width, height, keyColour, out, keyIndex)) return true;
 
-    std::unique_ptr<liq_attr, AttrFreer> attr(liq_attr_create());
     // One entry stays free for the key, whether or not the library spends one on transparency.
-    if (!attr || liq_set_max_colors(attr.get(), kPaletteSize - 1) != LIQ_OK) return false;
-    std::unique_ptr<liq_image, ImageFreer> image(
-        liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
-    if (!image) return false;
-    liq_result* rawResult = nullptr;
-    if (liq_image_quantize(image.get(), attr.get(), &rawResult) != LIQ_OK || rawResult == nullptr)
+    LiqRun run;
+    if (!RunQuantizer(rgba, width, height, kPaletteSize - 1, run) || run.palette->count == 0)
         return false;
-    std::unique_ptr<liq_result, ResultFreer> result(rawResult);
-    if (liq_set_dithering_level(result.get(), 1.0f) != LIQ_OK) return false;
-    std::vector<std::uint8_t> indices(pixels);
-    if (liq_write_remapped_image(result.get(), image.get(), indices.data(), indices.size()) !=
-        LIQ_OK)
-        return false;
-    const liq_palette* palette = liq_get_palette(result.get());
-    if (palette == nullptr || palette->count == 0 || palette->count > kPaletteSize - 1)
-        return false;
+    const liq_palette* palette = run.palette;
+    const std::vector<std::uint8_t>& indices = run.indices;
 
     // The library's own transparent entry, if it made one, would hold an arbitrary colour and
     // could be chosen for opaque pixels by the dithering: every pixel is placed again below.
