@@ -17,7 +17,7 @@ CChildFrame::CChildFrame(CAnvoView* view, QWidget* parent) : QMdiSubWindow(paren
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (view_->IsBusy() || !view_->QueryClose()) {
+    if (view_->IsRunning() || !view_->QueryClose()) {
         event->ignore();
         return;
     }

@@ -1,0 +1,249 @@
+// The frame properties dialog from the strip: how it opens and ends, that its view refuses every
+// frame edit but the dialog's own while it is open, and that a session is one undo step.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QStatusBar>
+
+#include "GuiFixture.h"
+#include "core/edit/FrameClipboard.h"
+#include "gui/app/Commands.h"
+#include "gui/dialogs/CFramePropertiesDialog.h"
+
+using namespace vorla;
+using namespace vorla::guitest;
+
+namespace {
+
+QPoint FramePoint(CAnvoView* view, int k) {
+    const StripMetrics m = view->Metrics();
+    return QPoint(60, m.ImageTop(k) + m.displayHeight / 2 - view->verticalScrollBar()->value());
+}
+
+QPoint GapPoint(CAnvoView* view, int k) {
+    const StripMetrics m = view->Metrics();
+    return QPoint(60, m.GapTop(k) + 6 - view->verticalScrollBar()->value());
+}
+
+bool DialogOpen(CAnvoView* view) {
+    return view->FrameDialogIsOpen() && view->FrameDialog() && view->FrameDialog()->isVisible();
+}
+
+void TypeInto(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+std::vector<int> Delays(CAnvoView* view) {
+    std::vector<int> delays;
+    for (int k = 0; k < view->Table().frameCount; ++k)
+        delays.push_back(view->Table().entries[static_cast<std::size_t>(k)].delay);
+    return delays;
+}
+
+}  // namespace
+
+class tst_FrameDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void doubleClickOpensTheFrameAndCancelsOnTheSameFrame();
+    void doubleClickOnAGapPastesFromAFile();
+    void whileOpenEveryFrameEditIsRefused();
+    void shiftCancelsOnlyInTheDialog();
+    void theCommandWantsOneSelectedFrame();
+    void allDelaysComeBackOnCancelAndOneUndoRevertsAnApply();
+    void closingTheDocumentAppliesTheDialog();
+
+private:
+    std::unique_ptr<MainFrameFixture> f;
+    CAnvoView* view = nullptr;
+};
+
+void tst_FrameDialog::init() {
+    f = std::make_unique<MainFrameFixture>();
+    f->state.zoomPercent = 100;
+    f->frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f->frame));
+    f->frame.imagePathAnswer = [](const QString&) { return QString(); };
+    f->frame.savePathAnswer = [](const QString&) { return QString(); };
+    view = f->Open(f->MakeGif(QStringLiteral("five.gif"), 5, 40, 30));
+    QVERIFY(view);
+    view->parentWidget()->resize(300, 700);
+    view->setFocus();
+}
+
+void tst_FrameDialog::cleanup() {
+    if (view && view->FrameDialogIsOpen()) view->EndFrameDialog(false);
+    for (CAnvoView* v : f->frame.Views()) v->Document().modified = false;
+    f.reset();
+    view = nullptr;
+}
+
+void tst_FrameDialog::doubleClickOpensTheFrameAndCancelsOnTheSameFrame() {
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 2));
+    QTRY_VERIFY(DialogOpen(view));
+    CFramePropertiesDialog* dialog = view->FrameDialog();
+    const QString childTitle = view->parentWidget()->windowTitle();
+    QCOMPARE(dialog->windowTitle(), childTitle + QStringLiteral("의 3번 프레임"));
+    QCOMPARE(dialog->FrameIndex(), 2);
+    QVERIFY(f->frame.FrameDialogOpen());
+    f->frame.UpdateCommandStates();
+    QVERIFY2(!f->frame.Action(CommandId::FrameProperties)->isEnabled(),
+             "Ctrl+R waits for the open dialog");
+    QCOMPARE(dialog->UsedColoursLabel()->text(), QStringLiteral("1"));
+
+    // A double-click on another frame moves the dialog there (the first session is cancelled).
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 0));
+    QTRY_COMPARE(dialog->FrameIndex(), 0);
+    QVERIFY(dialog->windowTitle().endsWith(QStringLiteral("의 1번 프레임")));
+
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 0));
+    QTRY_VERIFY(!DialogOpen(view));
+    QVERIFY(!f->frame.FrameDialogOpen());
+    QVERIFY(!view->Document().modified);
+}
+
+void tst_FrameDialog::doubleClickOnAGapPastesFromAFile() {
+    QStringList asked;
+    f->frame.imagePathAnswer = [&](const QString& title) {
+        asked << title;
+        return QString();
+    };
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, GapPoint(view, 2));
+    QTRY_COMPARE(asked.size(), 1);
+    QVERIFY(!DialogOpen(view));
+    // Below the last frame's gap lies the background: nothing happens there.
+    const StripMetrics m = view->Metrics();
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(m.childWidth + 400, 5));
+    QTest::qWait(50);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(!DialogOpen(view));
+}
+
+void tst_FrameDialog::whileOpenEveryFrameEditIsRefused() {
+    view->Table().entries[1].selected = 1;
+    f->frame.Clipboard().CopySelected(view->Table());
+    view->Table().ClearSelection(true, -1);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 1));
+    QTRY_VERIFY(DialogOpen(view));
+    QVERIFY(view->IsBusy());
+    QVERIFY(!view->IsRunning());
+    view->Document().modified = true;  // so that a save would write
+    bool saveAsked = false;
+    f->frame.savePathAnswer = [&](const QString&) {
+        saveAsked = true;
+        return QString();
+    };
+    const int frames = view->Table().frameCount;
+    for (CommandId id : {CommandId::EditPaste, CommandId::EditCut, CommandId::EditDelete,
+                         CommandId::Undo, CommandId::UndoKey, CommandId::FileSave,
+                         CommandId::FileSaveAs, CommandId::EditPasteFromFile}) {
+        f->frame.statusBar()->clearMessage();
+        f->frame.Dispatch(id);
+        QCOMPARE(view->Table().frameCount, frames);
+        QVERIFY2(
+            !f->frame.statusBar()->currentMessage().isEmpty(),
+            qPrintable(QStringLiteral("command %1 was not refused").arg(static_cast<int>(id))));
+    }
+    QVERIFY(!saveAsked);
+    QVERIFY(f->ui.unexpected.empty());
+    // A drop of frames onto the strip.
+    view->SignalDrop(view->viewport()->mapToGlobal(GapPoint(view, 3)));
+    QTest::qWait(300);
+    QCOMPARE(view->Table().frameCount, frames);
+    QVERIFY(DialogOpen(view));
+    // Selection clicks stay live and end nothing.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 3));
+    QVERIFY(view->Table().entries[3].selected);
+    QVERIFY(DialogOpen(view));
+}
+
+void tst_FrameDialog::shiftCancelsOnlyInTheDialog() {
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 1));
+    QTRY_VERIFY(DialogOpen(view));
+    CFramePropertiesDialog* dialog = view->FrameDialog();
+    TypeInto(dialog->DelayEdit(), QStringLiteral("55"));
+    QCOMPARE(view->Table().entries[1].delay, 55);
+
+    // Shift in the strip, and a Shift-click there, keep the edits.
+    view->activateWindow();
+    QTest::keyClick(view, Qt::Key_Shift);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, FramePoint(view, 3));
+    QTest::qWait(20);
+    QVERIFY(DialogOpen(view));
+    QCOMPARE(view->Table().entries[1].delay, 55);
+
+    dialog->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dialog));
+    QTest::keyClick(dialog->DelayEdit(), Qt::Key_Shift);
+    QTRY_VERIFY(!DialogOpen(view));
+    QCOMPARE(view->Table().entries[1].delay, 10);
+}
+
+void tst_FrameDialog::theCommandWantsOneSelectedFrame() {
+    view->Table().entries[1].selected = 1;
+    view->Table().entries[2].selected = 1;
+    f->frame.UpdateCommandStates();
+    f->frame.Dispatch(CommandId::FrameProperties);
+    QVERIFY(!DialogOpen(view));
+    QVERIFY(f->ui.Texts().contains(
+        QStringLiteral("선택하신 메뉴는 하나의 프레임을 선택하신 후 사용하십시오.")));
+
+    view->Table().ClearSelection(true, -1);
+    view->Table().entries[4].selected = 1;
+    f->frame.UpdateCommandStates();
+    QVERIFY(f->frame.Action(CommandId::FrameProperties)->isEnabled());
+    f->frame.Dispatch(CommandId::FrameProperties);
+    QTRY_VERIFY(DialogOpen(view));
+    QCOMPARE(view->FrameDialog()->FrameIndex(), 4);
+    QVERIFY(!view->IsRunning());
+}
+
+void tst_FrameDialog::allDelaysComeBackOnCancelAndOneUndoRevertsAnApply() {
+    const std::vector<int> before = Delays(view);
+    view->OpenFrameDialog(2);
+    CFramePropertiesDialog* dialog = view->FrameDialog();
+    QVERIFY(DialogOpen(view));
+    dialog->AllFramesCheck()->click();
+    TypeInto(dialog->DelayEdit(), QStringLiteral("99999"));
+    QCOMPARE(Delays(view), std::vector<int>(5, -1));  // 65535 in the 16-bit field
+    dialog->reject();
+    QVERIFY(!DialogOpen(view));
+    QCOMPARE(Delays(view), before);
+    QVERIFY(!view->Document().modified);
+
+    view->OpenFrameDialog(2);
+    dialog->AllFramesCheck()->click();
+    TypeInto(dialog->DelayEdit(), QStringLiteral("33"));
+    dialog->LeftEdit()->selectAll();
+    TypeInto(dialog->LeftEdit(), QStringLiteral("0"));
+    dialog->accept();
+    QVERIFY(!DialogOpen(view));
+    QCOMPARE(Delays(view), std::vector<int>(5, 33));
+    QVERIFY(view->Document().modified);
+    QVERIFY(view->CanUndo());
+    view->Undo();
+    QCOMPARE(Delays(view), before);
+}
+
+void tst_FrameDialog::closingTheDocumentAppliesTheDialog() {
+    view->OpenFrameDialog(3);
+    TypeInto(view->FrameDialog()->DelayEdit(), QStringLiteral("44"));
+    // The save question is cancelled, so the window stays and shows what closing did first.
+    f->ui.twoChoiceAnswers = {kTwoChoiceCancel};
+    view->parentWidget()->close();
+    QVERIFY(!DialogOpen(view));
+    QCOMPARE(view->Table().entries[3].delay, 44);
+    QVERIFY2(view->Document().modified, "적용 marked the change before the save question");
+    QVERIFY(f->ui.Texts().contains(QStringLiteral("five.gif의 변경 내용을 저장하시겠습니까?")));
+    QVERIFY(view->CanUndo());
+}
+
+QTEST_MAIN(tst_FrameDialog)
+#include "tst_framedialog.moc"
