@@ -1,15 +1,19 @@
 // The frame properties dialog from the strip: how it opens and ends, that its view refuses every
 // frame edit but the dialog's own while it is open, and that a session is one undo step.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 
 #include "GuiFixture.h"
 #include "core/edit/FrameClipboard.h"
+#include "core/edit/FrameEditRules.h"
 #include "gui/app/Commands.h"
+#include "gui/dialogs/CFramePropertiesCanvas.h"
 #include "gui/dialogs/CFramePropertiesDialog.h"
 
 using namespace vorla;
@@ -32,8 +36,8 @@ bool DialogOpen(CAnvoView* view) {
 }
 
 void TypeInto(QLineEdit* edit, const QString& text) {
+    // The first key replaces the selected text, as when a user types over it.
     edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
     QTest::keyClicks(edit, text);
 }
 
@@ -59,6 +63,8 @@ private slots:
     void theCommandWantsOneSelectedFrame();
     void allDelaysComeBackOnCancelAndOneUndoRevertsAnApply();
     void closingTheDocumentAppliesTheDialog();
+    void theCanvasMagnifierAndHints();
+    void cutResizeAndRotateGoBackOnCancel();
 
 private:
     std::unique_ptr<MainFrameFixture> f;
@@ -243,6 +249,123 @@ void tst_FrameDialog::closingTheDocumentAppliesTheDialog() {
     QVERIFY2(view->Document().modified, "적용 marked the change before the save question");
     QVERIFY(f->ui.Texts().contains(QStringLiteral("five.gif의 변경 내용을 저장하시겠습니까?")));
     QVERIFY(view->CanUndo());
+}
+
+namespace {
+
+// Three frames of 20 x 10 at (5, 5) on a 40 x 30 screen, image k striped in indices k and 1.
+QString SmallFramesGif(MainFrameFixture& f) {
+    test::GifBuilder gif;
+    gif.Screen(40, 30, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
+    for (int k = 0; k < 3; ++k) {
+        gif.Control(1, 10);
+        test::Bytes pixels(200);
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<std::uint8_t>(i % 2 ? 1 : k % 4);
+        gif.Image(5, 5, 20, 10, pixels, false, {}, 2);
+    }
+    gif.Trailer();
+    return f.Write(QStringLiteral("small.gif"), gif.Get());
+}
+
+QPoint CanvasPoint(int screenX, int screenY) {
+    return QPoint(screenX + CFramePropertiesCanvas::kMargin,
+                  screenY + CFramePropertiesCanvas::kMargin);
+}
+
+}  // namespace
+
+void tst_FrameDialog::theCanvasMagnifierAndHints() {
+    CAnvoView* small = f->Open(SmallFramesGif(*f));
+    QVERIFY(small);
+    small->OpenFrameDialog(0);
+    CFramePropertiesDialog* dialog = small->FrameDialog();
+    QVERIFY2(!dialog->CurrentOnlyCheck()->isEnabled(), "the first frame has nothing before it");
+    QCOMPARE(dialog->HintLine()->text(),
+             QStringLiteral("마우스로 이미지를 드래그해서 이동하세요."));
+    small->OpenFrameDialog(2);
+    QVERIFY(dialog->CurrentOnlyCheck()->isEnabled());
+    dialog->Canvas()->grab();
+    QVERIFY2(dialog->Canvas()->HasCompositeCache(), "the earlier frames are drawn once");
+
+    CFramePropertiesCanvas* canvas = dialog->Canvas();
+    QTest::mouseMove(canvas, CanvasPoint(1, 1));
+    QCOMPARE(dialog->ColourReadout()->text(), QStringLiteral("외곽 영역"));
+    QVERIFY(dialog->PositionReadout()->text().isEmpty());
+    QTest::mouseMove(canvas, CanvasPoint(5 + 2, 5 + 1));  // image pixel (2, 1): index 2, green
+    QCOMPARE(dialog->ColourReadout()->text(), QStringLiteral("00 FF 00"));
+    QCOMPARE(dialog->PositionReadout()->text(), QStringLiteral("   2 ,   1"));
+
+    // The move tool drags the frame inside the screen only.
+    QTest::mousePress(canvas, Qt::LeftButton, {}, CanvasPoint(10, 10));
+    QTest::mouseMove(canvas, CanvasPoint(100, 10));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, CanvasPoint(100, 10));
+    QCOMPARE(small->Table().entries[2].left, 20);
+    QCOMPARE(dialog->LeftEdit()->text(), QStringLiteral("20"));
+
+    // Tool 4 without transparency explains itself and changes nothing.
+    dialog->SelectTool(CFramePropertiesDialog::kPickTransparent);
+    QCOMPARE(dialog->HintLine()->text(),
+             QStringLiteral("투명설정을 하려면 투명기능을 활성화해야 합니다."));
+    const FrameEntry entry = small->Table().entries[2];
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, CanvasPoint(22, 7));
+    QVERIFY(f->ui.Texts().contains(QStringLiteral("먼저 투명 기능을 활성화하세요.")));
+    QVERIFY(small->Table().entries[2] == entry);
+    // With transparency on, a click on a pixel makes its index transparent.
+    dialog->TransparencyCheck()->click();
+    QVERIFY(small->Table().entries[2].transparent);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, CanvasPoint(20 + 1, 6));  // index 1
+    QCOMPARE(small->Table().entries[2].transparentIndex, 1);
+    small->EndFrameDialog(false);
+    QCOMPARE(small->Table().entries[2].left, 5);
+    QCOMPARE(small->Table().entries[2].transparent, 0);
+    small->Document().modified = false;
+}
+
+void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {
+    CAnvoView* small = f->Open(SmallFramesGif(*f));
+    QVERIFY(small);
+    const auto imageBefore = small->Table().frameImages[1].ToBytes();
+    const FrameEntry entryBefore = small->Table().entries[1];
+    small->OpenFrameDialog(1);
+    CFramePropertiesDialog* dialog = small->FrameDialog();
+    CFramePropertiesCanvas* canvas = dialog->Canvas();
+
+    // Cut width at image column 3, giving up the left side with the marked column.
+    dialog->SelectTool(CFramePropertiesDialog::kCutWidth);
+    f->ui.answers = {ChoiceAnswer{true, edit::kCutFirstSide}};
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, CanvasPoint(5 + 3, 8));
+    QCOMPARE(small->Table().entries[1].width, 16);
+    QCOMPARE(small->Table().entries[1].left, 9);
+    QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("16"));
+
+    // Resize: a width of 0 reads 1; "최대 확대" with the ratio kept fills the screen's width.
+    dialog->SelectTool(CFramePropertiesDialog::kResize);
+    QVERIFY(dialog->WidthEdit()->isEnabled());
+    TypeInto(dialog->WidthEdit(), QStringLiteral("0"));
+    QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("1"));
+    QCOMPARE(small->Table().entries[1].width, 1);
+    QVERIFY(small->Table().entries[1].height >= 1);
+    dialog->EnlargeButton()->click();
+    QCOMPARE(small->Table().entries[1].left, 0);
+    QCOMPARE(small->Table().entries[1].width, 40);
+
+    // Rotate: the angle text is corrected, the disposal becomes "브라우저 배경으로 지움".
+    dialog->SelectTool(CFramePropertiesDialog::kRotate);
+    QCOMPARE(dialog->AngleEdit()->text(), QStringLiteral("0"));
+    QVERIFY(small->Table().entries[1].transparent);
+    TypeInto(dialog->AngleEdit(), QStringLiteral("400"));
+    QCOMPARE(dialog->AngleEdit()->text(), QStringLiteral("359"));
+    QCOMPARE(dialog->DisposalCombo()->currentIndex(), 1);
+    QCOMPARE(small->Table().entries[1].Disposal(), 2);
+    QVERIFY2(!small->Document().modified, "edits mark nothing before 적용");
+
+    small->EndFrameDialog(false);
+    QCOMPARE(small->Table().frameImages[1].ToBytes(), imageBefore);
+    FrameEntry after = small->Table().entries[1];
+    after.selected = entryBefore.selected;
+    QVERIFY(after == entryBefore);
+    QVERIFY(f->ui.unexpected.empty());
 }
 
 QTEST_MAIN(tst_FrameDialog)

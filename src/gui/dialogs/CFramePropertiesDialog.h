@@ -65,6 +65,12 @@ public:
     QLineEdit* TopEdit() const { return topEdit_; }
     QCheckBox* TransparencyCheck() const { return transparencyCheck_; }
     QLineEdit* AngleEdit() const { return angleEdit_; }
+    QLineEdit* WidthEdit() const { return widthEdit_; }
+    QLineEdit* HeightEdit() const { return heightEdit_; }
+    QCheckBox* KeepAspectCheck() const { return keepAspectCheck_; }
+    QPushButton* EnlargeButton() const { return enlargeButton_; }
+    QCheckBox* CurrentOnlyCheck() const { return currentOnlyCheck_; }
+    QLabel* PositionReadout() const { return positionReadout_; }
     CFramePropertiesCanvas* Canvas() const { return canvas_; }
     CFramePropertiesPalette* PaletteGrid() const { return paletteGrid_; }
     QLabel* UsedColoursLabel() const { return usedColours_; }
