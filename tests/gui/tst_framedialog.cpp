@@ -65,6 +65,7 @@ private slots:
     void closingTheDocumentAppliesTheDialog();
     void theCanvasMagnifierAndHints();
     void cutResizeAndRotateGoBackOnCancel();
+    void marginsFilledFromAPickedPixelCoverTheScreen();
 
 private:
     std::unique_ptr<MainFrameFixture> f;
@@ -366,6 +367,31 @@ void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {
     after.selected = entryBefore.selected;
     QVERIFY(after == entryBefore);
     QVERIFY(f->ui.unexpected.empty());
+}
+
+void tst_FrameDialog::marginsFilledFromAPickedPixelCoverTheScreen() {
+    CAnvoView* small = f->Open(SmallFramesGif(*f));
+    QVERIFY(small);
+    small->OpenFrameDialog(1);
+    CFramePropertiesDialog* dialog = small->FrameDialog();
+    QCOMPARE(dialog->CurrentTool(), static_cast<int>(CFramePropertiesDialog::kMove));
+    f->ui.answers = {ChoiceAnswer{true, 0}};  // "기존의 이미지 중에서 선택"
+    dialog->SelectTool(CFramePropertiesDialog::kFillMargins);
+    QCOMPARE(f->ui.asked.back().title, std::string("여백 색상 지정 방법"));
+    QCOMPARE(small->Table().entries[1].width, 20);
+    // The next click inside the frame picks its pixel's colour (index 1, red).
+    QTest::mouseClick(dialog->Canvas(), Qt::LeftButton, {}, CanvasPoint(5 + 1, 5));
+    const FrameEntry& entry = small->Table().entries[1];
+    QCOMPARE(entry.left, 0);
+    QCOMPARE(entry.width, 40);
+    QCOMPARE(entry.height, 30);
+    QCOMPARE(small->Table().frameImages[1].PixelColor(0, 0), MakeRgb(255, 0, 0));
+    // A frame that covers the whole screen has nothing to move.
+    QCOMPARE(dialog->CurrentTool(), static_cast<int>(CFramePropertiesDialog::kNoTool));
+    QVERIFY(!dialog->LeftEdit()->isEnabled());
+    small->EndFrameDialog(true);
+    QVERIFY(small->Document().modified);
+    small->Document().modified = false;
 }
 
 QTEST_MAIN(tst_FrameDialog)

@@ -355,6 +355,12 @@ bool CFramePropertiesDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void CFramePropertiesDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // The layout has already given the canvas its new size.
+    if (session_.Active()) UpdateScrollRanges();
+}
+
 void CFramePropertiesDialog::PlaceBesideDocument() {
     adjustSize();
     QWidget* child = view_.parentWidget() ? view_.parentWidget() : &view_;
