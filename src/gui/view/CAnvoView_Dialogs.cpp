@@ -57,13 +57,16 @@ void CAnvoView::OpenFrameDialog(int frame) {
 
 void CAnvoView::EndFrameDialog(bool apply) {
     if (!frameDialogOpen_ || !frameDialog_) return;
+    // Only this frame's image can have changed: the other frames' entries at most.
+    const int frame = frameDialog_->FrameIndex();
     frameDialogOpen_ = false;
     if (frameDialog_->End(apply)) {
         // One undo step for the whole session.
         MarkModified();
         RecordSnapshot();
     }
-    table_.RebuildDisplayImages(-1, true, true, false);
+    if (frame >= 0 && frame < table_.frameCount)
+        table_.RebuildDisplayImages(frame, true, true, false);
     Invalidate();
     RefreshAnimationPane();
     main_.UpdateCommandStates();
