@@ -12,6 +12,7 @@
 #include "GuiFixture.h"
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameEditRules.h"
+#include "core/gif/GifDecoder.h"
 #include "gui/app/Commands.h"
 #include "gui/dialogs/CFramePropertiesCanvas.h"
 #include "gui/dialogs/CFramePropertiesDialog.h"
@@ -66,6 +67,7 @@ private slots:
     void theCanvasMagnifierAndHints();
     void cutResizeAndRotateGoBackOnCancel();
     void marginsFilledFromAPickedPixelCoverTheScreen();
+    void appliedFieldsAreSavedAndOneUndoRevertsThem();
 
 private:
     std::unique_ptr<MainFrameFixture> f;
@@ -391,6 +393,60 @@ void tst_FrameDialog::marginsFilledFromAPickedPixelCoverTheScreen() {
     QVERIFY(!dialog->LeftEdit()->isEnabled());
     small->EndFrameDialog(true);
     QVERIFY(small->Document().modified);
+    small->Document().modified = false;
+}
+
+void tst_FrameDialog::appliedFieldsAreSavedAndOneUndoRevertsThem() {
+    CAnvoView* small = f->Open(SmallFramesGif(*f));
+    QVERIFY(small);
+    small->setFocus();
+    small->OpenFrameDialog(1);
+    CFramePropertiesDialog* dialog = small->FrameDialog();
+    TypeInto(dialog->DelayEdit(), QStringLiteral("123"));
+    emit dialog->DisposalCombo()->activated(1);
+    TypeInto(dialog->LeftEdit(), QStringLiteral("12"));
+    TypeInto(dialog->TopEdit(), QStringLiteral("3"));
+    dialog->TransparencyCheck()->click();
+    const FrameEntry applied = small->Table().entries[1];
+    QVERIFY(applied.transparent);
+    dialog->accept();
+
+    const QString target = f->File(QStringLiteral("roundtrip.gif"));
+    f->frame.savePathAnswer = [&](const QString&) { return target; };
+    f->frame.Dispatch(CommandId::FileSaveAs);
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    std::vector<GifPageInfo> pages;
+    std::vector<CDib> images;
+    GifDecoder::DecodeAllImages(test::Bytes(bytes.begin(), bytes.end()), 1000,
+                                [&](const GifPageInfo& page, CDib&& image) {
+                                    pages.push_back(page);
+                                    images.push_back(std::move(image));
+                                    return true;
+                                });
+    QCOMPARE(pages.size(), std::size_t{3});
+    QCOMPARE(pages[1].delay, 123);
+    QCOMPARE((pages[1].controlByte >> 2) & 7, 2);
+    QCOMPARE(pages[1].left, 12);
+    QCOMPARE(pages[1].top, 3);
+    QVERIFY(pages[1].transparent);
+    // The writer may renumber the palette; what counts is that no real colour turned
+    // transparent (the frame has no transparent pixel) and the colours stayed.
+    const CDib& saved = images[1];
+    for (int y = 0; y < saved.Height(); ++y)
+        for (int x = 0; x < saved.Width(); ++x)
+            QVERIFY(saved.Index(x, y) != pages[1].transparentIndex);
+    QCOMPARE(saved.PixelColor(0, 0), MakeRgb(255, 0, 0));
+    QCOMPARE(pages[0].delay, 10);
+
+    // The whole session is one undo step.
+    small->Undo();
+    const FrameEntry& undone = small->Table().entries[1];
+    QCOMPARE(undone.delay, 10);
+    QCOMPARE(undone.left, 5);
+    QCOMPARE(undone.restoreBackground, 0);
+    QCOMPARE(undone.transparent, 0);
     small->Document().modified = false;
 }
 
