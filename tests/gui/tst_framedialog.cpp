@@ -345,6 +345,15 @@ void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {
     // Resize: a width of 0 reads 1; "최대 확대" with the ratio kept fills the screen's width.
     dialog->SelectTool(CFramePropertiesDialog::kResize);
     QVERIFY(dialog->WidthEdit()->isEnabled());
+    // A drag moves the bottom-right corner; the frame changes when the button is released.
+    QTest::mousePress(canvas, Qt::LeftButton, {}, CanvasPoint(20, 10));
+    QTest::mouseMove(canvas, CanvasPoint(30, 25));
+    QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("21"));
+    QCOMPARE(small->Table().entries[1].width, 16);
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, CanvasPoint(30, 25));
+    QCOMPARE(small->Table().entries[1].width, 21);
+    QCOMPARE(small->Table().entries[1].height, 20);
+    QCOMPARE(small->Table().frameImages[1].Width(), 21);
     TypeInto(dialog->WidthEdit(), QStringLiteral("0"));
     QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("1"));
     QCOMPARE(small->Table().entries[1].width, 1);

@@ -124,9 +124,8 @@ void CFramePropertiesDialog::CanvasMoved(const QPoint& point, bool leftDown) {
     if (tool_ == kResize && resizing_ && leftDown && snapshot_) {
         const edit::ResizeRules rules = edit::ResizeRulesFor(Table(), session_.Frame(), *snapshot_,
                                                              keepAspectCheck_->isChecked());
-        const auto size = edit::ResizeRules{rules.screenWidth, rules.screenHeight, rules.left,
-                                            rules.top,         rules.ratio,        false}
-                              .FromDrag(point.x(), point.y());
+        // A drag sets both sides; the ratio applies to the typed sizes only.
+        const auto size = rules.FromDrag(point.x(), point.y());
         const QSize shown =
             size ? QSize(size->width, size->height) : QSize(entry.width, entry.height);
         canvas_->SetStretch(shown);
