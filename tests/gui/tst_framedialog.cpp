@@ -64,6 +64,7 @@ private slots:
     void theCommandWantsOneSelectedFrame();
     void allDelaysComeBackOnCancelAndOneUndoRevertsAnApply();
     void closingTheDocumentAppliesTheDialog();
+    void quittingAppliesTheDialog();
     void theCanvasMagnifierAndHints();
     void cutResizeAndRotateGoBackOnCancel();
     void marginsFilledFromAPickedPixelCoverTheScreen();
@@ -254,6 +255,17 @@ void tst_FrameDialog::closingTheDocumentAppliesTheDialog() {
     QVERIFY(view->CanUndo());
 }
 
+void tst_FrameDialog::quittingAppliesTheDialog() {
+    view->OpenFrameDialog(2);
+    TypeInto(view->FrameDialog()->DelayEdit(), QStringLiteral("21"));
+    f->ui.twoChoiceAnswers = {kTwoChoiceCancel};  // the save question keeps the program open
+    f->frame.close();
+    QVERIFY(f->frame.isVisible());
+    QVERIFY(!DialogOpen(view));
+    QCOMPARE(view->Table().entries[2].delay, 21);
+    QVERIFY(view->Document().modified);
+}
+
 namespace {
 
 // Three frames of 20 x 10 at (5, 5) on a 40 x 30 screen, image k striped in indices k and 1.
@@ -368,6 +380,13 @@ void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {
     QVERIFY(small->Table().entries[1].transparent);
     TypeInto(dialog->AngleEdit(), QStringLiteral("400"));
     QCOMPARE(dialog->AngleEdit()->text(), QStringLiteral("359"));
+    TypeInto(dialog->AngleEdit(), QStringLiteral("300"));
+    QPushButton* quarter = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("+90")) quarter = button;
+    QVERIFY(quarter);
+    quarter->click();
+    QCOMPARE(dialog->AngleEdit()->text(), QStringLiteral("30"));
     QCOMPARE(dialog->DisposalCombo()->currentIndex(), 1);
     QCOMPARE(small->Table().entries[1].Disposal(), 2);
     QVERIFY2(!small->Document().modified, "edits mark nothing before 적용");
