@@ -65,6 +65,7 @@ private slots:
     void allDelaysComeBackOnCancelAndOneUndoRevertsAnApply();
     void closingTheDocumentAppliesTheDialog();
     void quittingAppliesTheDialog();
+    void aLoadingFileRefusesTheDialog();
     void theCanvasMagnifierAndHints();
     void cutResizeAndRotateGoBackOnCancel();
     void marginsFilledFromAPickedPixelCoverTheScreen();
@@ -266,6 +267,19 @@ void tst_FrameDialog::quittingAppliesTheDialog() {
     QVERIFY(view->Document().modified);
 }
 
+void tst_FrameDialog::aLoadingFileRefusesTheDialog() {
+    // A GIF whose remaining images are still to be read (its deferred load is pending).
+    view->Table().pendingGifLoad = true;
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 1));
+    QVERIFY(!DialogOpen(view));
+    QVERIFY(!f->ui.notices.empty());
+    QCOMPARE(f->ui.notices.back(),
+             std::string("파일을 열고 있는 중에는 속성에 접근할 수 없습니다"));
+    view->Table().pendingGifLoad = false;
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 1));
+    QVERIFY(DialogOpen(view));
+}
+
 namespace {
 
 // Three frames of 20 x 10 at (5, 5) on a 40 x 30 screen, image k striped in indices k and 1.
@@ -281,6 +295,28 @@ QString SmallFramesGif(MainFrameFixture& f) {
     }
     gif.Trailer();
     return f.Write(QStringLiteral("small.gif"), gif.Get());
+}
+
+// Mouse events sent to the canvas itself: the window system's pointer state (which window a
+// button press grabbed in an earlier test) must not decide where they land.
+void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& point, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(point), QPointF(widget->mapToGlobal(point)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+void Move(QWidget* w, const QPoint& p, Qt::MouseButtons held = Qt::NoButton) {
+    SendMouse(w, QEvent::MouseMove, p, Qt::NoButton, held);
+}
+void Press(QWidget* w, const QPoint& p) {
+    SendMouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+}
+void Release(QWidget* w, const QPoint& p) {
+    SendMouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+}
+void Click(QWidget* w, const QPoint& p) {
+    Press(w, p);
+    Release(w, p);
 }
 
 QPoint CanvasPoint(int screenX, int screenY) {
@@ -304,17 +340,17 @@ void tst_FrameDialog::theCanvasMagnifierAndHints() {
     QVERIFY2(dialog->Canvas()->HasCompositeCache(), "the earlier frames are drawn once");
 
     CFramePropertiesCanvas* canvas = dialog->Canvas();
-    QTest::mouseMove(canvas, CanvasPoint(1, 1));
+    Move(canvas, CanvasPoint(1, 1));
     QCOMPARE(dialog->ColourReadout()->text(), QStringLiteral("외곽 영역"));
     QVERIFY(dialog->PositionReadout()->text().isEmpty());
-    QTest::mouseMove(canvas, CanvasPoint(5 + 2, 5 + 1));  // image pixel (2, 1): index 2, green
+    Move(canvas, CanvasPoint(5 + 2, 5 + 1));  // image pixel (2, 1): index 2, green
     QCOMPARE(dialog->ColourReadout()->text(), QStringLiteral("00 FF 00"));
     QCOMPARE(dialog->PositionReadout()->text(), QStringLiteral("   2 ,   1"));
 
     // The move tool drags the frame inside the screen only.
-    QTest::mousePress(canvas, Qt::LeftButton, {}, CanvasPoint(10, 10));
-    QTest::mouseMove(canvas, CanvasPoint(100, 10));
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, CanvasPoint(100, 10));
+    Press(canvas, CanvasPoint(10, 10));
+    Move(canvas, CanvasPoint(100, 10), Qt::LeftButton);
+    Release(canvas, CanvasPoint(100, 10));
     QCOMPARE(small->Table().entries[2].left, 20);
     QCOMPARE(dialog->LeftEdit()->text(), QStringLiteral("20"));
 
@@ -323,13 +359,13 @@ void tst_FrameDialog::theCanvasMagnifierAndHints() {
     QCOMPARE(dialog->HintLine()->text(),
              QStringLiteral("투명설정을 하려면 투명기능을 활성화해야 합니다."));
     const FrameEntry entry = small->Table().entries[2];
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, CanvasPoint(22, 7));
+    Click(canvas, CanvasPoint(22, 7));
     QVERIFY(f->ui.Texts().contains(QStringLiteral("먼저 투명 기능을 활성화하세요.")));
     QVERIFY(small->Table().entries[2] == entry);
     // With transparency on, a click on a pixel makes its index transparent.
     dialog->TransparencyCheck()->click();
     QVERIFY(small->Table().entries[2].transparent);
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, CanvasPoint(20 + 1, 6));  // index 1
+    Click(canvas, CanvasPoint(20 + 1, 6));  // index 1
     QCOMPARE(small->Table().entries[2].transparentIndex, 1);
     small->EndFrameDialog(false);
     QCOMPARE(small->Table().entries[2].left, 5);
@@ -349,7 +385,7 @@ void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {
     // Cut width at image column 3, giving up the left side with the marked column.
     dialog->SelectTool(CFramePropertiesDialog::kCutWidth);
     f->ui.answers = {ChoiceAnswer{true, edit::kCutFirstSide}};
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, CanvasPoint(5 + 3, 8));
+    Click(canvas, CanvasPoint(5 + 3, 8));
     QCOMPARE(small->Table().entries[1].width, 16);
     QCOMPARE(small->Table().entries[1].left, 9);
     QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("16"));
@@ -358,11 +394,11 @@ void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {
     dialog->SelectTool(CFramePropertiesDialog::kResize);
     QVERIFY(dialog->WidthEdit()->isEnabled());
     // A drag moves the bottom-right corner; the frame changes when the button is released.
-    QTest::mousePress(canvas, Qt::LeftButton, {}, CanvasPoint(20, 10));
-    QTest::mouseMove(canvas, CanvasPoint(30, 25));
+    Press(canvas, CanvasPoint(20, 10));
+    Move(canvas, CanvasPoint(30, 25), Qt::LeftButton);
     QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("21"));
     QCOMPARE(small->Table().entries[1].width, 16);
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, CanvasPoint(30, 25));
+    Release(canvas, CanvasPoint(30, 25));
     QCOMPARE(small->Table().entries[1].width, 21);
     QCOMPARE(small->Table().entries[1].height, 20);
     QCOMPARE(small->Table().frameImages[1].Width(), 21);
@@ -410,7 +446,7 @@ void tst_FrameDialog::marginsFilledFromAPickedPixelCoverTheScreen() {
     QCOMPARE(f->ui.asked.back().title, std::string("여백 색상 지정 방법"));
     QCOMPARE(small->Table().entries[1].width, 20);
     // The next click inside the frame picks its pixel's colour (index 1, red).
-    QTest::mouseClick(dialog->Canvas(), Qt::LeftButton, {}, CanvasPoint(5 + 1, 5));
+    Click(dialog->Canvas(), CanvasPoint(5 + 1, 5));
     const FrameEntry& entry = small->Table().entries[1];
     QCOMPARE(entry.left, 0);
     QCOMPARE(entry.width, 40);
