@@ -18,7 +18,8 @@ CChildFrame::CChildFrame(CAnvoView* view, QWidget* parent) : QMdiSubWindow(paren
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (view_->IsBusy()) {
+    // An open frame dialog does not hold the close: quitting applies it (see CAnvoView_Dialogs).
+    if (view_->IsRunning()) {
         if (auto* mainFrame = qobject_cast<CMainFrame*>(window())) mainFrame->RefuseWhileBusy();
         event->ignore();
         return;

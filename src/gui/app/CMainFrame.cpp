@@ -212,8 +212,16 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 bool CMainFrame::AnyViewBusy() const {
+    // An open frame dialog alone does not count: closing its window ends it as 적용.
     for (CAnvoView* view : Views()) {
-        if (view->IsBusy()) return true;
+        if (view->IsRunning()) return true;
+    }
+    return false;
+}
+
+bool CMainFrame::FrameDialogOpen() const {
+    for (CAnvoView* view : Views()) {
+        if (view->FrameDialogIsOpen()) return true;
     }
     return false;
 }

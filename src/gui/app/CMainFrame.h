@@ -110,7 +110,8 @@ public:
     // The open dialog for one image to paste; empty: cancelled. Tests may answer instead.
     QString AskImagePath(const QString& title);
     std::function<QString(const QString& title)> imagePathAnswer;
-    bool FrameDialogOpen() const { return false; }
+    // Some view's frame properties dialog is open (undo, redo and saving wait for it).
+    bool FrameDialogOpen() const;
 
     const CollectRequest* PendingCollect() const { return collect_.get(); }
     bool IsDropping() const { return dropping_; }

@@ -97,6 +97,8 @@ const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
         {static_cast<int>(CommandId::FrameSave), [](V& v) { v.SaveFrame(true); }},
         {static_cast<int>(CommandId::FrameMenuSaveFrame), [](V& v) { v.SaveFrame(false); }},
         {static_cast<int>(CommandId::BrowserPreview), [](V& v) { v.BrowserPreview(); }},
+        {static_cast<int>(CommandId::FrameProperties), [](V& v) { v.OnFrameProperties(false); }},
+        {static_cast<int>(CommandId::FrameMenuProperties), [](V& v) { v.OnFrameProperties(true); }},
     };
     return commands;
 }
@@ -365,6 +367,12 @@ void CMainFrame::UpdateCommandStates() {
             case CommandId::ShowSavedSize:
             case CommandId::BrowserPreview:
                 enabled = hasView && frames > 0 && !FrameDialogOpen();
+                break;
+            case CommandId::FrameProperties:
+                enabled = hasView && frames > 0 && !FrameDialogOpen();
+                break;
+            case CommandId::FrameMenuProperties:
+                enabled = hasView && frames > 0 && pickMode_ == 0 && !FrameDialogOpen();
                 break;
             case CommandId::FrameSave:
             case CommandId::FrameMenuSaveFrame:

@@ -22,6 +22,7 @@ class QMenu;
 namespace vorla {
 
 class CMainFrame;
+class CFramePropertiesDialog;
 class AnimationCompositor;
 class GifEncoder;
 class UndoStore;
@@ -51,9 +52,14 @@ public:
     const FrameImageCache& StripImageCache() const { return displayCache_; }
     QString Caption() const;
     // Busy: a load or long run of the core is under way, or one of the view's commands is still
-    // running (it may sit in a modal dialog, a menu or a pump). While busy, nothing that changes
-    // the frames may start: commands, keys, clicks, drags, drops, undo, save and close.
-    bool IsBusy() const { return table_.busy || busyDepth_ > 0; }
+    // running (it may sit in a modal dialog, a menu or a pump), or the frame properties dialog is
+    // open (it holds copies of the entries and of its frame's image for 취소). While busy,
+    // nothing that changes the frames may start: commands, keys, drags, drops, undo, save.
+    bool IsBusy() const { return IsRunning() || frameDialogOpen_; }
+    // Something is running: then also selection clicks, double-clicks and closing are refused.
+    // The open frame dialog alone leaves them live (a double-click on its frame cancels it;
+    // closing ends it as 적용).
+    bool IsRunning() const { return table_.busy || busyDepth_ > 0; }
 
     // Holds the view busy for its lifetime; scopes nest. Ending the outermost scope brings the
     // command states back, since everything was disabled while it ran.
@@ -118,6 +124,21 @@ public:
     void MergeWithPrevious(bool frameMenuForm);
     void DuplicateFrames(bool frameMenuForm);
 
+    // The frame properties dialog (CAnvoView_Dialogs.cpp). menuForm: the context menu's form,
+    // which opens the frame the menu was shown for; the main menu's needs one selected frame.
+    void OnFrameProperties(bool menuForm);
+    void OpenFrameDialog(int frame);
+    // Ends the open dialog: apply keeps its edits (one undo step when something changed),
+    // otherwise every entry and the frame's image go back to their state at opening.
+    void EndFrameDialog(bool apply);
+    bool FrameDialogIsOpen() const { return frameDialogOpen_; }
+    int FrameDialogFrame() const;
+    CFramePropertiesDialog* FrameDialog() const;
+    // The strip's background colour (earlier frames that restore to the background show it).
+    QColor StripBackground() const;
+    // The frame's thumbnail and the strip after the dialog changed the frame.
+    void FrameChangedByDialog(int frame);
+
     void Undo();
     void Redo();
     bool CanUndo() const;
@@ -151,6 +172,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -232,6 +254,10 @@ private:
     int dragCursorPhase_ = 0;
     bool inWorker_ = false;
     int busyDepth_ = 0;  // open BusyScopes
+    // The frame properties dialog: created at its first opening, a child of the view so that it
+    // goes with it; hidden (never deleted) between sessions.
+    QPointer<CFramePropertiesDialog> frameDialog_;
+    bool frameDialogOpen_ = false;
 };
 
 }  // namespace vorla

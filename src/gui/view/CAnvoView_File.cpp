@@ -110,6 +110,8 @@ void CAnvoView::BrowserPreview() {
 }
 
 bool CAnvoView::QueryClose() {
+    // Closing keeps what the frame dialog shows: it ends as 적용 before the save question.
+    if (frameDialogOpen_) EndFrameDialog(true);
     if (!document_.modified || table_.frameCount == 0) return true;
     const int answer =
         main_.Ui().AskTwoChoice(Caption().toStdString() + "의 변경 내용을 저장하시겠습니까?",

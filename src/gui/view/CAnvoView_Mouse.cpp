@@ -39,7 +39,8 @@ void CAnvoView::mousePressEvent(QMouseEvent* event) {
     if (table_.frameCount == 0) return;
     const HitResult hit = HitAt(lastMouse_);
     if (hit.index < 0) return;
-    if (IsBusy()) {
+    // The open frame dialog leaves selection clicks live; StartDrag still waits for !IsBusy().
+    if (IsRunning()) {
         main_.RefuseWhileBusy();
         return;
     }
@@ -134,7 +135,7 @@ void CAnvoView::mouseReleaseEvent(QMouseEvent* event) {
     mouseDown_ = false;
     const HitResult hit = HitAt(event->position().toPoint());
     const Qt::KeyboardModifiers mods = event->modifiers();
-    if (hit.index >= 0 && hit.kind == HitResult::kFrame && main_.PickMode() == 0 && !IsBusy()) {
+    if (hit.index >= 0 && hit.kind == HitResult::kFrame && main_.PickMode() == 0 && !IsRunning()) {
         selection::Release(table_, hit, mods & Qt::ControlModifier, mods & Qt::ShiftModifier);
         Invalidate();
         main_.UpdateCommandStates();

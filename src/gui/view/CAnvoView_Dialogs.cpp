@@ -1,0 +1,115 @@
+// The frame properties dialog as seen from the strip: opening it from the commands and from a
+// double-click, and its two endings. While it is open the view counts as busy for everything
+// that adds, removes, reorders or edits frames; the dialog's own edits go straight to the table.
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include "core/edit/Selection.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/dialogs/CFramePropertiesDialog.h"
+#include "gui/view/CAnvoView.h"
+#include "gui/view/DibImage.h"
+
+namespace vorla {
+
+int CAnvoView::FrameDialogFrame() const {
+    return frameDialogOpen_ && frameDialog_ ? frameDialog_->FrameIndex() : -1;
+}
+
+CFramePropertiesDialog* CAnvoView::FrameDialog() const {
+    return frameDialog_;
+}
+
+QColor CAnvoView::StripBackground() const {
+    return ToQColor(colors_.stripBackground);
+}
+
+void CAnvoView::OnFrameProperties(bool menuForm) {
+    if (table_.frameCount == 0) return;
+    int frame = table_.menuFrame;
+    if (!menuForm) {
+        if (table_.CountSelection() != 1) {
+            main_.Ui().ShowMessage("선택하신 메뉴는 하나의 프레임을 선택하신 후 사용하십시오.");
+            return;
+        }
+        frame = table_.lastSelectedFrame;
+    }
+    OpenFrameDialog(frame);
+}
+
+void CAnvoView::OpenFrameDialog(int frame) {
+    if (frame < 0 || frame >= table_.frameCount) return;
+    if (table_.pendingGifLoad || table_.busy || table_.firstBatchPending) {
+        main_.Ui().ShowNotice("파일을 열고 있는 중에는 속성에 접근할 수 없습니다", 600, 0);
+        return;
+    }
+    if (frameDialogOpen_) EndFrameDialog(false);
+    if (!frameDialog_) frameDialog_ = new CFramePropertiesDialog(*this);
+    table_.menuFrame = frame;
+    table_.ClearSelection(true, frame);
+    table_.entries[static_cast<std::size_t>(frame)].selected = 1;
+    Invalidate();
+    frameDialogOpen_ = true;
+    frameDialog_->Begin(frame);
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::EndFrameDialog(bool apply) {
+    if (!frameDialogOpen_ || !frameDialog_) return;
+    // Only this frame's image can have changed: the other frames' entries at most.
+    const int frame = frameDialog_->FrameIndex();
+    frameDialogOpen_ = false;
+    if (frameDialog_->End(apply)) {
+        // One undo step for the whole session.
+        MarkModified();
+        RecordSnapshot();
+    }
+    if (frame >= 0 && frame < table_.frameCount)
+        table_.RebuildDisplayImages(frame, true, true, false);
+    Invalidate();
+    RefreshAnimationPane();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::FrameChangedByDialog(int frame) {
+    table_.RebuildDisplayImages(frame, true, true, false);
+    Invalidate();
+    RefreshAnimationPane();
+}
+
+void CAnvoView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    if (table_.frameCount == 0 || main_.PickMode() != 0) return;
+    const HitResult hit = HitAt(event->position().toPoint());
+    // The background and the area above the frames belong to the animation's own properties.
+    if (hit.index < 0 || hit.above) return;
+    if (IsRunning()) {
+        main_.RefuseWhileBusy();
+        return;
+    }
+    if (hit.kind == HitResult::kFrame) {
+        mouseDown_ = false;
+        if (frameDialogOpen_ && FrameDialogFrame() == hit.index) {
+            EndFrameDialog(false);
+            return;
+        }
+        OpenFrameDialog(hit.index);
+        return;
+    }
+    // A gap: paste from a file there, unless the frames are held by the open dialog.
+    if (IsBusy()) {
+        main_.RefuseWhileBusy();
+        return;
+    }
+    selection::SelectOnly(table_, hit);
+    table_.targetGap = hit.index - 1;
+    Invalidate();
+    BusyScope busy(*this);
+    OnPasteFromFile(1);
+}
+
+}  // namespace vorla
