@@ -4,6 +4,8 @@
 
 #include "core/edit/FrameEditRules.h"
 #include "core/edit/FrameImageEdits.h"
+#include "core/edit/Saving.h"
+#include "core/gif/GifEncoder.h"
 #include "core/model/FrameTable.h"
 #include "support/TableTest.h"
 
@@ -71,6 +73,27 @@ TEST_F(FrameDialogSessionTest, ApplyAsksForAnUndoStepOnlyWhenSomethingChanged) {
     edit::SetDisposalChoice(table->entries[0], edit::kDisposalRestoreBackground);
     EXPECT_TRUE(session.Apply(*table));
     EXPECT_EQ(table->entries[0].restoreBackground, 1) << "적용 keeps the change";
+}
+
+TEST_F(FrameDialogSessionTest, SizeComparisonMeasuresBothStatesAndLeavesTheTableAsItIs) {
+    GifEncoder encoder;
+    const std::int64_t original = saving::MeasureSave(*table, encoder);
+    session.Begin(*table, 1, false);
+    ASSERT_TRUE(edit::CropFrame(*table, 1, {0, 0, 4, 3}));
+    edit::ApplyDelayText(*table, 1, "300", true);
+    const auto imageNow = table->frameImages[1].ToBytes();
+    const FrameEntry entryNow = table->entries[1];
+
+    const edit::SavedSizes sizes = edit::MeasureSessionSizes(*table, session, encoder);
+    EXPECT_EQ(sizes.before, original);
+    EXPECT_LT(sizes.now, sizes.before) << "a 4 x 3 frame writes fewer bytes than a 10 x 8 one";
+    EXPECT_EQ(table->frameImages[1].ToBytes(), imageNow);
+    EXPECT_TRUE(table->entries[1] == entryNow);
+    EXPECT_EQ(table->entries[0].delay, 300);
+    EXPECT_EQ(sizes.now, saving::MeasureSave(*table, encoder));
+
+    const std::string text = edit::SessionSizeText({1536, 950});
+    EXPECT_EQ(text, "편집 전 파일 크기: 1.5K(1536) bytes\n\n저장시 파일 크기: 950 bytes");
 }
 
 TEST_F(FrameDialogSessionTest, DelayTextIsClampedBeforeItSpreads) {

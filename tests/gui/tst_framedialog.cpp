@@ -2,6 +2,7 @@
 // frame edit but the dialog's own while it is open, and that a session is one undo step.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -67,6 +68,8 @@ private slots:
     void quittingAppliesTheDialog();
     void aLoadingFileRefusesTheDialog();
     void theCanvasMagnifierAndHints();
+    void returnAndCtrlROpenTheSelectedFrame();
+    void sizeCompareAndCaptionColours();
     void cutResizeAndRotateGoBackOnCancel();
     void marginsFilledFromAPickedPixelCoverTheScreen();
     void appliedFieldsAreSavedAndOneUndoRevertsThem();
@@ -371,6 +374,75 @@ void tst_FrameDialog::theCanvasMagnifierAndHints() {
     QCOMPARE(small->Table().entries[2].left, 5);
     QCOMPARE(small->Table().entries[2].transparent, 0);
     small->Document().modified = false;
+}
+
+void tst_FrameDialog::returnAndCtrlROpenTheSelectedFrame() {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 3));
+    QCOMPARE(view->Table().CountSelection(), 1);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(DialogOpen(view));
+    QCOMPARE(view->FrameDialog()->FrameIndex(), 3);
+    view->EndFrameDialog(false);
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 1));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier);
+    QTRY_VERIFY(DialogOpen(view));
+    QCOMPARE(view->FrameDialog()->FrameIndex(), 1);
+    QVERIFY(view->FrameDialog()->windowTitle().endsWith(QStringLiteral("의 2번 프레임")));
+}
+
+void tst_FrameDialog::sizeCompareAndCaptionColours() {
+    view->OpenFrameDialog(1);
+    CFramePropertiesDialog* dialog = view->FrameDialog();
+    const auto imageBefore = view->Table().frameImages[1].ToBytes();
+    const std::vector<int> delaysBefore = Delays(view);
+
+    // Unchanged: both lines give the same size.
+    dialog->SizeCompareButton()->click();
+    QString text = f->ui.Texts().last();
+    QStringList lines = text.split(QStringLiteral("\n\n"));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith(QStringLiteral("편집 전 파일 크기: ")), qPrintable(text));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("저장시 파일 크기: ")), qPrintable(text));
+    QCOMPARE(lines[0].mid(lines[0].indexOf(':')), lines[1].mid(lines[1].indexOf(':')));
+
+    // A smaller frame changes what a save writes; measuring changes nothing in the table.
+    dialog->SelectTool(CFramePropertiesDialog::kResize);
+    TypeInto(dialog->WidthEdit(), QStringLiteral("4"));
+    QCOMPARE(view->Table().entries[1].width, 4);
+    const auto imageNow = view->Table().frameImages[1].ToBytes();
+    const FrameEntry entryNow = view->Table().entries[1];
+    dialog->SizeCompareButton()->click();
+    text = f->ui.Texts().last();
+    lines = text.split(QStringLiteral("\n\n"));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].mid(lines[0].indexOf(':')) != lines[1].mid(lines[1].indexOf(':')),
+             qPrintable(text));
+    QVERIFY(view->Table().frameImages[1].ToBytes() == imageNow);
+    QVERIFY(view->Table().entries[1] == entryNow);
+    QVERIFY(Delays(view) == delaysBefore);
+
+    // Captions: the group names in the view's caption colour, the warning hint in red, the
+    // check boxes inside a coloured group in the ordinary text colour.
+    const QColor caption = view->CaptionColour();
+    QGroupBox* delayGroup = nullptr;
+    for (QGroupBox* group : dialog->findChildren<QGroupBox*>())
+        if (group->title() == QStringLiteral("지연 시간")) delayGroup = group;
+    QVERIFY(delayGroup);
+    QCOMPARE(delayGroup->palette().color(QPalette::WindowText), caption);
+    QCOMPARE(dialog->TransparencyCheck()->palette().color(QPalette::WindowText),
+             QApplication::palette(dialog->TransparencyCheck()).color(QPalette::WindowText));
+    dialog->SelectTool(CFramePropertiesDialog::kPickTransparent);
+    QCOMPARE(dialog->HintLine()->palette().color(QPalette::WindowText), QColor(Qt::red));
+    dialog->SelectTool(CFramePropertiesDialog::kMove);  // the 4-pixel frame can move
+    QCOMPARE(dialog->HintLine()->text(),
+             QStringLiteral("마우스로 이미지를 드래그해서 이동하세요."));
+    QCOMPARE(dialog->HintLine()->palette().color(QPalette::WindowText),
+             QApplication::palette(dialog->HintLine()).color(QPalette::WindowText));
+    view->EndFrameDialog(false);
+    QVERIFY(view->Table().frameImages[1].ToBytes() == imageBefore);
 }
 
 void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "core/edit/FrameEditRules.h"
+#include "core/edit/Saving.h"
 #include "core/effects/PaletteOps.h"
+#include "core/gif/WriteAnimation.h"
+#include "core/model/ByteStream.h"
 #include "core/model/FrameTable.h"
 
 namespace vorla::edit {
@@ -60,6 +63,33 @@ bool FrameDialogSession::Apply(const FrameTable& table) {
     entries_.clear();
     image_ = CDib{};
     return changed;
+}
+
+SavedSizes MeasureSessionSizes(FrameTable& table, const FrameDialogSession& session,
+                               GifEncoder& encoder) {
+    SavedSizes sizes;
+    MemoryStream none;
+    // A preserving write: key colours and entries come back as they were.
+    sizes.now = WriteAnimation(table, none, true, true, encoder, nullptr);
+    if (!session.Active() || session.Frame() >= table.frameCount) return sizes;
+
+    // The state at opening, put in place for one measurement and swapped back afterwards. Only
+    // the session's frame image and the entries can differ from it.
+    const auto frame = static_cast<std::size_t>(session.Frame());
+    const std::size_t count =
+        std::min(session.EntryCount(), static_cast<std::size_t>(table.frameCount));
+    std::vector<FrameEntry> current(table.entries.begin(), table.entries.begin() + count);
+    CDib currentImage = std::move(table.frameImages[frame]);
+    for (std::size_t i = 0; i < count; ++i) table.entries[i] = session.EntryAt(i);
+    table.frameImages[frame] = session.ImageCopy();
+    sizes.before = WriteAnimation(table, none, true, true, encoder, nullptr);
+    table.frameImages[frame] = std::move(currentImage);
+    std::copy(current.begin(), current.end(), table.entries.begin());
+    return sizes;
+}
+
+std::string SessionSizeText(const SavedSizes& sizes) {
+    return saving::SizeText("*default", sizes.now, "편집 전 파일 크기", sizes.before);
 }
 
 int ApplyDelayText(FrameTable& table, int frame, const std::string& text, bool allFrames) {

@@ -16,6 +16,7 @@
 namespace vorla {
 
 class FrameTable;
+class GifEncoder;
 
 namespace edit {
 
@@ -38,6 +39,8 @@ public:
 
     const CDib& ImageCopy() const { return image_; }
     const FrameEntry& EntryCopy() const { return entries_.at(static_cast<std::size_t>(frame_)); }
+    std::size_t EntryCount() const { return entries_.size(); }
+    const FrameEntry& EntryAt(std::size_t i) const { return entries_.at(i); }
 
 private:
     int frame_ = -1;  // -1: no session
@@ -45,6 +48,17 @@ private:
     std::vector<FrameEntry> entries_;
     CDib image_;
 };
+
+// What a save would write with the session's edits and what it would have written before them,
+// in bytes (-1 where it cannot be measured). Measuring keeps every frame and entry as it is.
+struct SavedSizes {
+    std::int64_t before = -1;
+    std::int64_t now = -1;
+};
+SavedSizes MeasureSessionSizes(FrameTable& table, const FrameDialogSession& session,
+                               GifEncoder& encoder);
+// The size preview's two lines: "편집 전 파일 크기" first, then "저장시 파일 크기".
+std::string SessionSizeText(const SavedSizes& sizes);
 
 // ---- The plain fields, written into the entries at once ----
 

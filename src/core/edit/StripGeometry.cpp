@@ -72,6 +72,8 @@ StripColors StripColors::FromButtonFace(Colorref face) {
     colors.separator = ShadeColor(colors.stripBackground, -0.2);
     colors.selection = ShadeColor(face, -0.25);
     colors.headerNumber = ShadeColor(face, 0.3);
+    // Dark enough to read on the face itself: the face's own hue, mostly taken out.
+    colors.caption = ShadeColor(face, -0.65);
     return colors;
 }
 

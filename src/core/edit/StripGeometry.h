@@ -55,6 +55,7 @@ struct StripColors {
     Colorref separator;
     Colorref selection;
     Colorref headerNumber;
+    Colorref caption;  // captions of the frame dialog's field groups
     static constexpr Colorref kGapSelection = MakeRgb(24, 54, 103);
     static constexpr Colorref kSecondGapLine = MakeRgb(180, 180, 180);
 

@@ -25,6 +25,7 @@
 #include "gui/dialogs/CFramePropertiesCanvas.h"
 #include "gui/dialogs/CFramePropertiesMagnifier.h"
 #include "gui/dialogs/CFramePropertiesPalette.h"
+#include "gui/dialogs/CaptionColours.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/DibImage.h"
 
@@ -223,6 +224,9 @@ void CFramePropertiesDialog::BuildControls() {
     magnifierBox->addLayout(readouts);
     right->addWidget(magnifierGroup);
     right->addStretch(1);
+    sizeCompareButton_ = new QPushButton(tr("파일 크기 비교"), this);
+    sizeCompareButton_->setToolTip(tr("편집 전과 지금의 저장 파일 크기를 비교합니다."));
+    right->addWidget(sizeCompareButton_);
     auto* okButton = new QPushButton(tr("적용"), this);
     auto* cancelButton = new QPushButton(tr("취소"), this);
     okButton->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
@@ -236,6 +240,8 @@ void CFramePropertiesDialog::BuildControls() {
 
     connect(okButton, &QPushButton::clicked, this, &CFramePropertiesDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &CFramePropertiesDialog::reject);
+    connect(sizeCompareButton_, &QPushButton::clicked, this,
+            &CFramePropertiesDialog::SizeCompareClicked);
     connect(delayEdit_, &QLineEdit::textEdited, this, &CFramePropertiesDialog::DelayEdited);
     connect(allFramesCheck_, &QCheckBox::clicked, this, &CFramePropertiesDialog::DelayEdited);
     connect(disposalCombo_, &QComboBox::activated, this, &CFramePropertiesDialog::DisposalChosen);
@@ -304,6 +310,7 @@ void CFramePropertiesDialog::Begin(int frame) {
     tool_ = kMove;
     SetToolButtons(kMove);
     Refresh();
+    ApplyCaptionLooks(this, view_.CaptionColour());
     if (!isVisible()) PlaceBesideDocument();
     show();
     raise();
@@ -405,21 +412,19 @@ void CFramePropertiesDialog::Refresh() {
     switch (tool_) {
         case kMove:
             hint_->setText(tr("마우스로 이미지를 드래그해서 이동하세요."));
-            hint_->setStyleSheet(QString());
             hint_->show();
             break;
         case kPickTransparent:
             if (transparent) {
                 hint_->setText(tr("팔레트나 이미지 위에서 마우스 클릭을 하세요."));
-                hint_->setStyleSheet(QString());
             } else {
                 hint_->setText(tr("투명설정을 하려면 투명기능을 활성화해야 합니다."));
-                hint_->setStyleSheet(QStringLiteral("color: red"));
             }
             hint_->show();
             break;
         default: hint_->hide(); break;
     }
+    ApplyCaptionLook(hint_, view_.CaptionColour());
     widthEdit_->setEnabled(tool_ == kResize);
     heightEdit_->setEnabled(tool_ == kResize);
     angleEdit_->setVisible(tool_ == kRotate);

@@ -69,6 +69,7 @@ public:
     QLineEdit* HeightEdit() const { return heightEdit_; }
     QCheckBox* KeepAspectCheck() const { return keepAspectCheck_; }
     QPushButton* EnlargeButton() const { return enlargeButton_; }
+    QPushButton* SizeCompareButton() const { return sizeCompareButton_; }
     QCheckBox* CurrentOnlyCheck() const { return currentOnlyCheck_; }
     QLabel* PositionReadout() const { return positionReadout_; }
     CFramePropertiesCanvas* Canvas() const { return canvas_; }
@@ -127,6 +128,7 @@ private:
     void QuarterTurnClicked();
     void CentreClicked();
     void TopLeftClicked();
+    void SizeCompareClicked();
     void Rotate(int degrees);
 
     CAnvoView& view_;
@@ -172,6 +174,7 @@ private:
     QPushButton* enlargeButton_ = nullptr;
     QPushButton* centreButton_ = nullptr;
     QPushButton* topLeftButton_ = nullptr;
+    QPushButton* sizeCompareButton_ = nullptr;
     QButtonGroup* tools_ = nullptr;
 };
 

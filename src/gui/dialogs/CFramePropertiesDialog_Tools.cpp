@@ -392,4 +392,12 @@ void CFramePropertiesDialog::TopLeftClicked() {
     OffsetEdited();
 }
 
+void CFramePropertiesDialog::SizeCompareClicked() {
+    if (!session_.Active()) return;
+    const edit::SavedSizes sizes =
+        edit::MeasureSessionSizes(view_.Table(), session_, view_.Encoder());
+    if (sizes.now < 0) return;
+    ShowInfoBox(view_.Table().Ui(), edit::SessionSizeText(sizes), "파일 용량");
+}
+
 }  // namespace vorla

@@ -55,6 +55,7 @@ public:
     // running (it may sit in a modal dialog, a menu or a pump), or the frame properties dialog is
     // open (it holds copies of the entries and of its frame's image for 취소). While busy,
     // nothing that changes the frames may start: commands, keys, drags, drops, undo, save.
+    GifEncoder& Encoder() { return *encoder_; }
     bool IsBusy() const { return IsRunning() || frameDialogOpen_; }
     // Something is running: then also selection clicks, double-clicks and closing are refused.
     // The open frame dialog alone leaves them live (a double-click on its frame cancels it;
@@ -135,6 +136,7 @@ public:
     int FrameDialogFrame() const;
     CFramePropertiesDialog* FrameDialog() const;
     // The strip's background colour (earlier frames that restore to the background show it).
+    QColor CaptionColour() const;
     QColor StripBackground() const;
     // The frame's thumbnail and the strip after the dialog changed the frame.
     void FrameChangedByDialog(int frame);

@@ -13,6 +13,10 @@
 
 namespace vorla {
 
+QColor CAnvoView::CaptionColour() const {
+    return ToQColor(colors_.caption);
+}
+
 int CAnvoView::FrameDialogFrame() const {
     return frameDialogOpen_ && frameDialog_ ? frameDialog_->FrameIndex() : -1;
 }
