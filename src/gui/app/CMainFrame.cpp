@@ -1,5 +1,7 @@
 #include "gui/app/CMainFrame.h"
 
+#include <ctime>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -52,6 +54,7 @@ CMainFrame::CMainFrame(ApplicationState& app, Imaging& imaging, const QString& e
       mdiArea_(new QMdiArea(this)),
       art_(std::make_unique<StripArt>()),
       cursors_(std::make_unique<ViewCursors>()) {
+    effectRandom_.Seed(static_cast<std::uint32_t>(std::time(nullptr)) & 0xFFFF);
     LoadTemplate(executableDirectory);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
