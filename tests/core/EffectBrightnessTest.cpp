@@ -34,6 +34,26 @@ TEST_F(BrightnessRule, FactorsOutsideTheRangeAreReported) {
                                                        ProgramErrorText("12332", true)}));
 }
 
+TEST_F(BrightnessRule, PaletteScalingSkipsTheTransparentEntryAndStopsAtColorCount) {
+    CDib image;
+    image.Create(2, 2, 8, 8);
+    for (int p = 0; p < 8; ++p) image.SetPaletteColor(p, MakeRgb(100, 100, 100));
+    FrameEntry entry;
+    entry.colorCount = 4;
+    entry.transparent = 1;
+    entry.transparentIndex = 2;
+    const auto pixels = image.Bits();
+    ScalePaletteBrightness(ui, image, entry, -0.5);
+    EXPECT_EQ(image.PaletteColor(0), MakeRgb(50, 50, 50));
+    EXPECT_EQ(image.PaletteColor(2), MakeRgb(100, 100, 100)) << "the transparent entry";
+    EXPECT_EQ(image.PaletteColor(3), MakeRgb(50, 50, 50));
+    EXPECT_EQ(image.PaletteColor(4), MakeRgb(100, 100, 100)) << "beyond colorCount";
+    EXPECT_EQ(image.Bits(), pixels);
+    entry.transparent = 0;  // the same index without transparency is an ordinary colour
+    ScalePaletteBrightness(ui, image, entry, -0.5);
+    EXPECT_EQ(image.PaletteColor(2), MakeRgb(50, 50, 50));
+}
+
 class Fade : public EffectTest {};
 
 TEST_F(Fade, DarkestFrameOfTheDefaultsHasSixtyPercentOfEveryComponent) {
