@@ -1,7 +1,5 @@
 #include "gui/app/CMainFrame.h"
 
-#include <ctime>
-
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +16,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <ctime>
 
 #include "core/model/ApplicationState.h"
 #include "core/model/ProgramDirectory.h"
