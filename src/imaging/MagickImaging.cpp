@@ -269,11 +269,11 @@ bool MagickImaging::FileConvert(const std::string& source, const std::string& ta
     });
 }
 
-bool MagickImaging::Quantize(const CDib& image, CDib& out) {
+bool MagickImaging::Quantize(const CDib& image, CDib& out, const QuantizeOptions& options) {
     return NoThrow(false, [&]() -> bool {
         BgrImage pixels;
         if (!ToBgr(image, pixels)) return false;
-        return Quantizer::Quantize(pixels.ToRgba(), pixels.Width(), pixels.Height(), out);
+        return Quantizer::Quantize(pixels.ToRgba(), pixels.Width(), pixels.Height(), out, options);
     });
 }
 

@@ -60,7 +60,8 @@ public:
     bool WriteFile(const CDib& image, const std::string& path, ImageFormat format) override;
     bool FileConvert(const std::string& source, const std::string& target, ImageFormat format,
                      std::int32_t width, std::int32_t height, int bits) override;
-    bool Quantize(const CDib& image, CDib& out) override;
+    bool Quantize(const CDib& image, CDib& out,
+                  const QuantizeOptions& options = QuantizeOptions{}) override;
     bool Resample(const CDib& image, std::int32_t width, std::int32_t height, CDib& out) override;
     bool ExactPalette(const CDib& image, CDib& out) override;
     bool ResampleIndexed(const CDib& image, int keyIndex, std::int32_t width, std::int32_t height,

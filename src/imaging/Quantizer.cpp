@@ -2,6 +2,7 @@
 
 #include <libimagequant.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -33,10 +34,16 @@ struct LiqRun {
 };
 
 bool RunQuantizer(const std::vector<std::uint8_t>& rgba, std::int32_t width, std::int32_t height,
-                  int maxColors, LiqRun& run) {
+                  int maxColors, LiqRun& run, const QuantizeOptions& options = QuantizeOptions{}) {
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     run.attr.reset(liq_attr_create());
     if (!run.attr || liq_set_max_colors(run.attr.get(), maxColors) != LIQ_OK) return false;
+    // The library starts at its own default speed; setting it anyway would be the same, but the
+    // default path stays untouched so that its output stays byte for byte what it was.
+    const QuantizeOptions defaults;
+    if (options.speed != defaults.speed &&
+        liq_set_speed(run.attr.get(), std::clamp(options.speed, 1, 10)) != LIQ_OK)
+        return false;
     // gamma 0: the library's default (sRGB input).
     run.image.reset(liq_image_create_rgba(run.attr.get(), rgba.data(), width, height, 0));
     if (!run.image) return false;
@@ -45,7 +52,8 @@ bool RunQuantizer(const std::vector<std::uint8_t>& rgba, std::int32_t width, std
         rawResult == nullptr)
         return false;
     run.result.reset(rawResult);
-    if (liq_set_dithering_level(run.result.get(), 1.0f) != LIQ_OK) return false;
+    const float dithering = options.dither == QuantizeOptions::Dither::None ? 0.0f : 1.0f;
+    if (liq_set_dithering_level(run.result.get(), dithering) != LIQ_OK) return false;
     run.indices.resize(pixels);
     if (liq_write_remapped_image(run.result.get(), run.image.get(), run.indices.data(),
                                  run.indices.size()) != LIQ_OK)
@@ -57,13 +65,13 @@ bool RunQuantizer(const std::vector<std::uint8_t>& rgba, std::int32_t width, std
 }  // namespace
 
 bool Quantizer::Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t width,
-                         std::int32_t height, CDib& out) {
+                         std::int32_t height, CDib& out, const QuantizeOptions& options) {
     if (width <= 0 || height <= 0) return false;
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (rgba.size() < pixels * 4) return false;
 
     LiqRun run;
-    if (!RunQuantizer(rgba, width, height, kPaletteSize, run)) return false;
+    if (!RunQuantizer(rgba, width, height, kPaletteSize, run, options)) return false;
     const liq_palette* palette = run.palette;
     const std::vector<std::uint8_t>& indices = run.indices;
 

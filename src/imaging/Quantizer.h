@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/model/CDib.h"
+#include "core/port/Imaging.h"
 
 namespace vorla {
 
@@ -12,9 +13,11 @@ class Quantizer {
 public:
     // rgba: width * height pixels, 4 bytes each (r, g, b, a), rows top first. The result is an
     // 8-bit bitmap whose colour table has exactly 256 entries (unused entries black), dithered
-    // at level 1.0. False when the library refuses the image.
+    // at level 1.0 for Diffusion, not at all for None; options.speed is the library's (1..10).
+    // False when the library refuses the image.
     static bool Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t width,
-                         std::int32_t height, CDib& out);
+                         std::int32_t height, CDib& out,
+                         const QuantizeOptions& options = QuantizeOptions{});
 
     // rgba as above, each alpha either 0 (transparent) or 255. The result is an 8-bit bitmap
     // whose transparent pixels, and only they, carry keyIndex, an entry holding keyColour; the

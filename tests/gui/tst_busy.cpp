@@ -10,6 +10,7 @@
 #include "GuiFixture.h"
 #include "core/edit/FrameClipboard.h"
 #include "gui/app/Commands.h"
+#include "gui/dialogs/EffectSettingsSheet.h"
 
 using namespace vorla;
 using namespace vorla::guitest;
@@ -99,6 +100,15 @@ void tst_Busy::everyMenuCommandRunsAfterItsMenu() {
     QImage image(10, 10, QImage::Format_RGB32);
     image.fill(Qt::green);
     QApplication::clipboard()->setImage(image);
+
+    // The effect commands open their settings sheet, modally: take its values as they are.
+    QTimer sheetCloser;
+    sheetCloser.setInterval(20);
+    connect(&sheetCloser, &QTimer::timeout, [] {
+        if (auto* sheet = qobject_cast<EffectSettingsSheet*>(QApplication::activeModalWidget()))
+            sheet->accept();
+    });
+    sheetCloser.start();
 
     std::vector<CommandId> frameIds, gapIds;
     CollectIds(FrameContextMenu(), frameIds);

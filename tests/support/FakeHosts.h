@@ -68,8 +68,10 @@ public:
     }
     // Exact for images of at most 256 colours: the palette lists the colours in the order they
     // first occur (top row first), unused entries black. More colours: false.
-    bool Quantize(const CDib& image, CDib& out) override {
-        if (image.IsEmpty()) return false;
+    bool Quantize(const CDib& image, CDib& out,
+                  const QuantizeOptions& options = QuantizeOptions{}) override {
+        lastQuantize = options;
+        if (image.IsEmpty() || failQuantize) return false;
         std::map<Colorref, int> indexOf;
         CDib result;
         result.Create(image.Width(), image.Height(), 8, 256);
@@ -86,6 +88,8 @@ public:
         return true;
     }
     bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
+    QuantizeOptions lastQuantize;
+    bool failQuantize = false;  // every reduction fails
     // Exact palette of at most 256 colours, the table as long as the colours (Quantize's order).
     bool ExactPalette(const CDib& image, CDib& out) override {
         CDib result;

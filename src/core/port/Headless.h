@@ -58,7 +58,9 @@ public:
                      std::int32_t, int) override {
         return false;
     }
-    bool Quantize(const CDib&, CDib&) override { return false; }
+    bool Quantize(const CDib&, CDib&, const QuantizeOptions& = QuantizeOptions{}) override {
+        return false;
+    }
     bool Resample(const CDib&, std::int32_t, std::int32_t, CDib&) override { return false; }
     bool ExactPalette(const CDib&, CDib&) override { return false; }
     bool ResampleIndexed(const CDib&, int, std::int32_t, std::int32_t, CDib&, int&) override {

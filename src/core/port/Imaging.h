@@ -19,6 +19,15 @@ enum class ImageFormat { Bmp, Gif, Psd, Ico, Png, Pcx, Tga, Jpeg, Tiff };
 
 enum class FilterKind { Mosaic, AddNoise, Average, Contrast, Median, Hue };
 
+// How Quantize reduces an image. The defaults are the reduction every still picture gets.
+struct QuantizeOptions {
+    // Error diffusion suits a single picture; in a sequence of generated frames its pattern
+    // changes from frame to frame and the picture shimmers, so those are reduced without it.
+    enum class Dither { Diffusion, None };
+    int speed = 4;  // 1 (slowest, best palette) .. 10 (fastest)
+    Dither dither = Dither::Diffusion;
+};
+
 class Imaging {
 public:
     virtual ~Imaging() = default;
@@ -51,7 +60,8 @@ public:
                              int bits) = 0;
 
     // 24-bit (or any) image reduced to 8 bits with a 256-colour palette chosen by the quantiser.
-    virtual bool Quantize(const CDib& image, CDib& out) = 0;
+    virtual bool Quantize(const CDib& image, CDib& out,
+                          const QuantizeOptions& options = QuantizeOptions{}) = 0;
     // Bilinear resampling to width x height at 24 bits.
     virtual bool Resample(const CDib& image, std::int32_t width, std::int32_t height,
                           CDib& out) = 0;

@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <ctime>
 
 #include "core/model/ApplicationState.h"
 #include "core/model/ProgramDirectory.h"
@@ -52,6 +53,7 @@ CMainFrame::CMainFrame(ApplicationState& app, Imaging& imaging, const QString& e
       mdiArea_(new QMdiArea(this)),
       art_(std::make_unique<StripArt>()),
       cursors_(std::make_unique<ViewCursors>()) {
+    effectRandom_.Seed(static_cast<std::uint32_t>(std::time(nullptr)) & 0xFFFF);
     LoadTemplate(executableDirectory);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

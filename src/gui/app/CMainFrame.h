@@ -16,6 +16,8 @@
 #include "core/edit/DocumentLoader.h"
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/StripGeometry.h"
+#include "core/effects/EffectRandom.h"
+#include "core/effects/EffectSettings.h"
 #include "core/model/DocumentSlots.h"
 #include "gui/app/Commands.h"
 
@@ -76,6 +78,9 @@ public:
     const std::vector<std::uint8_t>& TemplateBuffer() const { return template_; }
     DocumentSlots& Slots() { return slots_; }
     FrameClipboard& Clipboard() { return clipboard_; }
+    // The transition effects' settings and random numbers, shared by every document.
+    effects::EffectSettings& Effects() { return effectSettings_; }
+    effects::EffectRandom& EffectRandomNumbers() { return effectRandom_; }
     DragState& Drag() { return drag_; }
     const StripArt& Art() const { return *art_; }
     const ViewCursors& Cursors() const { return *cursors_; }
@@ -198,6 +203,8 @@ private:
     std::vector<std::uint8_t> template_;
     DocumentSlots slots_;
     FrameClipboard clipboard_;
+    effects::EffectSettings effectSettings_;  // the defaults in every run; never saved
+    effects::EffectRandom effectRandom_;      // seeded once, from the time, at construction
     DragState drag_;
     std::unique_ptr<StripArt> art_;
     std::unique_ptr<ViewCursors> cursors_;

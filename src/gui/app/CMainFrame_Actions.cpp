@@ -18,6 +18,7 @@
 #include "core/model/ApplicationState.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/dialogs/AboutDialog.h"
+#include "gui/dialogs/EffectSettingsSheet.h"
 #include "gui/play/CAnimationBar.h"
 #include "gui/view/CAnvoView.h"
 
@@ -99,6 +100,35 @@ const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
         {static_cast<int>(CommandId::BrowserPreview), [](V& v) { v.BrowserPreview(); }},
         {static_cast<int>(CommandId::FrameProperties), [](V& v) { v.OnFrameProperties(false); }},
         {static_cast<int>(CommandId::FrameMenuProperties), [](V& v) { v.OnFrameProperties(true); }},
+        // The transition effects, in every menu form.
+        {static_cast<int>(CommandId::AnimationFadeIn),
+         [](V& v) { v.OnEffectCommand(CommandId::AnimationFadeIn); }},
+        {static_cast<int>(CommandId::GapMenuFadeIn),
+         [](V& v) { v.OnEffectCommand(CommandId::GapMenuFadeIn); }},
+        {static_cast<int>(CommandId::AnimationFadeOut),
+         [](V& v) { v.OnEffectCommand(CommandId::AnimationFadeOut); }},
+        {static_cast<int>(CommandId::GapMenuFadeOut),
+         [](V& v) { v.OnEffectCommand(CommandId::GapMenuFadeOut); }},
+        {static_cast<int>(CommandId::AnimationFadeInOut),
+         [](V& v) { v.OnEffectCommand(CommandId::AnimationFadeInOut); }},
+        {static_cast<int>(CommandId::ContextFadeInOut),
+         [](V& v) { v.OnEffectCommand(CommandId::ContextFadeInOut); }},
+        {static_cast<int>(CommandId::AnimationScatterAppear),
+         [](V& v) { v.OnEffectCommand(CommandId::AnimationScatterAppear); }},
+        {static_cast<int>(CommandId::GapMenuScatterAppear),
+         [](V& v) { v.OnEffectCommand(CommandId::GapMenuScatterAppear); }},
+        {static_cast<int>(CommandId::AnimationScatterDisappear),
+         [](V& v) { v.OnEffectCommand(CommandId::AnimationScatterDisappear); }},
+        {static_cast<int>(CommandId::GapMenuScatterDisappear),
+         [](V& v) { v.OnEffectCommand(CommandId::GapMenuScatterDisappear); }},
+        {static_cast<int>(CommandId::AnimationScatterAppearDisappear),
+         [](V& v) { v.OnEffectCommand(CommandId::AnimationScatterAppearDisappear); }},
+        {static_cast<int>(CommandId::ContextScatterAppearDisappear),
+         [](V& v) { v.OnEffectCommand(CommandId::ContextScatterAppearDisappear); }},
+        {static_cast<int>(CommandId::AnimationOverlap),
+         [](V& v) { v.OnEffectCommand(CommandId::AnimationOverlap); }},
+        {static_cast<int>(CommandId::GapMenuOverlap),
+         [](V& v) { v.OnEffectCommand(CommandId::GapMenuOverlap); }},
     };
     return commands;
 }
@@ -117,6 +147,9 @@ const std::unordered_map<int, std::function<void(CMainFrame&)>>& CMainFrame::Fra
         {static_cast<int>(CommandId::AppExit), [](F& f) { f.close(); }},
         {static_cast<int>(CommandId::AppAbout), [](F& f) { AboutDialog(&f).exec(); }},
         {static_cast<int>(CommandId::HelpContents), [](F& f) { f.OpenHelp(); }},
+        // The settings sheet alone, on its first page.
+        {static_cast<int>(CommandId::EffectSettings),
+         [](F& f) { EditEffectSettings(f.effectSettings_, f.Ui(), 0, &f); }},
         {static_cast<int>(CommandId::HelpMakerHomePage),
          [](F& f) { f.OpenLocalPage(QStringLiteral("help/tarnwick.html")); }},
         {static_cast<int>(CommandId::HelpProductHomePage),
@@ -373,6 +406,23 @@ void CMainFrame::UpdateCommandStates() {
                 break;
             case CommandId::FrameMenuProperties:
                 enabled = hasView && frames > 0 && pickMode_ == 0 && !FrameDialogOpen();
+                break;
+            case CommandId::AnimationFadeIn:
+            case CommandId::AnimationFadeOut:
+            case CommandId::AnimationFadeInOut:
+            case CommandId::AnimationScatterAppear:
+            case CommandId::AnimationScatterDisappear:
+            case CommandId::AnimationScatterAppearDisappear:
+            case CommandId::AnimationOverlap:
+            case CommandId::GapMenuFadeIn:
+            case CommandId::GapMenuFadeOut:
+            case CommandId::ContextFadeInOut:
+            case CommandId::GapMenuScatterAppear:
+            case CommandId::GapMenuScatterDisappear:
+            case CommandId::ContextScatterAppearDisappear:
+            case CommandId::GapMenuOverlap:
+                // The commands explain a wrong selection themselves; a pick waits for its click.
+                enabled = hasView && frames > 0 && pickMode_ == 0;
                 break;
             case CommandId::FrameSave:
             case CommandId::FrameMenuSaveFrame:

@@ -15,6 +15,7 @@
 #include "core/model/CAnvoDoc.h"
 #include "core/model/FrameTable.h"
 #include "core/model/FrameTableHost.h"
+#include "gui/app/Commands.h"
 #include "gui/view/FrameImageCache.h"
 
 class QMenu;
@@ -124,6 +125,8 @@ public:
     void DeleteAllButOne(bool frameMenuForm);
     void MergeWithPrevious(bool frameMenuForm);
     void DuplicateFrames(bool frameMenuForm);
+    // The transition effects of the Animation menu and the context menus (CAnvoView_Effects.cpp).
+    void OnEffectCommand(CommandId id);
 
     // The frame properties dialog (CAnvoView_Dialogs.cpp). menuForm: the context menu's form,
     // which opens the frame the menu was shown for; the main menu's needs one selected frame.
@@ -260,6 +263,7 @@ private:
     // goes with it; hidden (never deleted) between sessions.
     QPointer<CFramePropertiesDialog> frameDialog_;
     bool frameDialogOpen_ = false;
+    Colorref effectMarginColour_ = 0;  // the overlap's margin colour chooser keeps its colour
 };
 
 }  // namespace vorla
