@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/ThreadPolicy.h"
+
 namespace {
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -85,6 +87,9 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Both sides of every comparison use OpenMP loops (ImageMagick, libimagequant): passive
+    // waiting, as in the program, so that spinning threads measure neither side.
+    vorla::UsePassiveThreadWait(argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

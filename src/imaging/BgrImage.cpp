@@ -104,9 +104,9 @@ bool BgrImage::ToExactPalette(CDib& out) const {
     return true;
 }
 
-bool BgrImage::ToDib8(CDib& out) const {
+bool BgrImage::ToDib8(CDib& out, const QuantizeOptions& options) const {
     if (ToExactPalette(out)) return true;
-    return Quantizer::Quantize(ToRgba(), width_, height_, out);
+    return Quantizer::Quantize(ToRgba(), width_, height_, out, options);
 }
 
 std::vector<std::uint8_t> BgrImage::ToRgba() const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/model/CDib.h"
+#include "core/port/Imaging.h"
 
 namespace vorla {
 
@@ -31,7 +32,7 @@ public:
     // appearance; false when there are more than 256.
     bool ToExactPalette(CDib& out) const;
     // 8-bit: exact when at most 256 colours, else reduced through the quantiser.
-    bool ToDib8(CDib& out) const;
+    bool ToDib8(CDib& out, const QuantizeOptions& options = QuantizeOptions{}) const;
     // Pixels as r, g, b, a (opaque) for the quantiser.
     std::vector<std::uint8_t> ToRgba() const;
 

@@ -45,6 +45,16 @@ std::vector<std::uint8_t> KeyedRgba(const CDib& image, int keyIndex) {
     return rgba;
 }
 
+// A resized frame is one picture shown still: error diffusion stays. The palette search runs at
+// a higher speed than for a photo opened once, because whole animations are resized at once (save
+// at another size) and the dialog's resize rebuilds the frame at every change of its fields. At
+// speed 8 the result's PSNR is still at or above ImageMagick's quantize(256) (bench_resize).
+QuantizeOptions ResizeQuantizing() {
+    QuantizeOptions options;
+    options.speed = 8;
+    return options;
+}
+
 }  // namespace
 
 bool MagickImaging::ExactPalette(const CDib& image, CDib& out) {
@@ -65,7 +75,8 @@ bool MagickImaging::ResampleIndexed(const CDib& image, int keyIndex, std::int32_
             CDib scaled;
             if (!Resample(image, width, height, scaled)) return false;
             BgrImage pixels;
-            if (!BgrImage::FromDib(scaled, pixels) || !pixels.ToDib8(out)) return false;
+            if (!BgrImage::FromDib(scaled, pixels) || !pixels.ToDib8(out, ResizeQuantizing()))
+                return false;
             outKeyIndex = -1;
             return true;
         }
