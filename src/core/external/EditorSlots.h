@@ -51,7 +51,8 @@ std::string ShortenPath(const std::string& path, std::size_t maxCharacters = 40)
 
 // The file dialog that picks slot 2's or 3's program.
 std::string ConfigureDialogTitle(const EditorSlot& current);
-inline constexpr const char* kProgramFilter = "실행 파일(*.exe)|*.exe;*.EXE|모든 파일(*.*)|*.*||";
+// Programs on Linux carry no extension: every file is offered.
+inline constexpr const char* kProgramFilter = "실행 파일(*)|*||";
 // The properties asked next: the button's name (preset with the program's file name without
 // extension) and the format, for the program chosen.
 NumberRequest SlotPropertiesRequest(const std::string& programPath);

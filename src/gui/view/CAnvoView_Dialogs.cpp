@@ -85,8 +85,18 @@ void CAnvoView::mouseDoubleClickEvent(QMouseEvent* event) {
     }
     if (table_.frameCount == 0 || main_.PickMode() != 0) return;
     const HitResult hit = HitAt(event->position().toPoint());
-    // The background and the area above the frames belong to the animation's own properties.
-    if (hit.index < 0 || hit.above) return;
+    // The preview row above the frames has no double-click; the strip's empty background
+    // (beside and below the frames) opens the animation's own properties.
+    if (hit.above) return;
+    if (hit.index < 0) {
+        if (IsBusy()) {
+            main_.RefuseWhileBusy();
+            return;
+        }
+        BusyScope busy(*this);
+        OnGlobalProperties(false);
+        return;
+    }
     if (IsRunning()) {
         main_.RefuseWhileBusy();
         return;
