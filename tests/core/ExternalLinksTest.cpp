@@ -30,8 +30,9 @@ public:
     };
     bool Start(const std::string& program, const std::vector<std::string>& arguments) override {
         starts.push_back({program, arguments});
-        return true;
+        return starts.size() <= static_cast<std::size_t>(startsThatWork);
     }
+    int startsThatWork = 1000;
     std::vector<struct Start> starts;
 };
 
@@ -124,6 +125,14 @@ TEST_F(ExternalLinksTest, AMissingProgramIsToldAndNothingIsWritten) {
     EXPECT_TRUE(ui.Saw("지정된 외부 프로그램이 없거나 경로가 올바르지 않습니다."));
     EXPECT_FALSE(fs::exists(Folder()));
     EXPECT_TRUE(launcher.starts.empty());
+}
+
+TEST_F(ExternalLinksTest, AProgramThatDoesNotStartIsToldOnce) {
+    launcher.startsThatWork = 0;
+    EXPECT_EQ(HandOver({0, 1, 2}), 1) << "the first frame only; the others wait for a program";
+    EXPECT_EQ(launcher.starts.size(), 1u);
+    EXPECT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.LastMessage(), "지정된 외부 프로그램이 없거나 경로가 올바르지 않습니다.");
 }
 
 TEST_F(ExternalLinksTest, ASaveWithinTheSameSecondReloadsTheFrameInPlace) {

@@ -41,7 +41,7 @@ void WhenModal(QObject* context, std::function<void(T*)> inside, bool* seen) {
         *seen = dialog != nullptr;
         if (!dialog) return;
         // Laid out and shown before it is clicked; clicks of earlier tests are long past.
-        QTest::qWaitForWindowExposed(dialog);
+        if (!QTest::qWaitForWindowExposed(dialog)) return;
         QTest::qWait(30);
         inside(dialog);
     });

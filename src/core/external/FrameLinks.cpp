@@ -124,8 +124,12 @@ int HandFramesToEditor(FrameTable& table, const EditorSlot& slot, const std::str
         ClearLinksTo(table, path);
         if (!saving::SaveFrameToFile(table, path)) continue;
         LinkFrame(table, k, path);
-        launcher.Start(slot.path, {path});
         ++handed;
+        if (!launcher.Start(slot.path, {path})) {
+            // The program does not start: once is enough to say so.
+            ui.ShowMessage("지정된 외부 프로그램이 없거나 경로가 올바르지 않습니다.");
+            break;
+        }
     }
     return handed;
 }

@@ -43,7 +43,8 @@ void LinkFrame(FrameTable& table, int frame, const std::string& path);
 
 // Hands every selected frame to the editor: writes its work file (SaveFrameToFile), links the
 // frame and starts the program on the file, one start per frame. A missing program is told
-// ("지정된 외부 프로그램이 없거나 경로가 올바르지 않습니다.") and nothing is written.
+// ("지정된 외부 프로그램이 없거나 경로가 올바르지 않습니다.") and nothing is written; a
+// program that fails to start is told the same way and the hand-off stops at that frame.
 // Returns the frames handed over.
 int HandFramesToEditor(FrameTable& table, const EditorSlot& slot, const std::string& workFolder,
                        ProgramLauncher& launcher);

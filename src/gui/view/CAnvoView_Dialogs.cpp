@@ -103,6 +103,11 @@ void CAnvoView::mouseDoubleClickEvent(QMouseEvent* event) {
     }
     if (hit.kind == HitResult::kFrame) {
         mouseDown_ = false;
+        // The paint edit holds its own copy of a frame: no second session beside it.
+        if (PaintEditOpen()) {
+            main_.RefuseWhileBusy();
+            return;
+        }
         if (frameDialogOpen_ && FrameDialogFrame() == hit.index) {
             EndFrameDialog(false);
             return;

@@ -187,6 +187,7 @@ void CAnvoView::OnEditInPaint() {
         if (was == frame) return;
     }
     table_.menuFrame = frame;
+    state.modifiedBeforePaintEdit = document_.modified;
     if (!state.paintEdit.Begin(table_, frame, table_.exchangeBitmapPath)) {
         ReportProgramError(ui, "90123", true);
         return;
@@ -210,6 +211,10 @@ void CAnvoView::EndPaintEdit(bool apply) {
         }
     } else {
         state.paintEdit.Cancel(table_);
+        if (!state.modifiedBeforePaintEdit && document_.modified) {
+            document_.modified = false;
+            emit titleChanged(Caption());
+        }
     }
     if (state.manager) state.manager->hide();
     // The paint program's window goes with the edit it served.

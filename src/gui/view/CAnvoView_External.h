@@ -21,6 +21,7 @@ struct CAnvoView::ExternalState {
     QPointer<QProcess> paintProcess;
     QString paintProgram;
     Colorref chooserColour = 0;
+    bool modifiedBeforePaintEdit = false;  // 취소 gives the document's flag back
 };
 
 }  // namespace vorla
