@@ -73,6 +73,7 @@ private slots:
     void theBackgroundDoubleClickOpensTheGlobalProperties();
     void theFrameDialogsBorderIsPartOfItsSession();
     void theContextMenuLinksAFrameAndTheWorkerFollowsTheFile();
+    void globalPropertiesFromTheFrameDialogTakeTheirStepWhenItEnds();
 
 private:
     std::unique_ptr<MainFrameFixture> f;
@@ -304,6 +305,33 @@ void tst_External::theContextMenuLinksAFrameAndTheWorkerFollowsTheFile() {
     QTRY_COMPARE_WITH_TIMEOUT(PixelOf(view, 2, 3, 3), qRgb(200, 100, 50), 1000);
     QCOMPARE(table.entries[2].delay, delay);
     QCOMPARE(QString::fromStdString(table.entries[2].link.linkedPath), path);
+}
+
+void tst_External::globalPropertiesFromTheFrameDialogTakeTheirStepWhenItEnds() {
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, FramePoint(view, 0));
+    QVERIFY(view->FrameDialogIsOpen());
+    QPushButton* globalButton = nullptr;
+    for (QPushButton* b : view->FrameDialog()->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("전체속성..")) globalButton = b;
+    QVERIFY(globalButton);
+    const bool couldUndo = view->CanUndo();
+    bool seen = false;
+    WhenModal<GlobalPropertiesDialog>(
+        view,
+        [&](GlobalPropertiesDialog* dialog) {
+            ClickSizeButton(dialog, edit::kGrowBoth);
+            dialog->accept();
+        },
+        &seen);
+    QTest::mouseClick(globalButton, Qt::LeftButton);
+    QVERIFY(seen);
+    QCOMPARE(view->Table().settings.screenWidth, 41);
+    QVERIFY(view->FrameDialogIsOpen());
+    QVERIFY2(!couldUndo && !view->CanUndo(), "nothing recorded while the dialog is open");
+    view->EndFrameDialog(false);
+    QCOMPARE(view->Table().settings.screenWidth, 41);  // 취소 of the frame dialog keeps it
+    QVERIFY2(view->CanUndo(), "the screen change is one undo step once the dialog ended");
+    QVERIFY(view->Document().modified);
 }
 
 QTEST_MAIN(tst_External)

@@ -283,6 +283,9 @@ private:
     struct ExternalState;
     std::unique_ptr<ExternalState> external_;  // created at first use
     ExternalState& External();
+    // Whether a change made beside the frame dialog still waits for its undo step (taken with
+    // the dialog's own when it ends); clears the mark.
+    bool TakeOwedSnapshot();
 };
 
 }  // namespace vorla

@@ -60,7 +60,9 @@ void CAnvoView::EndFrameDialog(bool apply) {
     // Only this frame's image can have changed: the other frames' entries at most.
     const int frame = frameDialog_->FrameIndex();
     frameDialogOpen_ = false;
-    if (frameDialog_->End(apply)) {
+    // The global properties opened from the dialog leave their undo step to its end.
+    const bool owed = TakeOwedSnapshot();
+    if (frameDialog_->End(apply) || owed) {
         // One undo step for the whole session.
         MarkModified();
         RecordSnapshot();

@@ -38,6 +38,12 @@ QString CAnvoView::WorkFolder() const {
         main_.App().ProgramDirectory(), Caption().toStdString(), self.External().serial));
 }
 
+bool CAnvoView::TakeOwedSnapshot() {
+    if (!external_ || !external_->snapshotOwed) return false;
+    external_->snapshotOwed = false;
+    return true;
+}
+
 bool CAnvoView::PaintEditOpen() const {
     return external_ && external_->paintEdit.Active();
 }
@@ -64,7 +70,11 @@ void CAnvoView::OnGlobalProperties(bool fromFrameDialog) {
         main_.RepaintAllDocuments();
         if (session.Changed(table_)) {
             MarkModified();
-            RecordSnapshot();
+            if (fromFrameDialog && frameDialogOpen_) {
+                External().snapshotOwed = true;
+            } else {
+                RecordSnapshot();
+            }
         }
     }
     if (fromFrameDialog && FrameDialog()) FrameDialog()->FrameChangedOutside();

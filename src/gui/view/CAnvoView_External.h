@@ -22,6 +22,9 @@ struct CAnvoView::ExternalState {
     QString paintProgram;
     Colorref chooserColour = 0;
     bool modifiedBeforePaintEdit = false;  // 취소 gives the document's flag back
+    // The global properties changed the screen while the frame dialog was open: a snapshot
+    // now would hold the dialog's unfinished edits, so it is taken when the dialog ends.
+    bool snapshotOwed = false;
 };
 
 }  // namespace vorla
