@@ -149,7 +149,9 @@ void CAnvoView::PollExternalFiles() {
     // A command of this view owns the frames (it may sit in a dialog): the files wait.
     if (IsRunning() || frameDialogOpen_ || !external_ || table_.pendingGifLoad) return;
     ExternalState& state = *external_;
-    BusyScope busy(*this);  // a question asked below is a nested loop
+    // A question asked below is a nested loop: the view counts as busy meanwhile. Not a
+    // BusyScope, whose refresh of every command state would run ten times a second.
+    ++busyDepth_;
     bool changed = false;
     if (state.paintEdit.Active()) {
         using Result = external::PaintEditSession::PassResult;
@@ -165,9 +167,11 @@ void CAnvoView::PollExternalFiles() {
     } else {
         changed = !state.poller.Pass(table_).empty();
     }
+    --busyDepth_;
     if (changed) {
         Invalidate();
         RefreshAnimationPane();
+        main_.UpdateCommandStates();  // undo has a step more
     }
 }
 
