@@ -188,6 +188,7 @@ void tst_External::ctrlMChangesTheScreenAndCancelTakesItBack() {
 
     const bool couldUndo = view->CanUndo();
     seen = false;
+    edit::SetScreenSize(table, 45, 30);  // room to shrink: the first click must act
     // The main window takes the keys again once the dialog has gone.
     f->frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f->frame));
@@ -195,8 +196,8 @@ void tst_External::ctrlMChangesTheScreenAndCancelTakesItBack() {
     WhenModal<GlobalPropertiesDialog>(
         view,
         [&](GlobalPropertiesDialog* dialog) {
-            ClickSizeButton(dialog, edit::kShrinkBoth);  // stops at the frames' 40 x 30
-            QCOMPARE(table.settings.screenWidth, 40);
+            ClickSizeButton(dialog, edit::kShrinkWidth);
+            QCOMPARE(table.settings.screenWidth, 44);  // a new showing's first click acts
             QTest::qWait(30);  // released for a few ticks: the next press is a new click
             ClickSizeButton(dialog, edit::kGrowHeight);
             dialog->ZoomEdit()->setText(QStringLiteral("250"));
@@ -205,6 +206,7 @@ void tst_External::ctrlMChangesTheScreenAndCancelTakesItBack() {
         &seen);
     QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier);
     QVERIFY(seen);
+    QCOMPARE(table.settings.screenWidth, 44);
     QCOMPARE(table.settings.screenHeight, 31);
     QCOMPARE(f->state.zoomPercent, 100);
     QVERIFY(view->Document().modified);
@@ -212,14 +214,25 @@ void tst_External::ctrlMChangesTheScreenAndCancelTakesItBack() {
 }
 
 void tst_External::theBackgroundDoubleClickOpensTheGlobalProperties() {
+    edit::SetScreenSize(view->Table(), 41, 31);
     bool seen = false;
     WhenModal<GlobalPropertiesDialog>(
-        view, [](GlobalPropertiesDialog* d) { d->reject(); }, &seen);
+        view,
+        [&](GlobalPropertiesDialog* d) {
+            ClickSizeButton(d, edit::kShrinkBoth);
+            QTest::qWait(30);
+            ClickSizeButton(d, edit::kShrinkBoth);  // the frames are 40 x 30
+            QCOMPARE(view->Table().settings.screenWidth, 40);
+            QCOMPARE(view->Table().settings.screenHeight, 30);
+            d->reject();
+        },
+        &seen);
     const StripMetrics m = view->Metrics();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                        QPoint(m.childWidth - 5, FramePoint(view, 1).y()));
     QVERIFY(seen);
     QVERIFY(!view->FrameDialogIsOpen());
+    QCOMPARE(view->Table().settings.screenWidth, 41);  // 취소 gave it back
 }
 
 void tst_External::theFrameDialogsBorderIsPartOfItsSession() {
@@ -302,7 +315,7 @@ void tst_External::theContextMenuLinksAFrameAndTheWorkerFollowsTheFile() {
 
     writeBmp(MakeRgb(200, 100, 50));
     view->OnInitialUpdate();  // the worker runs from here on
-    QTRY_COMPARE_WITH_TIMEOUT(PixelOf(view, 2, 3, 3), qRgb(200, 100, 50), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(PixelOf(view, 2, 3, 3), qRgb(200, 100, 50), 3000);
     QCOMPARE(table.entries[2].delay, delay);
     QCOMPARE(QString::fromStdString(table.entries[2].link.linkedPath), path);
 }

@@ -160,6 +160,8 @@ void GlobalPropertiesDialog::AfterScreenChange() {
 
 void GlobalPropertiesDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // No button of this showing is held yet, whatever the history last saw.
+    SharedRepeater().Tick(edit::kNoSizeButton);
     repeatTimer_.start();
     CFramePropertiesDialog* frameDialog = view_.FrameDialog();
     if (!fromFrameDialog_ || !frameDialog) return;
