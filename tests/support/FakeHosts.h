@@ -106,7 +106,7 @@ public:
     bool ResampleIndexed(const CDib& image, int keyIndex, std::int32_t width, std::int32_t height,
                          CDib& out, int& outKeyIndex) override {
         ++resamples;
-        if (image.BitCount() != 8 || width < 1 || height < 1) return false;
+        if (failResample || image.BitCount() != 8 || width < 1 || height < 1) return false;
         const CDib scaled = ScaleNearest8(image, width, height);
         std::map<int, int> newIndex;
         CDib result;
@@ -163,6 +163,7 @@ public:
         return true;
     }
     int resamples = 0;
+    bool failResample = false;  // ResampleIndexed fails, as the imaging layer may
     int rotations = 0;
     double lastRotation = 0;
     bool Rotate(const CDib&, double, Colorref, CDib&) override { return false; }

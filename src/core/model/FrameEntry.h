@@ -19,6 +19,12 @@ struct FrameLink {
     std::uint32_t word2 = 0;
     std::int64_t linkedTime = 0;  // modification time of the linked file when last read, seconds
     std::string linkedPath;       // empty: no link
+    // The rest of the linked file's identity when last read (external::FileSignature); never
+    // serialised. Whole seconds miss a second save within the same second, and a rename over
+    // the file changes the inode and perhaps nothing else.
+    std::int64_t linkedTimeNs = 0;  // nanoseconds past linkedTime
+    std::int64_t linkedSize = -1;   // bytes; -1: not known
+    std::uint64_t linkedInode = 0;
 
     friend bool operator==(const FrameLink&, const FrameLink&) = default;
 };

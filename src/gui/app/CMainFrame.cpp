@@ -23,6 +23,7 @@
 #include "core/model/Settings.h"
 #include "core/port/UserInterface.h"
 #include "gui/app/CChildFrame.h"
+#include "gui/app/ExternalToolPane.h"
 #include "gui/app/HandOver.h"
 #include "gui/app/VorlaApplication.h"
 #include "gui/external/DesktopLauncher.h"
@@ -119,9 +120,9 @@ void CMainFrame::createPanes() {
     toolPane_->setAllowedAreas(Qt::NoDockWidgetArea);
     toolPane_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                            QDockWidget::DockWidgetFloatable);
-    auto* content = new QWidget;
-    content->setMinimumSize(kToolPaneSize - QSize(8, 30));
-    toolPane_->setWidget(content);
+    externalPane_ = new ExternalToolPane(*this);
+    externalPane_->setMinimumSize(kToolPaneSize - QSize(8, 30));
+    toolPane_->setWidget(externalPane_);
     addDockWidget(Qt::RightDockWidgetArea, toolPane_);
     toolPane_->setFloating(true);
     toolPane_->resize(kToolPaneSize);

@@ -35,6 +35,7 @@ namespace vorla {
 class ApplicationState;
 class CAnimationBar;
 class CAnvoView;
+class ExternalToolPane;
 class Imaging;
 class StripArt;
 class UserInterface;
@@ -86,6 +87,8 @@ public:
     const ViewCursors& Cursors() const { return *cursors_; }
     CAnimationBar* AnimationPane() const { return animationPane_; }
     QDockWidget* ToolPane() const { return toolPane_; }
+    // The external editors inside the tool pane.
+    ExternalToolPane* ExternalPane() const { return externalPane_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
 
     QList<CAnvoView*> Views() const;
@@ -210,6 +213,7 @@ private:
     std::unique_ptr<ViewCursors> cursors_;
     CAnimationBar* animationPane_ = nullptr;
     QDockWidget* toolPane_ = nullptr;
+    ExternalToolPane* externalPane_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     CAnvoView* paneView_ = nullptr;  // cleared by ForgetView before the view goes
     QHash<int, QAction*> actions_;

@@ -17,6 +17,7 @@
 #include "core/edit/Selection.h"
 #include "core/model/ApplicationState.h"
 #include "gui/app/CMainFrame.h"
+#include "gui/app/ExternalToolPane.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/EffectSettingsSheet.h"
 #include "gui/play/CAnimationBar.h"
@@ -129,6 +130,13 @@ const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
          [](V& v) { v.OnEffectCommand(CommandId::AnimationOverlap); }},
         {static_cast<int>(CommandId::GapMenuOverlap),
          [](V& v) { v.OnEffectCommand(CommandId::GapMenuOverlap); }},
+        {static_cast<int>(CommandId::GlobalProperties), [](V& v) { v.OnGlobalProperties(false); }},
+        {static_cast<int>(CommandId::GlobalPropertiesAlternate),
+         [](V& v) { v.OnGlobalProperties(false); }},
+        {static_cast<int>(CommandId::InsertBorder), [](V& v) { v.OnInsertBorder(-1); }},
+        {static_cast<int>(CommandId::SaveAtOtherSize), [](V& v) { v.OnSaveAtOtherSize(); }},
+        {static_cast<int>(CommandId::EditInPaint), [](V& v) { v.OnEditInPaint(); }},
+        {static_cast<int>(CommandId::FrameMenuAutoUpdate), [](V& v) { v.OnAutoUpdateLink(); }},
     };
     return commands;
 }
@@ -424,6 +432,18 @@ void CMainFrame::UpdateCommandStates() {
                 // The commands explain a wrong selection themselves; a pick waits for its click.
                 enabled = hasView && frames > 0 && pickMode_ == 0;
                 break;
+            case CommandId::GlobalProperties:
+            case CommandId::GlobalPropertiesAlternate:
+            case CommandId::InsertBorder:
+            case CommandId::SaveAtOtherSize:
+                enabled = hasView && frames > 0 && !FrameDialogOpen();
+                break;
+            case CommandId::EditInPaint:
+                enabled = hasView && frames > 0 && !FrameDialogOpen() && pickMode_ == 0;
+                break;
+            case CommandId::FrameMenuAutoUpdate:
+                enabled = hasView && frames > 0 && pickMode_ == 0;
+                break;
             case CommandId::FrameSave:
             case CommandId::FrameMenuSaveFrame:
                 // A pick names the frame by a click, not by the selection this would save.
@@ -433,6 +453,7 @@ void CMainFrame::UpdateCommandStates() {
         }
         it.value()->setEnabled(enabled);
     }
+    if (externalPane_) externalPane_->SetFrameSelected(hasView && !busy && selected > 0);
     // Tool-bar buttons 2 to 5 are off while no document is open, whatever their handlers.
     for (CommandId id :
          {CommandId::FileSave, CommandId::Undo, CommandId::Redo, CommandId::BrowserPreview}) {

@@ -44,6 +44,7 @@ CFramePropertiesDialog::CFramePropertiesDialog(CAnvoView& view)
     setModal(false);
     setWindowTitle(tr("프레임 속성"));
     BuildControls();
+    ConnectSheetButtons();
     // Shift closes the dialog as 취소 while it is the active window (see eventFilter).
     qApp->installEventFilter(this);
 }

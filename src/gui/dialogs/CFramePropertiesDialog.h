@@ -56,6 +56,9 @@ public:
     int FrameIndex() const { return session_.Frame(); }
     int CurrentTool() const { return tool_; }
     void SelectTool(int tool);
+    // The frame or the screen was changed by another dialog of the view (border, global
+    // properties): the tools start again from the frame as it is, the fields follow.
+    void FrameChangedOutside();
 
     // The controls, for the view's tests.
     QLineEdit* DelayEdit() const { return delayEdit_; }
@@ -88,6 +91,8 @@ protected:
 
 private:
     void BuildControls();
+    // "테두리 넣기" and "전체속성.." open the view's dialogs (CFramePropertiesDialog_Sheets.cpp).
+    void ConnectSheetButtons();
     void PlaceBesideDocument();
     FrameTable& Table() const;
     FrameEntry& Entry() const;

@@ -13,6 +13,7 @@
 #include "gui/app/CMainFrame.h"
 #include "gui/play/AnimationCompositor.h"
 #include "gui/play/CAnimationBar.h"
+#include "gui/view/CAnvoView_External.h"
 #include "gui/view/DibImage.h"
 
 namespace vorla {

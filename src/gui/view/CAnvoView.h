@@ -30,6 +30,9 @@ class UndoStore;
 namespace edit {
 struct IncomingImage;
 }
+namespace external {
+struct EditorSlot;
+}
 
 class CAnvoView : public QAbstractScrollArea, public FrameTableHost {
     Q_OBJECT
@@ -57,7 +60,7 @@ public:
     // open (it holds copies of the entries and of its frame's image for 취소). While busy,
     // nothing that changes the frames may start: commands, keys, drags, drops, undo, save.
     GifEncoder& Encoder() { return *encoder_; }
-    bool IsBusy() const { return IsRunning() || frameDialogOpen_; }
+    bool IsBusy() const { return IsRunning() || frameDialogOpen_ || PaintEditOpen(); }
     // Something is running: then also selection clicks, double-clicks and closing are refused.
     // The open frame dialog alone leaves them live (a double-click on its frame cancels it;
     // closing ends it as 적용).
@@ -164,6 +167,25 @@ public:
     void SignalDrop(const QPoint& globalPos);
     void DeleteSelectedFrames();
 
+    // External programs and links, borders, global properties and saving at another size
+    // (CAnvoView_External.cpp). The paint edit's manager holds its frame like the frame dialog:
+    // while it is open the view counts as busy.
+    void OnGlobalProperties(bool fromFrameDialog);
+    void OnInsertBorder(int frame);  // -1: every frame
+    void OnSaveAtOtherSize();
+    void OnEditInPaint();
+    void OnAutoUpdateLink();
+    void HandFramesToEditor(const external::EditorSlot& slot);
+    // The worker's check of linked files and of the paint edit's file.
+    void PollExternalFiles();
+    bool PaintEditOpen() const;
+    void EndPaintEdit(bool apply);
+    QWidget* PaintManager() const;
+    // This document's work folder for external editors.
+    QString WorkFolder() const;
+    // The view's colour chooser's colour (black before the first choice).
+    Colorref& ChooserColour();
+
 signals:
     void closeRequested();
     // Playback advanced to this frame (timing tools listen).
@@ -264,6 +286,12 @@ private:
     QPointer<CFramePropertiesDialog> frameDialog_;
     bool frameDialogOpen_ = false;
     Colorref effectMarginColour_ = 0;  // the overlap's margin colour chooser keeps its colour
+    struct ExternalState;
+    std::unique_ptr<ExternalState> external_;  // created at first use
+    ExternalState& External();
+    // Whether a change made beside the frame dialog still waits for its undo step (taken with
+    // the dialog's own when it ends); clears the mark.
+    bool TakeOwedSnapshot();
 };
 
 }  // namespace vorla

@@ -64,7 +64,9 @@ void CAnvoView::EndFrameDialog(bool apply) {
     // Only this frame's image can have changed: the other frames' entries at most.
     const int frame = frameDialog_->FrameIndex();
     frameDialogOpen_ = false;
-    if (frameDialog_->End(apply)) {
+    // The global properties opened from the dialog leave their undo step to its end.
+    const bool owed = TakeOwedSnapshot();
+    if (frameDialog_->End(apply) || owed) {
         // One undo step for the whole session.
         MarkModified();
         RecordSnapshot();
@@ -89,14 +91,29 @@ void CAnvoView::mouseDoubleClickEvent(QMouseEvent* event) {
     }
     if (table_.frameCount == 0 || main_.PickMode() != 0) return;
     const HitResult hit = HitAt(event->position().toPoint());
-    // The background and the area above the frames belong to the animation's own properties.
-    if (hit.index < 0 || hit.above) return;
+    // The preview row above the frames has no double-click; the strip's empty background
+    // (beside and below the frames) opens the animation's own properties.
+    if (hit.above) return;
+    if (hit.index < 0) {
+        if (IsBusy()) {
+            main_.RefuseWhileBusy();
+            return;
+        }
+        BusyScope busy(*this);
+        OnGlobalProperties(false);
+        return;
+    }
     if (IsRunning()) {
         main_.RefuseWhileBusy();
         return;
     }
     if (hit.kind == HitResult::kFrame) {
         mouseDown_ = false;
+        // The paint edit holds its own copy of a frame: no second session beside it.
+        if (PaintEditOpen()) {
+            main_.RefuseWhileBusy();
+            return;
+        }
         if (frameDialogOpen_ && FrameDialogFrame() == hit.index) {
             EndFrameDialog(false);
             return;

@@ -118,6 +118,7 @@ void CAnvoView::WorkerStep() {
         drag.moveRequested = false;
         if (table_.CountSelection() < table_.frameCount) DeleteSelectedFrames();
     }
+    PollExternalFiles();
     inWorker_ = false;
 }
 
