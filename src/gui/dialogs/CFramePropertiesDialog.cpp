@@ -25,6 +25,7 @@
 #include "gui/dialogs/CFramePropertiesCanvas.h"
 #include "gui/dialogs/CFramePropertiesMagnifier.h"
 #include "gui/dialogs/CFramePropertiesPalette.h"
+#include "gui/dialogs/ColourReductionWizard.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/DibImage.h"
 
@@ -92,8 +93,6 @@ void CFramePropertiesDialog::BuildControls() {
         tools_->addButton(button, t);
         toolGrid->addWidget(button, t / 4, t % 4);
     }
-    // The effects dialog comes later; its tool stays off until then.
-    tools_->button(kEffects)->setEnabled(false);
     auto* rotateRow = new QHBoxLayout;
     angleEdit_ = new QLineEdit(toolGroup);
     angleEdit_->setMaxLength(3);
@@ -112,6 +111,14 @@ void CFramePropertiesDialog::BuildControls() {
         button->setAutoDefault(false);
         button->setEnabled(false);  // their dialogs come later
         laterRow->addWidget(button);
+        if (QString::fromUtf8(name) == QStringLiteral("줄이기..")) {
+            button->setEnabled(true);
+            connect(button, &QPushButton::clicked, this, [this] {
+                if (!session_.Active()) return;
+                ColourReductionWizard::Run(this, view_, session_.Frame(), [this] { Refresh(); });
+                AfterFrameChange(true);
+            });
+        }
     }
     toolGrid->addLayout(laterRow, 3, 0, 1, 4);
     left->addWidget(toolGroup);

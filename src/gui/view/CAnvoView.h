@@ -123,6 +123,9 @@ public:
     void DeleteAllButOne(bool frameMenuForm);
     void MergeWithPrevious(bool frameMenuForm);
     void DuplicateFrames(bool frameMenuForm);
+    // "고급 애니메이션 효과..." (CAnvoView_Advanced.cpp); animationMenu: the Animation menu's
+    // form, which needs exactly one selected frame; the context menu's uses menuFrame.
+    void OnAdvancedAnimation(bool animationMenu);
 
     // The frame properties dialog (CAnvoView_Dialogs.cpp). menuForm: the context menu's form,
     // which opens the frame the menu was shown for; the main menu's needs one selected frame.
@@ -258,6 +261,7 @@ private:
     // goes with it; hidden (never deleted) between sessions.
     QPointer<CFramePropertiesDialog> frameDialog_;
     bool frameDialogOpen_ = false;
+    Colorref fillColour_ = 0;  // the advanced effects' colour chooser result, kept between uses
 };
 
 }  // namespace vorla
