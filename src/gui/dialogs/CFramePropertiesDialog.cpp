@@ -115,7 +115,11 @@ void CFramePropertiesDialog::BuildControls() {
             button->setEnabled(true);
             connect(button, &QPushButton::clicked, this, [this] {
                 if (!session_.Active()) return;
-                ColourReductionWizard::Run(this, view_, session_.Frame(), [this] { Refresh(); });
+                // The canvas shows every step the wizard paints.
+                ColourReductionWizard::Run(this, view_, session_.Frame(), [this] {
+                    canvas_->FrameChanged();
+                    Refresh();
+                });
                 AfterFrameChange(true);
             });
         }
