@@ -310,7 +310,16 @@ void tst_Advanced::theWizardClosesOnEscapeOnlyWhenIdle() {
             QTest::mouseClick(wizard->RestoreButton(), Qt::LeftButton);
             QCOMPARE(rich->Table().frameImages[0], before);
             QCOMPARE(wizard->CurrentCount(), 40);
-            QTest::mouseClick(wizard->TargetButton(3), Qt::LeftButton);  // again, then Escape
+            // "작업 중지" ends the run after the step in progress.
+            int steps = 0;
+            wizard->onStep = [&, wizard] {
+                if (++steps == 3) QTest::mouseClick(wizard->StopButton(), Qt::LeftButton);
+            };
+            QTest::mouseClick(wizard->TargetButton(2), Qt::LeftButton);  // 15색
+            QCOMPARE(steps, 3);
+            QCOMPARE(wizard->CurrentCount(), 37);
+            QVERIFY(!wizard->Working());
+            QVERIFY(wizard->OkButton()->isVisible());
             wizard->onStep = nullptr;
             QTest::keyClick(wizard, Qt::Key_Escape);
         },
