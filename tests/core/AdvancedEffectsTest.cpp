@@ -286,6 +286,26 @@ TEST_F(AdvancedEffectsTest, CancellingTheProgressRestoresAndDeletesNothingElse) 
     EXPECT_TRUE(table->frameImages[kBaseSlot].IsEmpty());
 }
 
+TEST_F(AdvancedEffectsTest, CancelWithoutAnUndoStorePutsTheFramesBackItself) {
+    Load(3);
+    const auto before = Block();
+    for (int mode : {0, 1}) {
+        ui.Answer(true, 2);
+        ui.cancelAtPosition = 3;
+        AdvancedCommand command = Brightness(mode, 6);
+        command.from = 1;
+        command.to = 3;
+        if (mode == 1) {
+            Load(8);
+            command.to = 8;
+        }
+        const auto start = Block();
+        EXPECT_FALSE(RunAdvancedAnimation(*table, nullptr, 1, command, chooser));
+        EXPECT_EQ(Block(), mode == 0 ? before : start) << "mode " << mode;
+    }
+    EXPECT_EQ(host.snapshots, 0);
+}
+
 TEST_F(AdvancedEffectsTest, QuittingDuringTheRunCountsAsCancel) {
     Load(2);
     ui.Answer(true, 2);

@@ -465,9 +465,11 @@ RunResult RunAdvancedFrames(FrameTable& table, UndoStore* store, const AdvancedR
         progress->SetRange(0, request.count);
         progress->Show();
     }
-    // What the run changes, for a Cancel without a usable undo store.
+    // What the run changes, for a Cancel without a usable undo store (with one, the copies
+    // would cost as much memory as the run's frames for nothing).
+    const bool storeUsable = store && store->Usable() && store->Cursor() >= 0;
     std::vector<std::pair<CDib, FrameEntry>> before;
-    if (request.count > 0) {
+    if (request.count > 0 && !storeUsable) {
         for (int k = 0; k < frames; ++k) {
             const auto slot = static_cast<std::size_t>(request.start + k);
             before.emplace_back(table.frameImages[slot], table.entries[slot]);
@@ -498,8 +500,7 @@ RunResult RunAdvancedFrames(FrameTable& table, UndoStore* store, const AdvancedR
         quitting = !ui.PumpMessages() && j + 1 < frames;
     }
     if (result.outcome == RunOutcome::Cancelled) {
-        result.restoredFromStore = store && store->Usable() && store->Cursor() >= 0 &&
-                                   edit::RestoreSnapshot(table, *store);
+        result.restoredFromStore = storeUsable && edit::RestoreSnapshot(table, *store);
         if (!result.restoredFromStore) {
             for (int k = 0; k < static_cast<int>(before.size()); ++k) {
                 const auto slot = static_cast<std::size_t>(request.start + k);
