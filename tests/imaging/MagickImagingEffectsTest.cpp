@@ -5,8 +5,14 @@
 #include <set>
 #include <vector>
 
+#include "core/effects/AdvancedEffects.h"
+#include "core/model/ApplicationState.h"
 #include "core/model/CDib.h"
+#include "core/model/FrameTable.h"
 #include "imaging/MagickImaging.h"
+#include "support/FakeHosts.h"
+#include "support/ScriptedUserInterface.h"
+#include "support/TestFiles.h"
 
 namespace vorla {
 namespace {
@@ -86,6 +92,64 @@ TEST(MagickImagingEffects, ManyColoursAreQuantisedAroundTheKeyAndNoMaskMeansNoKe
     EXPECT_EQ(opaque.BitCount(), 8);
     std::vector<std::uint8_t> wrongSize(3, 1);
     EXPECT_FALSE(imaging.ToIndexedKeepingMask(Ramp(16, 4, 16), wrongSize, 0, opaque, keyIndex));
+}
+
+// The generator with the real filters: a transparent frame of 200 colours through a hue turn
+// and a blur, whose results hold far more colours than a palette, keeps exactly its
+// transparent pixels on the key index and no index past colorCount.
+TEST(MagickImagingEffects, TransparentFramesKeepTheirMaskThroughRealFilters) {
+    test::TempDir dir;
+    test::ScriptedUserInterface ui;
+    test::RecordingHost host;
+    MagickImaging imaging;
+    ApplicationState app(dir.Path().string() + "/", ui, 1200);
+    FrameTable table(app, ui, imaging, host, {}, 0);
+    CDib image;
+    image.Create(48, 32, 8, 256);
+    for (int i = 0; i < 256; ++i) image.SetPaletteColor(i, MakeRgb(i, (i * 3) % 256, 255 - i));
+    std::vector<std::pair<int, int>> clear;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 48; ++x) {
+            const bool hole = (x - 24) * (x - 24) + (y - 16) * (y - 16) < 40;
+            image.SetIndex(x, y, static_cast<std::uint8_t>(hole ? 250 : (x * 4 + y) % 200));
+            if (hole) clear.emplace_back(x, y);
+        }
+    }
+    table.frameImages[0] = image;
+    FrameEntry entry;
+    entry.width = 48;
+    entry.height = 32;
+    entry.colorCount = 256;
+    entry.transparent = 1;
+    entry.transparentIndex = 250;
+    entry.transparentColor = image.PaletteColor(250);
+    table.entries[0] = entry;
+    table.frameCount = 1;
+    table.settings.screenWidth = 48;
+    table.settings.screenHeight = 32;
+    table.SetKeyColor(0);
+    for (auto [kind, value] :
+         {std::pair{effects::kEffectHue, 180}, std::pair{effects::kEffectBlur, 3}}) {
+        effects::AdvancedRequest request;
+        request.kind = kind;
+        request.first = {value, 0, 0, 0};
+        const effects::RunResult result =
+            effects::RunAdvancedFrames(table, nullptr, request, effects::RunChoices{});
+        EXPECT_EQ(result.failedFrames, 0) << "kind " << kind;
+        const CDib& now = table.frameImages[0];
+        const FrameEntry& e = table.entries[0];
+        ASSERT_TRUE(e.transparent);
+        std::vector<std::pair<int, int>> keyed;
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 48; ++x) {
+                ASSERT_LT(now.Index(x, y), e.colorCount);
+                ASSERT_LT(now.Index(x, y), now.ColorCount());
+                if (now.Index(x, y) == e.transparentIndex) keyed.emplace_back(x, y);
+            }
+        }
+        EXPECT_EQ(keyed, clear) << "kind " << kind;
+        EXPECT_EQ(now.PaletteColor(e.transparentIndex), e.keyColor);
+    }
 }
 
 }  // namespace
