@@ -30,6 +30,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/port/Imaging.h"
 
@@ -73,6 +74,10 @@ public:
               std::int32_t height, CDib& out) override;
     bool ChangePerspective(const CDib& image, int amount, Colorref fill, CDib& out) override;
     bool ApplyFilter(const CDib& image, FilterKind kind, int strength, CDib& out) override;
+    bool ApplyFilterSeeded(const CDib& image, FilterKind kind, int strength, std::uint32_t seed,
+                           CDib& out) override;
+    bool ToIndexedKeepingMask(const CDib& image, const std::vector<std::uint8_t>& clear,
+                              Colorref keyColour, CDib& out, int& keyIndex) override;
 
 private:
     // The picture of any readable file in its natural form: an 8-bit bitmap for palette

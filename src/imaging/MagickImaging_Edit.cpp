@@ -178,3 +178,19 @@ bool MagickImaging::ApplyFilter(const CDib& image, FilterKind kind, int strength
 }
 
 }  // namespace vorla
+
+namespace vorla {
+
+bool MagickImaging::ApplyFilterSeeded(const CDib& image, FilterKind kind, int strength,
+                                      std::uint32_t seed, CDib& out) {
+    if (kind != FilterKind::AddNoise) return ApplyFilter(image, kind, strength, out);
+    return NoThrow(false, [&]() -> bool {
+        BgrImage pixels;
+        if (!ToBgr(image, pixels)) return false;
+        PixelFilters::AddNoise(pixels, std::clamp(strength, 0, 1000) * 255 / 1000, seed);
+        out = pixels.ToDib24();
+        return true;
+    });
+}
+
+}  // namespace vorla

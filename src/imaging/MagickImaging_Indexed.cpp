@@ -163,3 +163,33 @@ bool MagickImaging::RotateIndexed(const CDib& image, double degrees, std::uint8_
 }
 
 }  // namespace vorla
+
+namespace vorla {
+
+bool MagickImaging::ToIndexedKeepingMask(const CDib& image, const std::vector<std::uint8_t>& clear,
+                                         Colorref keyColour, CDib& out, int& keyIndex) {
+    return NoThrow(false, [&]() -> bool {
+        BgrImage pixels;
+        if (!ToBgr(image, pixels)) return false;
+        const std::size_t count =
+            static_cast<std::size_t>(pixels.Width()) * static_cast<std::size_t>(pixels.Height());
+        if (clear.empty()) {
+            if (!pixels.ToDib8(out)) return false;
+            keyIndex = -1;
+            return true;
+        }
+        if (clear.size() != count) return false;
+        std::vector<std::uint8_t> rgba = pixels.ToRgba();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (clear[i] != 0) {
+                rgba[4 * i] = rgba[4 * i + 1] = rgba[4 * i + 2] = rgba[4 * i + 3] = 0;
+            } else {
+                rgba[4 * i + 3] = 255;
+            }
+        }
+        return Quantizer::QuantizeKeyed(rgba, pixels.Width(), pixels.Height(), keyColour, out,
+                                        keyIndex);
+    });
+}
+
+}  // namespace vorla

@@ -41,10 +41,14 @@ void PixelFilters::Mosaic(BgrImage& image, int block) {
 }
 
 void PixelFilters::AddNoise(BgrImage& image, int amplitude) {
+    AddNoise(image, amplitude, kNoiseSeed);
+}
+
+void PixelFilters::AddNoise(BgrImage& image, int amplitude, std::uint32_t seed) {
     amplitude = std::clamp(amplitude, 0, 255);
     if (amplitude == 0) return;
     // mt19937 is specified bit for bit, so the noise is the same on every build.
-    std::mt19937 random(kNoiseSeed);
+    std::mt19937 random(seed);
     const auto span = static_cast<std::uint32_t>(2 * amplitude + 1);
     for (std::uint8_t& value : image.Pixels()) {
         const int noisy = value + static_cast<int>(random() % span) - amplitude;

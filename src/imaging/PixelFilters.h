@@ -17,6 +17,8 @@ public:
     // Each channel moves by a uniform amount in -amplitude..amplitude (0..255), from a fixed
     // seed: the same picture always gets the same noise.
     static void AddNoise(BgrImage& image, int amplitude);
+    // The same noise drawn from `seed` (AddNoise uses a fixed one).
+    static void AddNoise(BgrImage& image, int amplitude, std::uint32_t seed);
     // Per-channel median of the (2 radius + 1)^2 window; pixels past the edges repeat the edge.
     static void Median(BgrImage& image, int radius);
 };

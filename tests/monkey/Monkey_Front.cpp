@@ -291,6 +291,12 @@ bool Monkey::FinishStep() {
             Key(window, Qt::Key_Escape);
             return true;
         }
+        // A modeless dialog that its busy view waits for.
+        if (window->isVisible() && window->inherits("vorla::AdvancedAnimationDialog")) {
+            Log(QStringLiteral("end: %1: Escape").arg(Describe(window)));
+            Key(window, Qt::Key_Escape);
+            return true;
+        }
     }
     // An earlier step still waits in a nested loop (a pump, a notice): let it unwind first.
     if (depth_ > 1 || !frame_.isVisible() || NoticeShowing()) return false;

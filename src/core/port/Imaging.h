@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/gif/GifPageInfo.h"
 #include "core/model/CDib.h"
@@ -98,6 +99,25 @@ public:
     // The filter applied with a strength whose range is the filter's own (documented per kind
     // in the implementation); the result keeps the source's size at 24 bits.
     virtual bool ApplyFilter(const CDib& image, FilterKind kind, int strength, CDib& out) = 0;
+
+    // ApplyFilter for a filter that draws random numbers (AddNoise) from `seed`: the same seed
+    // gives the same picture, different seeds different noise. Other kinds ignore the seed.
+    virtual bool ApplyFilterSeeded(const CDib& image, FilterKind kind, int strength,
+                                   std::uint32_t seed, CDib& out) {
+        (void)seed;
+        return ApplyFilter(image, kind, strength, out);
+    }
+
+    // Any image to 8 bits while a transparency mask is kept: clear holds one byte per pixel (rows
+    // top first; empty: every pixel opaque), non-zero for a transparent pixel. Transparent pixels,
+    // and only they, take keyIndex, an entry holding keyColour; the opaque pixels keep their
+    // colours exactly when they hold at most 255 (without a mask 256), else the quantiser
+    // chooses them. keyIndex is -1 without a mask. The table may be shorter than 256 entries.
+    virtual bool ToIndexedKeepingMask(const CDib& image, const std::vector<std::uint8_t>& clear,
+                                      Colorref keyColour, CDib& out, int& keyIndex) {
+        (void)image, (void)clear, (void)keyColour, (void)out, (void)keyIndex;
+        return false;
+    }
 };
 
 }  // namespace vorla

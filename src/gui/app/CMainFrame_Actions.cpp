@@ -69,6 +69,10 @@ const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
          [](V& v) { v.MergeWithPrevious(false); }},
         {static_cast<int>(CommandId::FrameDuplicate), [](V& v) { v.DuplicateFrames(true); }},
         {static_cast<int>(CommandId::FrameMenuDuplicate), [](V& v) { v.DuplicateFrames(false); }},
+        {static_cast<int>(CommandId::AnimationAdvancedEffect),
+         [](V& v) { v.OnAdvancedAnimation(true); }},
+        {static_cast<int>(CommandId::FrameMenuAdvancedEffect),
+         [](V& v) { v.OnAdvancedAnimation(false); }},
         {static_cast<int>(CommandId::EditCopy), [](V& v) { v.CopySelection(); }},
         {static_cast<int>(CommandId::FrameMenuCopy), [](V& v) { v.CopySelection(); }},
         {static_cast<int>(CommandId::EditCut), [](V& v) { v.CutSelection(); }},
@@ -411,6 +415,12 @@ void CMainFrame::UpdateCommandStates() {
                 break;
             case CommandId::FrameProperties:
                 enabled = hasView && frames > 0 && !FrameDialogOpen();
+                break;
+            case CommandId::AnimationAdvancedEffect:
+                enabled = hasView && frames > 0 && !FrameDialogOpen();
+                break;
+            case CommandId::FrameMenuAdvancedEffect:
+                enabled = hasView && frames > 0 && pickMode_ == 0;
                 break;
             case CommandId::FrameMenuProperties:
                 enabled = hasView && frames > 0 && pickMode_ == 0 && !FrameDialogOpen();

@@ -26,6 +26,7 @@
 #include "gui/dialogs/CFramePropertiesMagnifier.h"
 #include "gui/dialogs/CFramePropertiesPalette.h"
 #include "gui/dialogs/CaptionColours.h"
+#include "gui/dialogs/ColourReductionWizard.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/DibImage.h"
 
@@ -94,8 +95,6 @@ void CFramePropertiesDialog::BuildControls() {
         tools_->addButton(button, t);
         toolGrid->addWidget(button, t / 4, t % 4);
     }
-    // The effects dialog comes later; its tool stays off until then.
-    tools_->button(kEffects)->setEnabled(false);
     auto* rotateRow = new QHBoxLayout;
     angleEdit_ = new QLineEdit(toolGroup);
     angleEdit_->setMaxLength(3);
@@ -114,6 +113,18 @@ void CFramePropertiesDialog::BuildControls() {
         button->setAutoDefault(false);
         button->setEnabled(false);  // their dialogs come later
         laterRow->addWidget(button);
+        if (QString::fromUtf8(name) == QStringLiteral("줄이기..")) {
+            button->setEnabled(true);
+            connect(button, &QPushButton::clicked, this, [this] {
+                if (!session_.Active()) return;
+                // The canvas shows every step the wizard paints.
+                ColourReductionWizard::Run(this, view_, session_.Frame(), [this] {
+                    canvas_->FrameChanged();
+                    Refresh();
+                });
+                AfterFrameChange(true);
+            });
+        }
     }
     toolGrid->addLayout(laterRow, 3, 0, 1, 4);
     left->addWidget(toolGroup);

@@ -19,6 +19,7 @@
 #include "gui/dialogs/CFramePropertiesDialog.h"
 #include "gui/dialogs/CFramePropertiesMagnifier.h"
 #include "gui/dialogs/CFramePropertiesPalette.h"
+#include "gui/dialogs/FrameImageEffectDialog.h"
 #include "gui/view/CAnvoView.h"
 
 namespace vorla {
@@ -274,6 +275,13 @@ void CFramePropertiesDialog::StartTool(int tool) {
             angleEdit_->selectAll();
             break;
         }
+        case kEffects:
+            // A modal tool: it keeps the frame only after its OK, then the move tool is back.
+            FrameImageEffectDialog::Run(this, view_, frame, [this] { canvas_->FrameChanged(); });
+            tool_ = kMove;
+            SetToolButtons(kMove);
+            AfterFrameChange(true);
+            break;
         default: break;
     }
 }

@@ -130,6 +130,9 @@ public:
     void DuplicateFrames(bool frameMenuForm);
     // The transition effects of the Animation menu and the context menus (CAnvoView_Effects.cpp).
     void OnEffectCommand(CommandId id);
+    // "고급 애니메이션 효과..." (CAnvoView_Advanced.cpp); animationMenu: the Animation menu's
+    // form, which needs exactly one selected frame; the context menu's uses menuFrame.
+    void OnAdvancedAnimation(bool animationMenu);
 
     // The frame properties dialog (CAnvoView_Dialogs.cpp). menuForm: the context menu's form,
     // which opens the frame the menu was shown for; the main menu's needs one selected frame.
@@ -292,6 +295,7 @@ private:
     // Whether a change made beside the frame dialog still waits for its undo step (taken with
     // the dialog's own when it ends); clears the mark.
     bool TakeOwedSnapshot();
+    Colorref fillColour_ = 0;  // the advanced effects' colour chooser result, kept between uses
 };
 
 }  // namespace vorla
