@@ -9,6 +9,7 @@
 #include "core/edit/UndoStore.h"
 #include "core/effects/AdvancedEffectForm.h"
 #include "core/effects/AdvancedEffects.h"
+#include "core/effects/Brightness.h"
 #include "core/effects/PaletteOps.h"
 #include "core/model/FrameTable.h"
 #include "support/TableTest.h"
@@ -199,11 +200,11 @@ TEST(EffectInterpolation, TruncatesAndEndsExactlyOnTheLastValue) {
 
 TEST(EffectInterpolation, BrightnessRuleMovesEveryComponentAtLeastOneStep) {
     test::ScriptedUserInterface ui;
-    EXPECT_EQ(BrightenChannel(ui, 100, 0.0), 100);
-    EXPECT_EQ(BrightenChannel(ui, 100, -1.0), 0);
-    EXPECT_EQ(BrightenChannel(ui, 100, -0.001), 99);
-    EXPECT_EQ(BrightenChannel(ui, 254, 0.001), 255);
-    EXPECT_EQ(BrightenChannel(ui, 0, -0.5), 0);
+    EXPECT_EQ(ScaleChannelBrightness(ui, 100, 0.0), 100);
+    EXPECT_EQ(ScaleChannelBrightness(ui, 100, -1.0), 0);
+    EXPECT_EQ(ScaleChannelBrightness(ui, 100, -0.001), 99);
+    EXPECT_EQ(ScaleChannelBrightness(ui, 254, 0.001), 255);
+    EXPECT_EQ(ScaleChannelBrightness(ui, 0, -0.5), 0);
     EXPECT_TRUE(ui.Messages().empty());
 }
 

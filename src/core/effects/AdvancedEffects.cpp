@@ -10,6 +10,7 @@
 #include "core/edit/FrameDialogSession.h"
 #include "core/edit/Snapshot.h"
 #include "core/edit/UndoStore.h"
+#include "core/effects/Brightness.h"
 #include "core/effects/PaletteOps.h"
 #include "core/model/FrameTable.h"
 #include "core/port/Imaging.h"
@@ -160,7 +161,7 @@ bool ProcessPalette(FrameTable& table, int m, int kind, const std::array<int, kM
         int rgb[3] = {RedOf(c), GreenOf(c), BlueOf(c)};
         for (int k = 0; k < 3; ++k) {
             if (kind == kEffectBrightness) {
-                rgb[k] = BrightenChannel(table.Ui(), rgb[k], x);
+                rgb[k] = ScaleChannelBrightness(table.Ui(), rgb[k], x);
             } else {
                 const int target = p[static_cast<std::size_t>(k) + 1];
                 rgb[k] = std::clamp(static_cast<int>((target - rgb[k]) * x + rgb[k]), 0, 255);
@@ -365,23 +366,6 @@ int InterpolatedValue(UserInterface& ui, int first, int last, int j, int count) 
     if (count - j == 1) return last;
     const double step = static_cast<double>(last - first) / (count - 1);
     return static_cast<int>(j * step + first);
-}
-
-std::uint8_t BrightenChannel(UserInterface& ui, int v, double x) {
-    if (x > 1 || x < -1) ReportProgramError(ui, "12412", true);
-    if (x == 0) return static_cast<std::uint8_t>(v);
-    int r = 0;
-    if (x > 0) {
-        if (v == 255) return 255;
-        const int c = static_cast<int>(x * (255 - v));
-        r = c == 0 ? v + 1 : v + c;
-    } else {
-        if (v == 0) return 0;
-        r = static_cast<int>((x + 1) * v);
-        if (r == v) r = v - 1;
-    }
-    if (r < 0 || r > 255) ReportProgramError(ui, "12332", true);
-    return static_cast<std::uint8_t>(r & 0xFF);
 }
 
 bool AskRunChoices(UserInterface& ui, const AdvancedRequest& request, RunChoices& choices,

@@ -72,11 +72,6 @@ bool KindWarnsAboutTransparency(int id);
 // frame, no run) gives `first`; count 1 cannot be stepped and reports "12093", giving `last`.
 int InterpolatedValue(UserInterface& ui, int first, int last, int j, int count);
 
-// The component rule of the palette brightness effect: factor x in -1..1 moves v towards 255
-// (x > 0) or scales it by 1 + x (x < 0); a component not at its limit always changes by at
-// least one step. x outside -1..1 reports "12412".
-std::uint8_t BrightenChannel(UserInterface& ui, int v, double x);
-
 // What one run does.
 struct AdvancedRequest {
     int start = 0;   // first frame of the run
