@@ -87,23 +87,13 @@ void ScalePaletteBrightness(UserInterface& ui, CDib& image, const FrameEntry& en
 }
 
 EffectOutcome FadeIn(EffectContext& context, CommandForm form) {
-    FrameTable& table = context.table;
-    const std::optional<int> gap = GapForCommand(table, form, GapRule::NotAfterLast);
-    if (!gap || !context.editSettings(kBrightnessPage)) return EffectOutcome::Refused;
-    if (RefuseGapPosition(table, *gap >= table.frameCount - 1 || *gap < -1)) {
-        return EffectOutcome::Refused;
-    }
-    return RunFade(context, *gap, true);
+    const std::optional<int> gap = OneSidedGap(context, form, kBrightnessPage, true);
+    return gap ? RunFade(context, *gap, true) : EffectOutcome::Refused;
 }
 
 EffectOutcome FadeOut(EffectContext& context, CommandForm form) {
-    FrameTable& table = context.table;
-    const std::optional<int> gap = GapForCommand(table, form, GapRule::NotBeforeFirst);
-    if (!gap || !context.editSettings(kBrightnessPage)) return EffectOutcome::Refused;
-    if (RefuseGapPosition(table, *gap <= -1 || *gap >= table.frameCount)) {
-        return EffectOutcome::Refused;
-    }
-    return RunFade(context, *gap, false);
+    const std::optional<int> gap = OneSidedGap(context, form, kBrightnessPage, false);
+    return gap ? RunFade(context, *gap, false) : EffectOutcome::Refused;
 }
 
 EffectOutcome FadeInOut(EffectContext& context, CommandForm form) {

@@ -87,23 +87,13 @@ void ScatterPixels(CDib& image, std::uint8_t transparentIndex, std::int64_t coun
 }
 
 EffectOutcome ScatterAppear(EffectContext& context, CommandForm form) {
-    FrameTable& table = context.table;
-    const std::optional<int> gap = GapForCommand(table, form, GapRule::NotAfterLast);
-    if (!gap || !context.editSettings(kScatterPage)) return EffectOutcome::Refused;
-    if (RefuseGapPosition(table, *gap >= table.frameCount - 1 || *gap < -1)) {
-        return EffectOutcome::Refused;
-    }
-    return RunScatter(context, *gap, true);
+    const std::optional<int> gap = OneSidedGap(context, form, kScatterPage, true);
+    return gap ? RunScatter(context, *gap, true) : EffectOutcome::Refused;
 }
 
 EffectOutcome ScatterDisappear(EffectContext& context, CommandForm form) {
-    FrameTable& table = context.table;
-    const std::optional<int> gap = GapForCommand(table, form, GapRule::NotBeforeFirst);
-    if (!gap || !context.editSettings(kScatterPage)) return EffectOutcome::Refused;
-    if (RefuseGapPosition(table, *gap <= -1 || *gap >= table.frameCount)) {
-        return EffectOutcome::Refused;
-    }
-    return RunScatter(context, *gap, false);
+    const std::optional<int> gap = OneSidedGap(context, form, kScatterPage, false);
+    return gap ? RunScatter(context, *gap, false) : EffectOutcome::Refused;
 }
 
 EffectOutcome ScatterAppearDisappear(EffectContext& context, CommandForm form) {

@@ -65,6 +65,18 @@ bool RefuseGapPosition(FrameTable& table, bool refused) {
     return refused;
 }
 
+std::optional<int> OneSidedGap(EffectContext& context, CommandForm form, int settingsPage,
+                               bool appearing) {
+    FrameTable& table = context.table;
+    const std::optional<int> gap =
+        GapForCommand(table, form, appearing ? GapRule::NotAfterLast : GapRule::NotBeforeFirst);
+    if (!gap || !context.editSettings(settingsPage)) return std::nullopt;
+    const bool misplaced = appearing ? (*gap >= table.frameCount - 1 || *gap < -1)
+                                     : (*gap <= -1 || *gap >= table.frameCount);
+    if (RefuseGapPosition(table, misplaced)) return std::nullopt;
+    return gap;
+}
+
 bool RefuseOverLimit(FrameTable& table, int added) {
     if (table.frameCount + added <= FrameTable::kMaxFrames) return false;
     table.Ui().ShowMessage("프레임이 너무 많아집니다. 한 애니메이션에는 " +

@@ -64,6 +64,13 @@ std::optional<int> FrameForCommand(FrameTable& table, CommandForm form);
 // "프레임 위치 설정이 잘못되었습니다." for a gap the generator cannot use; true when shown.
 bool RefuseGapPosition(FrameTable& table, bool refused);
 
+// The gap a one-sided transition goes into, after the selection, the settings sheet on
+// settingsPage and the gap's position were checked (each with its message); nullopt: refused.
+// An appearing transition goes before a frame (not after the last), a disappearing one after a
+// frame (not before the first).
+std::optional<int> OneSidedGap(EffectContext& context, CommandForm form, int settingsPage,
+                               bool appearing);
+
 // The table holds at most FrameTable::kMaxFrames frames: true (after telling the user) when
 // `added` more would not fit.
 bool RefuseOverLimit(FrameTable& table, int added);
