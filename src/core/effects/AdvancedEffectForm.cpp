@@ -58,8 +58,9 @@ void AdvancedEffectForm::Show(int current, int frames, int storedListIndex) {
     currentFrame = current;
     frameCount = frames;
     mode = 0;
-    countText = "10";
-    delayText = "5";
+    // Move-assigned: GCC 12 warns falsely (-Wrestrict) on copying short literals here.
+    countText = std::string("10");
+    delayText = std::string("5");
     fromText = std::to_string(current + 1);
     toText = std::to_string(frames);
     listIndex = StoredListIndex(storedListIndex);
