@@ -243,6 +243,16 @@ TEST_F(AdvancedEffectsTest, ModeZeroReplacesTheFrameWithTenFramesInOneUndoStep) 
     EXPECT_EQ(ui.progress[0].status, "애니메이션을 만들고 있습니다..");
 }
 
+TEST_F(AdvancedEffectsTest, ASingleFrameTurnedIntoManyGetsAFullPreviewRow) {
+    Load(1);
+    ASSERT_EQ(table->stripRowHeight, 5) << "one frame: no preview row";
+    ui.Answer(true, 0);
+    ASSERT_TRUE(RunAdvancedAnimation(*table, store.get(), 0, Brightness(0, 4), chooser));
+    ASSERT_EQ(table->frameCount, 4);
+    EXPECT_EQ(table->stripRowHeight, table->displayHeight)
+        << "the preview row would otherwise overlap its own info line";
+}
+
 TEST_F(AdvancedEffectsTest, TheDisposalQuestionIsAskedAsDesigned) {
     Load(2);
     ui.Answer(true, 2);

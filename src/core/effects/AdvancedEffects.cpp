@@ -601,6 +601,9 @@ bool RunAdvancedAnimation(FrameTable& table, UndoStore* store, int current,
         }
         table.RebuildDisplayImages(-1, true, true, false);
     }
+    // Mode 0 can turn a single frame into many (or back): the strip's preview row is only as
+    // tall as a frame while there are at least two.
+    table.SetZoom(table.settings.screenWidth, table.settings.screenHeight, false);
     table.Host().Invalidate();
     return done;
 }
