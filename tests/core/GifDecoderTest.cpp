@@ -650,7 +650,7 @@ TEST(GifDecoder, SinglePassStopsAtTheFirstBadImage) {
 }
 
 TEST(GifDecoder, BlankPictureFileIsA187ByteWhiteImage) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "../../resources/dfnwim.dxt";
+    const auto path = std::filesystem::path(VORLA_SOURCE_DIR) / "resources/dfnwim.dxt";
     Bytes file = test::ReadBytes(path.string());
     ASSERT_EQ(file.size(), 187u) << "have " << file.size() << " bytes";
     Decoded run(file, "i", 0);
