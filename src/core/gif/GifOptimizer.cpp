@@ -206,6 +206,11 @@ public:
                 if (!image && !force && cached && cached->area == area) image = cached;
                 if (!image) {
                     image = Encode(base, current, candidate.area, force);
+                    // A frame of 256 colours has no index left for transparency; keeping the
+                    // stored screens, it is written as the stored frame is, without one.
+                    if (!image && force && keepStored_) {
+                        image = Encode(base, current, candidate.area, false);
+                    }
                     encoded.emplace_back(area, force, image);
                 }
                 if (!image) continue;
@@ -289,13 +294,15 @@ private:
         }
     }
 
-    // Whether target can be drawn as one image over shown: no pixel must turn transparent, and
-    // with local tables the changed pixels' colours must fit one table. area: the changed area.
+    // Whether target can be drawn as one image over shown: no pixel may turn transparent, and
+    // with local tables one of the ways to compress it must fit one table. area: the changed
+    // area.
     bool Drawable(const Screen& target, const Screen& shown, GifArea& area) {
         area = {};
-        ++stamp_;
-        if (stamps_.size() != dictionary_.colors.size())
+        if (stamps_.size() != dictionary_.colors.size()) {
             stamps_.assign(dictionary_.colors.size(), 0);
+        }
+        ++stamp_;
         int colors = 0;
         std::size_t changedPixels = 0;
         for (int y = 0; y < height_; ++y) {
@@ -313,9 +320,23 @@ private:
             }
         }
         if (global_) return true;
-        const bool transparency =
-            changedPixels < static_cast<std::size_t>(area.Width()) * area.Height();
-        return colors + (transparency ? 1 : 0) <= 256;
+        // Unchanged pixels transparent.
+        const bool holes = changedPixels < static_cast<std::size_t>(area.Width()) * area.Height();
+        if (colors + (holes ? 1 : 0) <= 256) return true;
+        // Every pixel of the area drawn.
+        bool anyClear = false;
+        for (int y = area.y0; y < area.y1; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * width_;
+            for (int x = area.x0; x < area.x1; ++x) {
+                const std::uint32_t t = target[row + x];
+                anyClear |= t == 0;
+                if (t != 0 && stamps_[t - 1] != stamp_) {
+                    stamps_[t - 1] = stamp_;
+                    ++colors;
+                }
+            }
+        }
+        return colors + (anyClear ? 1 : 0) <= 256;
     }
 
     // An empty area still needs an image to carry the frame's delay: one pixel.
