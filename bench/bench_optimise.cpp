@@ -147,6 +147,11 @@ void OptimiseVorla(benchmark::State& state, const std::string& name) {
         if (sizes.vorlaMs == 0 || ms < sizes.vorlaMs) sizes.vorlaMs = ms;
     }
     Table()[name].vorla = static_cast<double>(bytes);
+    // Kept beside the ordinary file for a look with other tools.
+    const vorla::GifOptimizeResult kept = vorla::OptimizeGif(o.source);
+    std::ofstream(o.path + ".vorla.gif", std::ios::binary)
+        .write(reinterpret_cast<const char*>(kept.bytes.data()),
+               static_cast<std::streamsize>(kept.bytes.size()));
     state.counters["bytes_written"] = static_cast<double>(bytes);
     state.counters["frames"] = static_cast<double>(o.source.frames.size());
 }

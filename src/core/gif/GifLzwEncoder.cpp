@@ -192,7 +192,8 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
 
 GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                                                      const std::uint8_t* alternates,
-                                                     std::size_t count, int minCodeSize) {
+                                                     std::size_t count, int minCodeSize,
+                                                     bool deferClear, bool leadingClear) {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
@@ -208,11 +209,18 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
     s.maxCode = (1 << s.bits) - 1;
     s.nextFree = firstCode;
 
-    Emit(s, static_cast<std::uint32_t>(clearCode));
+    if (leadingClear) Emit(s, static_cast<std::uint32_t>(clearCode));
     if (count > 0) {
         std::uint16_t* const direct = direct_.get();
         std::uint32_t* const given = given_.data();
         std::uint32_t prefix = pixels[0];
+        // With deferClear a full table stays in use while it compresses at least as well as
+        // it did since the clear; it is cleared at the first check where it does worse.
+        std::size_t lifeStart = 0;
+        std::size_t lifeBits = 0;
+        std::size_t nextCheck = 0;
+        double bestRatio = 0;
+        bool full = false;
         for (std::size_t i = 1; i < count; ++i) {
             const std::uint32_t c = pixels[i];
             const std::uint32_t key = (c << kMaxBits) | prefix;
@@ -226,10 +234,25 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                 continue;
             }
             Emit(s, prefix);
+            lifeBits += static_cast<std::size_t>(s.bits);
             if (s.nextFree < kCodeLimit) {
                 direct[key] = static_cast<std::uint16_t>(s.nextFree);
                 given[s.nextFree++] = key;
+            } else if (deferClear && (!full || i < nextCheck)) {
+                if (!full) {
+                    full = true;
+                    nextCheck = i + 4096;
+                    bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
+                }
+            } else if (deferClear &&
+                       static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits) >=
+                           bestRatio) {
+                bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
+                nextCheck = i + 4096;
             } else {
+                full = false;
+                lifeStart = i;
+                lifeBits = 0;
                 ForgetStrings(firstCode, s.nextFree);
                 s.nextFree = firstCode;
                 s.clearPending = true;

@@ -57,8 +57,13 @@ public:
     // string being matched, and pixels[i] when neither does. Greedy longest match with codes
     // given out in order and a clear at 4096, as Compress, but without the classic hash's lapse:
     // these codes are not meant to equal any other compressor's.
+    // deferClear: a full table is kept (no new codes) for as long as the bits per pixel since the
+    // last clear do not grow, checked every 4096 pixels; the clear comes when they do.
+    // leadingClear: the stream opens with a clear code, which readers do not need (their table
+    // starts fresh) but which the classic writer emits.
     Codes CompressChoosing(const std::uint8_t* pixels, const std::uint8_t* alternates,
-                           std::size_t count, int minCodeSize);
+                           std::size_t count, int minCodeSize, bool deferClear = false,
+                           bool leadingClear = true);
 
     // How many table lives of the last Compress call kept the classic hash's slots (see above).
     int HashedLives() const { return hashedLives_; }

@@ -45,8 +45,8 @@ void Put16(std::vector<std::uint8_t>& out, int value) {
 
 // Every colour the frames show, numbered, with the values that draw each frame in ids.
 struct ColorDictionary {
-    std::vector<Colorref> colors;  // id -> colour
-    std::vector<std::uint64_t> use;
+    std::vector<Colorref> colors;           // id -> colour
+    std::vector<std::uint64_t> use;         // ordering weight of each colour, see CountChanges
     std::vector<GifCanvas::Values> values;  // per frame: index -> id + 1; 0 transparent or unused
 
     void Build(const GifSourceAnimation& source) {
@@ -73,13 +73,42 @@ struct ColorDictionary {
                 const Colorref color = EntryColor(image, i);
                 auto [it, added] =
                     ids.try_emplace(color, static_cast<std::uint32_t>(colors.size()));
-                if (added) {
-                    colors.push_back(color);
-                    use.push_back(0);
-                }
-                use[it->second] += histogram[slot];
+                if (added) colors.push_back(color);
                 values[k][slot] = it->second + 1;
             }
+        }
+        if (colors.size() <= 255) CountChanges(source);  // orders the global table only
+    }
+
+    // use: how many frames show the colour in pixels that changed from the frame before (the
+    // pixels an optimised image must draw), then in how many such pixels. Colours changed in
+    // many frames get low indices, and with them the images small code sizes.
+    void CountChanges(const GifSourceAnimation& source) {
+        std::vector<std::uint64_t> frames(colors.size(), 0);
+        std::vector<std::uint64_t> pixels(colors.size(), 0);
+        std::vector<std::uint32_t> seen(colors.size(), 0);
+        GifCanvas canvas;
+        canvas.Reset(source.screenWidth, source.screenHeight);
+        std::vector<std::uint32_t> before = canvas.Pixels();
+        for (std::size_t k = 0; k < source.frames.size(); ++k) {
+            const GifSourceFrame& frame = source.frames[k];
+            if (Usable(frame)) canvas.Draw(*frame.image, frame.left, frame.top, values[k]);
+            const std::vector<std::uint32_t>& shown = canvas.Pixels();
+            for (std::size_t p = 0; p < shown.size(); ++p) {
+                const std::uint32_t t = shown[p];
+                if (t == before[p] || t == 0) continue;
+                ++pixels[t - 1];
+                if (seen[t - 1] != k + 1) {
+                    seen[t - 1] = static_cast<std::uint32_t>(k + 1);
+                    ++frames[t - 1];
+                }
+            }
+            before = shown;
+            if (Usable(frame)) canvas.Dispose(Disposal(frame));
+        }
+        use.resize(colors.size());
+        for (std::size_t id = 0; id < colors.size(); ++id) {
+            use[id] = (frames[id] << 40) | std::min<std::uint64_t>(pixels[id], (1ull << 40) - 1);
         }
     }
 };
@@ -90,6 +119,8 @@ struct EncodedImage {
     bool transparency = false;
     std::uint8_t transparentIndex = 0;
     std::vector<std::uint8_t> bytes;  // descriptor, local table, code size, sub-blocks
+    int option = 0;                   // the way the pixels were chosen (Planner::Option)
+    bool limited = false;
 };
 
 class Planner {
@@ -378,13 +409,25 @@ private:
         // does (no one way wins on every image).
         if (anyUnchangedColor) TryOption(area, true, Option::EitherClear, best);
         if (anyUnchangedColor) TryOption(area, true, Option::EitherDrawn, best);
+        // Keeping a full string table instead of clearing it wins on some images, loses on
+        // others: the best way is tried both ways.
+        if (anyUnchangedColor) {
+            TryOption(area, true, Option::EitherClear, best, false, true);
+            TryOption(area, true, Option::EitherDrawn, best, false, true);
+        }
+        if (best && targets_.size() > 4096) {
+            TryOption(area, best->transparency, static_cast<Option>(best->option), best, true,
+                      best->limited);
+        }
         return best;
     }
 
     enum class Option { Drawn, Transparent, EitherClear, EitherDrawn };
 
+    // limited: an unchanged pixel whose colour's index lies above what the changed pixels need
+    // stays transparent, so that the image keeps the code size of its changed pixels.
     void TryOption(const GifArea& area, bool transparency, Option option,
-                   std::optional<EncodedImage>& best) {
+                   std::optional<EncodedImage>& best, bool defer = false, bool limited = false) {
         const std::size_t count = targets_.size();
         // Colour id -> index of the image's table; index 0 is transparent when there is one.
         int maxIndex = 0;
@@ -401,6 +444,23 @@ private:
             }
             return local;
         };
+        const bool either = option == Option::EitherClear || option == Option::EitherDrawn;
+        int limit = 256;  // indices from here on are not given to unchanged pixels
+        if (either) {
+            // The changed pixels' colours take the first indices.
+            int needed = 1;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (unchanged_[i] == 0) needed = std::max(needed, indexOf(targets_[i]));
+            }
+            if (limited) limit = 1 << std::max(2, BitsFor(needed));
+        }
+        // An unchanged pixel's colour index, or 0 (transparent) when that is beyond the limit.
+        auto keptIndexOf = [&](std::uint32_t t) -> int {
+            if (t == 0) return 0;
+            if (global_) return globalIndex_[t - 1] < limit ? globalIndex_[t - 1] : 0;
+            if (localOf_[t - 1] < 0 && next >= limit) return 0;
+            return indexOf(t);
+        };
         pixels_.resize(count);
         alternates_.resize(count);
         bool overflow = false;
@@ -414,10 +474,10 @@ private:
                 case Option::Transparent: primary = alternate = keep ? 0 : indexOf(t); break;
                 case Option::EitherClear:
                     primary = keep ? 0 : indexOf(t);
-                    alternate = indexOf(t);
+                    alternate = keep ? keptIndexOf(t) : primary;
                     break;
                 case Option::EitherDrawn:
-                    primary = indexOf(t);
+                    primary = keep ? keptIndexOf(t) : indexOf(t);
                     alternate = keep ? 0 : primary;
                     break;
             }
@@ -437,10 +497,8 @@ private:
         }
         if (transparency) maxIndex = std::max(maxIndex, 0);
         const int codeSize = std::max(2, BitsFor(maxIndex));
-        const GifLzwEncoder::Codes codes =
-            option == Option::EitherClear || option == Option::EitherDrawn
-                ? lzw_.CompressChoosing(pixels_.data(), alternates_.data(), count, codeSize)
-                : lzw_.Compress(pixels_.data(), count, codeSize);
+        const GifLzwEncoder::Codes codes = lzw_.CompressChoosing(pixels_.data(), alternates_.data(),
+                                                                 count, codeSize, defer, false);
 
         const std::size_t tableBytes = static_cast<std::size_t>(tableEntries) * 3;
         const std::size_t size = 10 + tableBytes + 1 + codes.size + (codes.size + 254) / 255 + 1;
@@ -450,6 +508,8 @@ private:
         image.area = area;
         image.transparency = transparency;
         image.transparentIndex = 0;
+        image.option = static_cast<int>(option);
+        image.limited = limited;
         std::vector<std::uint8_t>& out = image.bytes;
         out.reserve(size);
         out.push_back(0x2C);
