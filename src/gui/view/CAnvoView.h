@@ -146,6 +146,8 @@ public:
     void OnFileSave();
     void OnFileSaveAs();
     void ShowSavedSize();
+    // "최적화하여 저장" (CAnvoView_Optimize.cpp).
+    void SaveOptimized();
     void SaveFrame(bool fromMainMenu);
     void BrowserPreview();
     // Asks to save a changed document before its window closes; false: keep the window.
