@@ -121,15 +121,19 @@ struct EncodedImage {
     std::vector<std::uint8_t> bytes;  // descriptor, local table, code size, sub-blocks
     int option = 0;                   // the way the pixels were chosen (Planner::Option)
     bool limited = false;
+    bool global = false;  // the image uses the global table
 };
 
 class Planner {
 public:
-    Planner(const GifSourceAnimation& source, const ColorDictionary& dictionary, bool keepStored)
+    // allowGlobal false: local tables only, even where all colours would fit one table.
+    Planner(const GifSourceAnimation& source, const ColorDictionary& dictionary, bool keepStored,
+            bool allowGlobal)
         : source_(source), dictionary_(dictionary), keepStored_(keepStored) {
         width_ = std::max(source.screenWidth, 0);
         height_ = std::max(source.screenHeight, 0);
-        global_ = dictionary.colors.size() <= 255;
+        global_ = allowGlobal && dictionary.colors.size() <= 255;
+        useGlobal_ = global_;
         if (global_) {
             std::vector<std::uint32_t> order(dictionary.colors.size());
             for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
@@ -146,7 +150,7 @@ public:
         localOf_.assign(dictionary.colors.size(), -1);
     }
 
-    enum class Outcome { Done, Cancelled, DeadEnd };
+    enum class Outcome { Done, Cancelled, DeadEnd, GlobalUnused };
 
     Outcome Run(GifOptimizeResult& result, const GifProgress& progress) {
         const std::size_t count = source_.frames.size();
@@ -262,6 +266,7 @@ public:
             if (!best) return Outcome::DeadEnd;
             const Candidate& chosen = candidates[static_cast<std::size_t>(bestIndex)];
             const std::size_t before = out_.size();
+            if (best->global) ++globalImages_;
             WriteControl(source_.frames[k].delay, chosen.disposal, *best);
             out_.insert(out_.end(), best->bytes.begin(), best->bytes.end());
             result.frameBytes[k] = out_.size() - before;
@@ -272,6 +277,8 @@ public:
             }
         }
         out_.push_back(0x3B);
+        // A global table no image uses is only bytes: the caller writes without it.
+        if (global_ && globalImages_ == 0) return Outcome::GlobalUnused;
         result.bytes = std::move(out_);
         result.globalTable = global_;
         return Outcome::Done;
@@ -406,18 +413,29 @@ private:
         // Unchanged pixels transparent.
         if (anyUnchangedColor) TryOption(area, true, Option::Transparent, best);
         // Each unchanged pixel whichever continues the string, leaning to either when neither
-        // does (no one way wins on every image).
-        if (anyUnchangedColor) TryOption(area, true, Option::EitherClear, best);
-        if (anyUnchangedColor) TryOption(area, true, Option::EitherDrawn, best);
-        // Keeping a full string table instead of clearing it wins on some images, loses on
-        // others: the best way is tried both ways.
+        // does (no one way wins on every image), with all colours or only those below the
+        // changed pixels' code size.
         if (anyUnchangedColor) {
+            TryOption(area, true, Option::EitherClear, best);
+            TryOption(area, true, Option::EitherDrawn, best);
             TryOption(area, true, Option::EitherClear, best, false, true);
             TryOption(area, true, Option::EitherDrawn, best, false, true);
         }
+        // An image of few colours may do better with a small table of its own than with the
+        // global table's wider codes.
+        if (best && global_) {
+            useGlobal_ = false;
+            TryOption(area, best->transparency, static_cast<Option>(best->option), best, false,
+                      best->limited);
+            useGlobal_ = true;
+        }
+        // Keeping a full string table instead of clearing it wins on some images, loses on
+        // others: the best way is tried both ways.
         if (best && targets_.size() > 4096) {
+            useGlobal_ = best->global;
             TryOption(area, best->transparency, static_cast<Option>(best->option), best, true,
                       best->limited);
+            useGlobal_ = global_;
         }
         return best;
     }
@@ -436,7 +454,7 @@ private:
         int next = transparency ? 1 : 0;
         auto indexOf = [&](std::uint32_t t) -> int {
             if (t == 0) return 0;
-            if (global_) return globalIndex_[t - 1];
+            if (useGlobal_) return globalIndex_[t - 1];
             std::int16_t& local = localOf_[t - 1];
             if (local < 0) {
                 local = static_cast<std::int16_t>(next++);
@@ -457,7 +475,7 @@ private:
         // An unchanged pixel's colour index, or 0 (transparent) when that is beyond the limit.
         auto keptIndexOf = [&](std::uint32_t t) -> int {
             if (t == 0) return 0;
-            if (global_) return globalIndex_[t - 1] < limit ? globalIndex_[t - 1] : 0;
+            if (useGlobal_) return globalIndex_[t - 1] < limit ? globalIndex_[t - 1] : 0;
             if (localOf_[t - 1] < 0 && next >= limit) return 0;
             return indexOf(t);
         };
@@ -491,7 +509,7 @@ private:
         }
         for (std::uint32_t id : touched_) localOf_[id] = -1;
         if (overflow) return;
-        if (!global_) {
+        if (!useGlobal_) {
             tableEntries = 1 << BitsFor(std::max(next - 1, 1));
             maxIndex = std::max(maxIndex, next - 1);
         }
@@ -510,6 +528,7 @@ private:
         image.transparentIndex = 0;
         image.option = static_cast<int>(option);
         image.limited = limited;
+        image.global = useGlobal_;
         std::vector<std::uint8_t>& out = image.bytes;
         out.reserve(size);
         out.push_back(0x2C);
@@ -517,7 +536,7 @@ private:
         Put16(out, area.y0);
         Put16(out, area.Width());
         Put16(out, area.Height());
-        if (global_) {
+        if (useGlobal_) {
             out.push_back(0);
         } else {
             out.push_back(static_cast<std::uint8_t>(0x80 | (BitsFor(tableEntries - 1) - 1)));
@@ -591,9 +610,11 @@ private:
     const GifSourceAnimation& source_;
     const ColorDictionary& dictionary_;
     const bool keepStored_;
+    int globalImages_ = 0;
     int width_ = 0;
     int height_ = 0;
-    bool global_ = false;
+    bool global_ = false;                    // the file has a global table
+    bool useGlobal_ = false;                 // the image being compressed uses it
     std::vector<std::uint8_t> globalIndex_;  // colour id -> global table index (1..255)
     std::vector<std::uint32_t> globalOrder_;
     std::vector<std::int16_t> localOf_;  // colour id -> local index; -1 between images
@@ -620,8 +641,10 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
     }
     ColorDictionary dictionary;
     dictionary.Build(source);
-    for (const bool keepStored : {false, true}) {
-        Planner planner(source, dictionary, keepStored);
+    bool allowGlobal = true;
+    bool keepStored = false;
+    for (;;) {
+        Planner planner(source, dictionary, keepStored, allowGlobal);
         switch (planner.Run(result, progress)) {
             case Planner::Outcome::Done:
                 result.status = GifOptimizeResult::Status::Written;
@@ -631,8 +654,11 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
                 result.status = GifOptimizeResult::Status::Cancelled;
                 result.bytes.clear();
                 return result;
+            case Planner::Outcome::GlobalUnused: allowGlobal = false; continue;
             case Planner::Outcome::DeadEnd: break;
         }
+        if (keepStored) break;
+        keepStored = true;
     }
     result.error = "a frame cannot be drawn within one colour table";
     return result;
