@@ -50,6 +50,28 @@ test::Bytes NoisyGif() {
     return gif.Trailer().Get();
 }
 
+// A square moving over a still picture: only the square's way changes.
+test::Bytes MovingGif() {
+    test::GifBuilder gif;
+    std::vector<test::Rgb> colors;
+    for (int i = 0; i < 64; ++i) {
+        colors.push_back({static_cast<std::uint8_t>(i * 4), static_cast<std::uint8_t>(255 - i * 4),
+                          static_cast<std::uint8_t>(i * 9)});
+    }
+    gif.Screen(80, 60, colors).Loop(0);
+    for (int k = 0; k < 8; ++k) {
+        test::Bytes pixels(80 * 60);
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                const bool square = x >= 4 + 8 * k && x < 14 + 8 * k && y >= 20 && y < 30;
+                pixels[y * 80 + x] = static_cast<std::uint8_t>(square ? 63 : (x * 3 + y * 5) % 60);
+            }
+        }
+        gif.Control(1, 6).Image(0, 0, 80, 60, pixels);
+    }
+    return gif.Trailer().Get();
+}
+
 // Clicks the File menu's item with the mouse.
 void ClickFileMenuItem(CMainFrame& frame, const QString& text) {
     QMenuBar* bar = frame.menuBar();
@@ -136,31 +158,14 @@ class tst_Optimize : public QObject {
 private slots:
     void menuSavesTheSameFramesSmaller();
     void limitOffersThreeWaysAndTheChosenOneFits();
+    void stripKnowsEachFramesBytesAndFollowsEdits();
 };
 
 void tst_Optimize::menuSavesTheSameFramesSmaller() {
     MainFrameFixture f;
     f.frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
-    // A square moving over a still picture: only the square's way changes.
-    test::GifBuilder gif;
-    std::vector<test::Rgb> colors;
-    for (int i = 0; i < 64; ++i) {
-        colors.push_back({static_cast<std::uint8_t>(i * 4), static_cast<std::uint8_t>(255 - i * 4),
-                          static_cast<std::uint8_t>(i * 9)});
-    }
-    gif.Screen(80, 60, colors).Loop(0);
-    for (int k = 0; k < 8; ++k) {
-        test::Bytes pixels(80 * 60);
-        for (int y = 0; y < 60; ++y) {
-            for (int x = 0; x < 80; ++x) {
-                const bool square = x >= 4 + 8 * k && x < 14 + 8 * k && y >= 20 && y < 30;
-                pixels[y * 80 + x] = static_cast<std::uint8_t>(square ? 63 : (x * 3 + y * 5) % 60);
-            }
-        }
-        gif.Control(1, 6).Image(0, 0, 80, 60, pixels);
-    }
-    const QString original = f.Write(QStringLiteral("moving.gif"), gif.Trailer().Get());
+    const QString original = f.Write(QStringLiteral("moving.gif"), MovingGif());
     CAnvoView* view = f.Open(original);
     QVERIFY(view);
     const QString target = f.File(QStringLiteral("moving.small.gif"));
@@ -229,6 +234,34 @@ void tst_Optimize::limitOffersThreeWaysAndTheChosenOneFits() {
                  qPrintable(answers.offered[way]));
     }
     QCOMPARE(view->Table().frameCount, 6);
+}
+
+void tst_Optimize::stripKnowsEachFramesBytesAndFollowsEdits() {
+    MainFrameFixture f;
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+    CAnvoView* view = f.Open(f.Write(QStringLiteral("moving.gif"), MovingGif()));
+    QVERIFY(view);
+    QVERIFY2(!view->ByteCosts().Known(), "nothing is measured while the strip first paints");
+    QTRY_VERIFY(view->ByteCosts().Known());
+    auto expected = [&] {
+        return optimized::Measure(optimized::SourceOf(view->Table())).frameBytes;
+    };
+    std::vector<std::size_t> want = expected();
+    QCOMPARE(static_cast<int>(want.size()), 8);
+    for (int k = 0; k < 8; ++k) QCOMPARE(view->ByteCosts().Cost(k), std::int64_t(want[k]));
+    QVERIFY2(want[1] * 4 < want[0], "a moved square costs far less than the first picture");
+
+    // Delete frame 1 with the key: the costs follow after a pause, frame 2 now comes after 0.
+    view->Table().entries[1].selected = 1;
+    f.frame.UpdateCommandStates();
+    f.ui.answers.push_back({true, 0});
+    view->setFocus();
+    QTest::keyClick(&f.frame, Qt::Key_Delete);
+    QCOMPARE(view->Table().frameCount, 7);
+    QTRY_VERIFY(view->ByteCosts().Known() && view->ByteCosts().Cost(7) < 0);
+    want = expected();
+    for (int k = 0; k < 7; ++k) QCOMPARE(view->ByteCosts().Cost(k), std::int64_t(want[k]));
 }
 
 QTEST_MAIN(tst_Optimize)
