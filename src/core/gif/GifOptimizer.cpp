@@ -46,7 +46,7 @@ void Put16(std::vector<std::uint8_t>& out, int value) {
 // Every colour the frames show, numbered, with the values that draw each frame in ids.
 struct ColorDictionary {
     std::vector<Colorref> colors;           // id -> colour
-    std::vector<std::uint64_t> use;         // ordering weight of each colour, see CountChanges
+    std::vector<std::uint32_t> order;       // the global table's colour ids, see CountChanges
     std::vector<GifCanvas::Values> values;  // per frame: index -> id + 1; 0 transparent or unused
 
     void Build(const GifSourceAnimation& source) {
@@ -80,13 +80,17 @@ struct ColorDictionary {
         if (colors.size() <= 255) CountChanges(source);  // orders the global table only
     }
 
-    // use: how many frames show the colour in pixels that changed from the frame before (the
-    // pixels an optimised image must draw), then in how many such pixels. Colours changed in
-    // many frames get low indices, and with them the images small code sizes.
+    // order: the colours by the pixels that change from one frame to the next (the pixels an
+    // optimised image must draw): an image's code size follows the highest index its changes
+    // need, so colours that changes use should come first.
     void CountChanges(const GifSourceAnimation& source) {
         std::vector<std::uint64_t> frames(colors.size(), 0);
         std::vector<std::uint64_t> pixels(colors.size(), 0);
         std::vector<std::uint32_t> seen(colors.size(), 0);
+        std::vector<std::uint32_t> firstSeen(colors.size(), 0);
+        std::uint32_t appearances = 0;
+        // The colours each frame changes pixels to, for judging orders.
+        std::vector<std::vector<std::uint32_t>> changed(1);
         GifCanvas canvas;
         canvas.Reset(source.screenWidth, source.screenHeight);
         std::vector<std::uint32_t> before = canvas.Pixels();
@@ -101,15 +105,43 @@ struct ColorDictionary {
                 if (seen[t - 1] != k + 1) {
                     seen[t - 1] = static_cast<std::uint32_t>(k + 1);
                     ++frames[t - 1];
+                    changed.back().push_back(t - 1);
+                    if (firstSeen[t - 1] == 0) firstSeen[t - 1] = ++appearances;
                 }
             }
+            changed.emplace_back();
             before = shown;
             if (Usable(frame)) canvas.Dispose(Disposal(frame));
         }
-        use.resize(colors.size());
-        for (std::size_t id = 0; id < colors.size(); ++id) {
-            use[id] = (frames[id] << 40) | std::min<std::uint64_t>(pixels[id], (1ull << 40) - 1);
-        }
+        // Two orders: colours changed in many frames first, or colours in the order they first
+        // change. Each is judged by the code size it gives every frame's changes (bits of the
+        // highest index a frame needs), weighted by the frame's changed colours.
+        std::vector<std::uint32_t> byFrames(colors.size());
+        std::vector<std::uint32_t> byAppearance(colors.size());
+        for (std::uint32_t i = 0; i < colors.size(); ++i) byFrames[i] = byAppearance[i] = i;
+        std::stable_sort(byFrames.begin(), byFrames.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return frames[a] != frames[b] ? frames[a] > frames[b] : pixels[a] > pixels[b];
+        });
+        std::stable_sort(byAppearance.begin(), byAppearance.end(),
+                         [&](std::uint32_t a, std::uint32_t b) {
+                             const std::uint32_t fa = firstSeen[a] ? firstSeen[a] : UINT32_MAX;
+                             const std::uint32_t fb = firstSeen[b] ? firstSeen[b] : UINT32_MAX;
+                             return fa < fb;
+                         });
+        auto cost = [&](const std::vector<std::uint32_t>& candidate) {
+            std::vector<int> rank(colors.size());
+            for (std::size_t r = 0; r < candidate.size(); ++r) {
+                rank[candidate[r]] = static_cast<int>(r + 1);
+            }
+            std::uint64_t total = 0;
+            for (const auto& ids : changed) {
+                int highest = 1;
+                for (std::uint32_t id : ids) highest = std::max(highest, rank[id]);
+                total += static_cast<std::uint64_t>(BitsFor(highest)) * ids.size();
+            }
+            return total;
+        };
+        order = cost(byAppearance) < cost(byFrames) ? std::move(byAppearance) : std::move(byFrames);
     }
 };
 
@@ -135,12 +167,7 @@ public:
         global_ = allowGlobal && dictionary.colors.size() <= 255;
         useGlobal_ = global_;
         if (global_) {
-            std::vector<std::uint32_t> order(dictionary.colors.size());
-            for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-            // Most used first: images that use only common colours get small code sizes.
-            std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-                return dictionary.use[a] > dictionary.use[b];
-            });
+            std::vector<std::uint32_t> order = dictionary.order;
             globalIndex_.assign(order.size(), 0);
             for (std::size_t rank = 0; rank < order.size(); ++rank) {
                 globalIndex_[order[rank]] = static_cast<std::uint8_t>(rank + 1);
