@@ -233,11 +233,25 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                 prefix = next;
                 continue;
             }
+            // The new string starts with this pixel: when it may take either index, the one that
+            // the next pixel can extend (either of its own indices) is taken.
+            std::uint32_t start = c;
+            const std::uint32_t a = alternates[i];
+            if (a != c && i + 1 < count) {
+                const std::uint32_t n = pixels[i + 1];
+                const std::uint32_t m = alternates[i + 1];
+                const bool fromC =
+                    direct[(n << kMaxBits) | c] != 0 || direct[(m << kMaxBits) | c] != 0;
+                const bool fromA =
+                    direct[(n << kMaxBits) | a] != 0 || direct[(m << kMaxBits) | a] != 0;
+                if (fromA && !fromC) start = a;
+            }
+            const std::uint32_t added = (start << kMaxBits) | prefix;
             Emit(s, prefix);
             lifeBits += static_cast<std::size_t>(s.bits);
             if (s.nextFree < kCodeLimit) {
-                direct[key] = static_cast<std::uint16_t>(s.nextFree);
-                given[s.nextFree++] = key;
+                direct[added] = static_cast<std::uint16_t>(s.nextFree);
+                given[s.nextFree++] = added;
             } else if (deferClear && (!full || i < nextCheck)) {
                 if (!full) {
                     full = true;
@@ -258,7 +272,7 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                 s.clearPending = true;
                 Emit(s, static_cast<std::uint32_t>(clearCode));
             }
-            prefix = c;
+            prefix = start;
         }
         Emit(s, prefix);
         ForgetStrings(firstCode, s.nextFree);

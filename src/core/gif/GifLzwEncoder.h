@@ -54,7 +54,8 @@ public:
     // For images where some pixels may take either of two indices (alternates[i] differs from
     // pixels[i]; both below 2^minCodeSize), as the optimising writer's unchanged pixels may show
     // their colour or the transparent index: such a pixel takes whichever index extends the
-    // string being matched, and pixels[i] when neither does. Greedy longest match with codes
+    // string being matched; when neither does and it starts a new string, the index from which
+    // the next pixel can go on, else pixels[i]. Greedy longest match with codes
     // given out in order and a clear at 4096, as Compress, but without the classic hash's lapse:
     // these codes are not meant to equal any other compressor's.
     // deferClear: a full table is kept (no new codes) for as long as the bits per pixel since the
