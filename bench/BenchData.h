@@ -29,7 +29,7 @@ bool GiflibSlurp(const Bytes& gif, std::uint64_t& pixels);
 
 // The varied set the encoder and decoder are measured on, by name: "synthetic"
 // (MakeDefaultAnimation), "terminal" (MakeTerminalAnimation) and the outside-made files of
-// make_bench_gifs.sh ("testsrc", "mandelbrot", "plasma", "alpha").
+// make_bench_gifs.sh ("testsrc", "mandelbrot", "plasma", "alpha", "previous").
 const std::vector<std::string>& BenchFileNames();
 
 // The bytes of one file of the set, made on first use. The outside-made ones are made by

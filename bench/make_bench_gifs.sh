@@ -11,6 +11,8 @@
 #                   gifsicle: a different local colour table on every frame
 #   alpha.gif       ffmpeg testsrc2 seen through a moving round hole: transparency, restore to
 #                   background, 120 frames
+#   previous.gif    ImageMagick plasma picture with a badge moving over it, each badge frame
+#                   restoring to previous: 41 frames, disposal 3
 set -euo pipefail
 
 out=${1:-${TMPDIR:-/tmp}/vorla-bench-files}
@@ -61,9 +63,21 @@ alpha() {
     alpha.gif
 }
 
+previous() {
+  local args=() i
+  for i in $(seq 0 39); do
+    args+=(-dispose Previous -delay 6 '(' -size 60x40 xc:none -fill "hsl($((i * 9)),80%,50%)"
+      -draw "roundrectangle 0,0 59,39 8,8" -fill white -draw "circle 30,20 30,$((8 + i % 10))"
+      -repage "+$((i * 6))+$((100 + (i % 10) * 8))" ')')
+  done
+  OMP_NUM_THREADS=1 "$magick" -seed 3 -size 320x240 plasma:fractal -colors 64 -dispose None \
+    -delay 6 "${args[@]}" -loop 0 previous.gif
+}
+
 status=0
 make testsrc.gif testsrc || status=1
 make mandelbrot.gif mandelbrot || status=1
 make plasma.gif plasma || status=1
 make alpha.gif alpha || status=1
+make previous.gif previous || status=1
 exit $status

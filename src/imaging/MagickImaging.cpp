@@ -269,6 +269,13 @@ bool MagickImaging::FileConvert(const std::string& source, const std::string& ta
     });
 }
 
+bool MagickImaging::QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgbaFrames,
+                                   std::int32_t width, std::int32_t height, int maxColors,
+                                   std::vector<RgbQuad>& palette,
+                                   std::vector<std::vector<std::uint8_t>>& indices) {
+    return Quantizer::QuantizeShared(rgbaFrames, width, height, maxColors, palette, indices);
+}
+
 bool MagickImaging::Quantize(const CDib& image, CDib& out, const QuantizeOptions& options) {
     return NoThrow(false, [&]() -> bool {
         BgrImage pixels;

@@ -63,6 +63,10 @@ public:
                      std::int32_t width, std::int32_t height, int bits) override;
     bool Quantize(const CDib& image, CDib& out,
                   const QuantizeOptions& options = QuantizeOptions{}) override;
+    bool QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgbaFrames,
+                        std::int32_t width, std::int32_t height, int maxColors,
+                        std::vector<RgbQuad>& palette,
+                        std::vector<std::vector<std::uint8_t>>& indices) override;
     bool Resample(const CDib& image, std::int32_t width, std::int32_t height, CDib& out) override;
     bool ExactPalette(const CDib& image, CDib& out) override;
     bool ResampleIndexed(const CDib& image, int keyIndex, std::int32_t width, std::int32_t height,

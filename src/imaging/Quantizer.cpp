@@ -62,7 +62,82 @@ bool RunQuantizer(const std::vector<std::uint8_t>& rgba, std::int32_t width, std
     return run.palette != nullptr && static_cast<int>(run.palette->count) <= maxColors;
 }
 
+struct HistogramFreer {
+    void operator()(liq_histogram* histogram) const { liq_histogram_destroy(histogram); }
+};
+
 }  // namespace
+
+bool Quantizer::QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgbaFrames,
+                               std::int32_t width, std::int32_t height, int maxColors,
+                               std::vector<RgbQuad>& palette,
+                               std::vector<std::vector<std::uint8_t>>& indices) {
+    if (width <= 0 || height <= 0 || rgbaFrames.empty() || maxColors < 2 || maxColors > 255) {
+        return false;
+    }
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    bool anyTransparent = false;
+    for (const std::vector<std::uint8_t>& rgba : rgbaFrames) {
+        if (rgba.size() < pixels * 4) return false;
+        for (std::size_t p = 0; !anyTransparent && p < pixels; ++p) {
+            anyTransparent = rgba[4 * p + 3] == 0;
+        }
+    }
+    std::unique_ptr<liq_attr, AttrFreer> attr(liq_attr_create());
+    // With transparent pixels one entry goes to them, and the library has one more to choose.
+    if (!attr || liq_set_max_colors(attr.get(), maxColors + (anyTransparent ? 1 : 0)) != LIQ_OK) {
+        return false;
+    }
+    std::unique_ptr<liq_histogram, HistogramFreer> histogram(liq_histogram_create(attr.get()));
+    if (!histogram) return false;
+    std::vector<std::unique_ptr<liq_image, ImageFreer>> images;
+    for (const std::vector<std::uint8_t>& rgba : rgbaFrames) {
+        images.emplace_back(liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
+        if (!images.back() ||
+            liq_histogram_add_image(histogram.get(), attr.get(), images.back().get()) != LIQ_OK) {
+            return false;
+        }
+    }
+    liq_result* rawResult = nullptr;
+    if (liq_histogram_quantize(histogram.get(), attr.get(), &rawResult) != LIQ_OK ||
+        rawResult == nullptr) {
+        return false;
+    }
+    std::unique_ptr<liq_result, ResultFreer> result(rawResult);
+    if (liq_set_dithering_level(result.get(), 1.0f) != LIQ_OK) return false;
+    std::vector<std::vector<std::uint8_t>> remapped(rgbaFrames.size());
+    for (std::size_t k = 0; k < rgbaFrames.size(); ++k) {
+        remapped[k].resize(pixels);
+        if (liq_write_remapped_image(result.get(), images[k].get(), remapped[k].data(), pixels) !=
+            LIQ_OK) {
+            return false;
+        }
+    }
+    const liq_palette* chosen = liq_get_palette(result.get());
+    if (chosen == nullptr || chosen->count == 0) return false;
+    // Entries with alpha below half are the transparent one(s): they all map past the colours.
+    std::vector<int> map(chosen->count, -1);
+    palette.clear();
+    for (unsigned int i = 0; i < chosen->count; ++i) {
+        const liq_color& c = chosen->entries[i];
+        if (c.a < 128) continue;
+        map[i] = static_cast<int>(palette.size());
+        palette.push_back(RgbQuad{c.b, c.g, c.r, 0});
+    }
+    if (palette.empty() || static_cast<int>(palette.size()) > maxColors) return false;
+    const auto transparent = static_cast<std::uint8_t>(palette.size());
+    indices.assign(rgbaFrames.size(), {});
+    for (std::size_t k = 0; k < rgbaFrames.size(); ++k) {
+        std::vector<std::uint8_t>& out = indices[k];
+        out.resize(pixels);
+        const std::uint8_t* rgba = rgbaFrames[k].data();
+        for (std::size_t p = 0; p < pixels; ++p) {
+            const int m = map[remapped[k][p]];
+            out[p] = rgba[4 * p + 3] == 0 || m < 0 ? transparent : static_cast<std::uint8_t>(m);
+        }
+    }
+    return true;
+}
 
 bool Quantizer::Quantize(const std::vector<std::uint8_t>& rgba, std::int32_t width,
                          std::int32_t height, CDib& out, const QuantizeOptions& options) {

@@ -24,6 +24,13 @@ public:
     // opaque pixels keep their colours exactly when there are at most 255 of them (entries in
     // order of first appearance, the key entry among them or after them), else libimagequant
     // chooses at most 255 and the key entry comes after them. The table may be shorter than 256.
+    // Imaging::QuantizeShared: one histogram over all frames, one palette, every frame remapped
+    // to it (dithered at level 1.0).
+    static bool QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgbaFrames,
+                               std::int32_t width, std::int32_t height, int maxColors,
+                               std::vector<RgbQuad>& palette,
+                               std::vector<std::vector<std::uint8_t>>& indices);
+
     static bool QuantizeKeyed(const std::vector<std::uint8_t>& rgba, std::int32_t width,
                               std::int32_t height, Colorref keyColour, CDib& out, int& keyIndex);
 };

@@ -89,6 +89,14 @@ bool GifLzwEncoder::StoreClassic(std::uint32_t key, int code) {
     return held == kEmpty || (held & kKeyMask) != 0;
 }
 
+void GifLzwEncoder::EnsureTable() {
+    if (direct_) return;
+    // Zeroed by the allocator: fresh pages cost nothing until an image touches them.
+    void* table = std::calloc(std::size_t{1} << (kMaxBits + 8), sizeof(std::uint16_t));
+    if (table == nullptr) throw std::bad_alloc();
+    direct_.reset(static_cast<std::uint16_t*>(table));
+}
+
 GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::size_t count,
                                              int minCodeSize) {
     static constexpr std::array<std::uint8_t, 256> kIdentity = [] {
@@ -106,12 +114,7 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
-    if (!direct_) {
-        // Zeroed by the allocator: fresh pages cost nothing until an image touches them.
-        void* table = std::calloc(std::size_t{1} << (kMaxBits + 8), sizeof(std::uint16_t));
-        if (table == nullptr) throw std::bad_alloc();
-        direct_.reset(static_cast<std::uint16_t*>(table));
-    }
+    EnsureTable();
     hashedLives_ = 0;
     const std::size_t count = width == 0 ? 0 : rowCount * width;
 
@@ -174,6 +177,102 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
                 }
                 prefix = c;
             }
+        }
+        Emit(s, prefix);
+        ForgetStrings(firstCode, s.nextFree);
+    }
+    Emit(s, static_cast<std::uint32_t>(endCode));
+    while (s.pending > 0) {
+        s.out[s.written++] = static_cast<std::uint8_t>(s.acc);
+        s.acc >>= 8;
+        s.pending -= 8;
+    }
+    return Codes{s.out, s.written};
+}
+
+GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
+                                                     const std::uint8_t* alternates,
+                                                     std::size_t count, int minCodeSize,
+                                                     bool deferClear, bool leadingClear) {
+    const int clearCode = 1 << minCodeSize;
+    const int endCode = clearCode + 1;
+    const int firstCode = clearCode + 2;
+    EnsureTable();
+    hashedLives_ = 0;
+    const std::size_t bound = (2 * count + 8) * 3 / 2 + 16;
+    if (out_.size() < bound) out_.resize(bound);
+
+    Stream s{};
+    s.out = out_.data();
+    s.initialBits = minCodeSize + 1;
+    s.bits = s.initialBits;
+    s.maxCode = (1 << s.bits) - 1;
+    s.nextFree = firstCode;
+
+    if (leadingClear) Emit(s, static_cast<std::uint32_t>(clearCode));
+    if (count > 0) {
+        std::uint16_t* const direct = direct_.get();
+        std::uint32_t* const given = given_.data();
+        std::uint32_t prefix = pixels[0];
+        // With deferClear a full table stays in use while it compresses at least as well as
+        // it did since the clear; it is cleared at the first check where it does worse.
+        std::size_t lifeStart = 0;
+        std::size_t lifeBits = 0;
+        std::size_t nextCheck = 0;
+        double bestRatio = 0;
+        bool full = false;
+        for (std::size_t i = 1; i < count; ++i) {
+            const std::uint32_t c = pixels[i];
+            const std::uint32_t key = (c << kMaxBits) | prefix;
+            std::uint32_t next = direct[key];
+            if (next == 0) {
+                const std::uint32_t a = alternates[i];
+                if (a != c) next = direct[(a << kMaxBits) | prefix];
+            }
+            if (next != 0) {
+                prefix = next;
+                continue;
+            }
+            // The new string starts with this pixel: when it may take either index, the one that
+            // the next pixel can extend (either of its own indices) is taken.
+            std::uint32_t start = c;
+            const std::uint32_t a = alternates[i];
+            if (a != c && i + 1 < count) {
+                const std::uint32_t n = pixels[i + 1];
+                const std::uint32_t m = alternates[i + 1];
+                const bool fromC =
+                    direct[(n << kMaxBits) | c] != 0 || direct[(m << kMaxBits) | c] != 0;
+                const bool fromA =
+                    direct[(n << kMaxBits) | a] != 0 || direct[(m << kMaxBits) | a] != 0;
+                if (fromA && !fromC) start = a;
+            }
+            const std::uint32_t added = (start << kMaxBits) | prefix;
+            Emit(s, prefix);
+            lifeBits += static_cast<std::size_t>(s.bits);
+            if (s.nextFree < kCodeLimit) {
+                direct[added] = static_cast<std::uint16_t>(s.nextFree);
+                given[s.nextFree++] = added;
+            } else if (deferClear && (!full || i < nextCheck)) {
+                if (!full) {
+                    full = true;
+                    nextCheck = i + 4096;
+                    bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
+                }
+            } else if (deferClear &&
+                       static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits) >=
+                           bestRatio) {
+                bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
+                nextCheck = i + 4096;
+            } else {
+                full = false;
+                lifeStart = i;
+                lifeBits = 0;
+                ForgetStrings(firstCode, s.nextFree);
+                s.nextFree = firstCode;
+                s.clearPending = true;
+                Emit(s, static_cast<std::uint32_t>(clearCode));
+            }
+            prefix = start;
         }
         Emit(s, prefix);
         ForgetStrings(firstCode, s.nextFree);

@@ -51,6 +51,21 @@ public:
     // The same for count indices in one run, written as they are.
     Codes Compress(const std::uint8_t* pixels, std::size_t count, int minCodeSize);
 
+    // For images where some pixels may take either of two indices (alternates[i] differs from
+    // pixels[i]; both below 2^minCodeSize), as the optimising writer's unchanged pixels may show
+    // their colour or the transparent index: such a pixel takes whichever index extends the
+    // string being matched; when neither does and it starts a new string, the index from which
+    // the next pixel can go on, else pixels[i]. Greedy longest match with codes
+    // given out in order and a clear at 4096, as Compress, but without the classic hash's lapse:
+    // these codes are not meant to equal any other compressor's.
+    // deferClear: a full table is kept (no new codes) for as long as the bits per pixel since the
+    // last clear do not grow, checked every 4096 pixels; the clear comes when they do.
+    // leadingClear: the stream opens with a clear code, which readers do not need (their table
+    // starts fresh) but which the classic writer emits.
+    Codes CompressChoosing(const std::uint8_t* pixels, const std::uint8_t* alternates,
+                           std::size_t count, int minCodeSize, bool deferClear = false,
+                           bool leadingClear = true);
+
     // How many table lives of the last Compress call kept the classic hash's slots (see above).
     int HashedLives() const { return hashedLives_; }
 
@@ -78,6 +93,8 @@ private:
     bool StoreClassic(std::uint32_t key, int code);
     // Empties the string table entries of the codes firstCode..end - 1.
     void ForgetStrings(int firstCode, int end);
+    // Allocates the direct table on first use.
+    void EnsureTable();
 
     // One slot: the code above the 20-bit key, (code << 20) | key, so that a hit costs one load.
     // kEmpty cannot be a stored entry: its key would need prefix 4095, and no code lies above.

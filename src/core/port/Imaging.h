@@ -63,6 +63,18 @@ public:
     // 24-bit (or any) image reduced to 8 bits with a 256-colour palette chosen by the quantiser.
     virtual bool Quantize(const CDib& image, CDib& out,
                           const QuantizeOptions& options = QuantizeOptions{}) = 0;
+    // Frames of width x height pixels as R, G, B, A bytes (A 0: transparent, else opaque),
+    // reduced together to one palette of at most maxColors opaque colours (2..255): palette
+    // receives those colours, indices one index per pixel per frame, and fully transparent
+    // pixels take index palette.size() (one past the colours). false when it cannot be done;
+    // a port without a quantiser says so.
+    virtual bool QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgbaFrames,
+                                std::int32_t width, std::int32_t height, int maxColors,
+                                std::vector<RgbQuad>& palette,
+                                std::vector<std::vector<std::uint8_t>>& indices) {
+        (void)rgbaFrames, (void)width, (void)height, (void)maxColors, (void)palette, (void)indices;
+        return false;
+    }
     // Bilinear resampling to width x height at 24 bits.
     virtual bool Resample(const CDib& image, std::int32_t width, std::int32_t height,
                           CDib& out) = 0;

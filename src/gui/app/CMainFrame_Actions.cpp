@@ -100,6 +100,7 @@ const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
         {static_cast<int>(CommandId::FileSave), [](V& v) { v.OnFileSave(); }},
         {static_cast<int>(CommandId::FileSaveAs), [](V& v) { v.OnFileSaveAs(); }},
         {static_cast<int>(CommandId::ShowSavedSize), [](V& v) { v.ShowSavedSize(); }},
+        {static_cast<int>(CommandId::SaveOptimized), [](V& v) { v.SaveOptimized(); }},
         {static_cast<int>(CommandId::FrameSave), [](V& v) { v.SaveFrame(true); }},
         {static_cast<int>(CommandId::FrameMenuSaveFrame), [](V& v) { v.SaveFrame(false); }},
         {static_cast<int>(CommandId::BrowserPreview), [](V& v) { v.BrowserPreview(); }},
@@ -409,6 +410,7 @@ void CMainFrame::UpdateCommandStates() {
                 break;
             case CommandId::FileSave:
             case CommandId::FileSaveAs:
+            case CommandId::SaveOptimized:
             case CommandId::ShowSavedSize:
             case CommandId::BrowserPreview:
                 enabled = hasView && frames > 0 && !FrameDialogOpen();

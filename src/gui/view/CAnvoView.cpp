@@ -40,6 +40,9 @@ CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
     connect(&playbackTimer_, &QTimer::timeout, this, &CAnvoView::PlaybackStep);
     hoverTimer_.setInterval(10);
     connect(&hoverTimer_, &QTimer::timeout, this, &CAnvoView::HoverStep);
+    byteCosts_ = std::make_unique<FrameByteCosts>(
+        table_, [this] { return !IsRunning() && !table_.loadingScreen && !table_.pendingGifLoad; });
+    connect(byteCosts_.get(), &FrameByteCosts::Changed, viewport(), qOverload<>(&QWidget::update));
     workerTimer_.setInterval(100);
     connect(&workerTimer_, &QTimer::timeout, this, &CAnvoView::WorkerStep);
 }
@@ -184,6 +187,7 @@ void CAnvoView::MarkModified() {
 }
 
 void CAnvoView::Invalidate() {
+    byteCosts_->Touch();
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();
     viewport()->update();
@@ -191,6 +195,7 @@ void CAnvoView::Invalidate() {
 
 void CAnvoView::DisplayImagesRebuilt(int first, int last) {
     displayCache_.Clear(first, last);
+    byteCosts_->Touch();
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();
 }

@@ -16,6 +16,7 @@
 #include "core/model/FrameTable.h"
 #include "core/model/FrameTableHost.h"
 #include "gui/app/Commands.h"
+#include "gui/view/FrameByteCosts.h"
 #include "gui/view/FrameImageCache.h"
 
 class QMenu;
@@ -54,6 +55,7 @@ public:
     StripMetrics Metrics() const;
     // The strip rows' ARGB copies (their bound is the view's memory promise).
     const FrameImageCache& StripImageCache() const { return displayCache_; }
+    const FrameByteCosts& ByteCosts() const { return *byteCosts_; }
     QString Caption() const;
     // Busy: a load or long run of the core is under way, or one of the view's commands is still
     // running (it may sit in a modal dialog, a menu or a pump), or the frame properties dialog is
@@ -157,6 +159,8 @@ public:
     void OnFileSave();
     void OnFileSaveAs();
     void ShowSavedSize();
+    // "최적화하여 저장" (CAnvoView_Optimize.cpp).
+    void SaveOptimized();
     void SaveFrame(bool fromMainMenu);
     void BrowserPreview();
     // Asks to save a changed document before its window closes; false: keep the window.
@@ -253,6 +257,7 @@ private:
 
     // ARGB copies of the strip rows last painted (bounded; playback keeps none).
     FrameImageCache displayCache_;
+    std::unique_ptr<FrameByteCosts> byteCosts_;  // the strip's optimised bytes per frame
     std::unique_ptr<AnimationCompositor> previewCompositor_;
     std::unique_ptr<AnimationCompositor> paneCompositor_;
 

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 
 #include "core/edit/FrameEditRules.h"
+#include "core/edit/Saving.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/play/AnimationCompositor.h"
 #include "gui/view/CAnvoView.h"
@@ -192,6 +193,15 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     painter.drawText(QPoint(bx + 18, by + 6), QString::number(edit::DelayOf(entry)));
     if (entry.transparent) painter.drawPixmap(bx + 33 + 14, by - 4, art.transparencyIcon);
     if (entry.restoreBackground) painter.drawPixmap(bx + 46 + 16, by - 4, art.restoreIcon);
+    // The frame's bytes in the optimised file, once the worker has measured them: just above
+    // the delay badge, which keeps it inside narrow windows.
+    const std::int64_t cost = byteCosts_->Cost(k);
+    if (cost >= 0) {
+        painter.setFont(PixelFont(11));
+        painter.setPen(QColor(90, 96, 110));
+        painter.drawText(QPoint(bx + 5, by - 9),
+                         QString::fromStdString(saving::ShortSize(cost)) + QStringLiteral("B"));
+    }
 }
 
 void CAnvoView::DrawComposite(QPainter& painter, int x, int y, bool fullSize,

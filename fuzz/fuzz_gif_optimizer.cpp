@@ -1,0 +1,42 @@
+// Drives the optimising writer with animations read from arbitrary bytes: whatever the images,
+// positions, disposals and transparent indices, what it writes must decode to the same
+// composited frames (VerifyOptimizedGif), or the target stops. Screens and frame counts are kept
+// small so that each input runs quickly.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "core/gif/GifDecoder.h"
+#include "core/gif/GifOptimizer.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<vorla::GifPageInfo> pages;
+    std::vector<vorla::CDib> images;
+    vorla::GifDecoder::DecodeAllImages(std::span<const std::uint8_t>(data, size), 12,
+                                       [&](const vorla::GifPageInfo& page, vorla::CDib&& image) {
+                                           pages.push_back(page);
+                                           images.push_back(std::move(image));
+                                           return true;
+                                       });
+    if (pages.empty()) return 0;
+    vorla::GifSourceAnimation source;
+    source.screenWidth = pages[0].screenWidth;
+    source.screenHeight = pages[0].screenHeight;
+    if (source.screenWidth <= 0 || source.screenHeight <= 0 ||
+        source.screenWidth * source.screenHeight > 128 * 128) {
+        return 0;
+    }
+    source.loop = pages[0].loopBlock;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const int disposal = (pages[i].controlByte >> 2) & 7;
+        source.frames.push_back({&images[i], pages[i].left, pages[i].top,
+                                 pages[i].delay < 0 ? 0 : pages[i].delay, disposal,
+                                 pages[i].transparent ? pages[i].transparentIndex : -1});
+    }
+    const vorla::GifOptimizeResult result = vorla::OptimizeGif(source);
+    if (result.status != vorla::GifOptimizeResult::Status::Written) std::abort();
+    if (!vorla::VerifyOptimizedGif(source, result.bytes).empty()) std::abort();
+    return 0;
+}

@@ -1,0 +1,80 @@
+// "최적화하여 저장": the document written by the optimising writer (GifOptimizer.h), checked
+// before it replaces anything, and the ways to bring it under a size limit.
+//
+// The work runs on the user-interface thread with a progress dialog from the port: the port is
+// pumped once per frame, and Cancel, or a pump that says the program is quitting, ends the work
+// with nothing written. What was written is decoded again by the program's decoder, composited
+// and compared with the document's own composited frames; a difference is the writer's fault,
+// reported, and nothing is written. The file is written beside the target and renamed over it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/gif/GifOptimizer.h"
+#include "core/model/CDib.h"
+
+namespace vorla {
+
+class FrameTable;
+class Imaging;
+class UserInterface;
+
+namespace optimized {
+
+// The document's frames as the optimiser reads them (pointing into the table).
+GifSourceAnimation SourceOf(const FrameTable& table);
+
+// An animation that owns its frames.
+struct OwnedAnimation {
+    std::vector<std::unique_ptr<CDib>> images;
+    GifSourceAnimation source;
+};
+
+enum class Outcome { Written, Cancelled, Failed, Mismatch, NotWritable };
+
+struct Report {
+    Outcome outcome = Outcome::Failed;
+    std::int64_t bytes = -1;              // the optimised size
+    std::vector<std::size_t> frameBytes;  // each frame's part of it
+    std::string problem;                  // for Mismatch: what differed
+};
+
+// Optimises source with a progress dialog titled title (Cancel ends it). With path empty only
+// the size and the frame costs are computed; else the result is verified against source and
+// written to path. Messages: a mismatch and an unwritable file are told through ui.
+Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::string& path);
+
+// The same work without a dialog, for callers that show their own progress.
+Report Measure(const GifSourceAnimation& source, const GifProgress& progress = {});
+
+// The ways to a smaller file, in order of least visible loss.
+enum class FitWay { FewerColors, DropFrames, ScaleDown };
+
+struct FitOption {
+    FitWay way = FitWay::FewerColors;
+    int amount = 0;  // colours kept; every amount-th frame dropped; percent of the size kept
+    std::int64_t bytes = -1;  // the optimised size with this way; -1 when it could not be made
+    bool fits = false;
+    std::shared_ptr<OwnedAnimation> animation;  // what would be written
+};
+
+// "색 수 줄이기 (64색)", "프레임 솎아내기 (3장마다 1장)", "크기 줄이기 (75%)".
+std::string FitLabel(const FitOption& option);
+
+// For each way, the mildest amount whose optimised file is at most limit bytes, or its
+// strongest amount (fits false) when none is. The colours come from the imaging port's shared
+// quantiser over all frames; dropping adds a dropped frame's delay to the frame before it;
+// scaling averages the pixels it merges and then takes the shared quantiser's colours. Empty
+// when cancelled through progress (done counts tries, not frames).
+std::vector<FitOption> PlanFit(const GifSourceAnimation& source, Imaging& imaging,
+                               std::int64_t limit, const GifProgress& progress = {});
+
+// The screens of an animation as viewers show them: 4 bytes a pixel (R, G, B, A; A 0 or 255).
+std::vector<std::vector<std::uint8_t>> CompositeScreens(const GifSourceAnimation& source);
+
+}  // namespace optimized
+}  // namespace vorla

@@ -1,0 +1,766 @@
+#include "core/gif/GifOptimizer.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <optional>
+#include <tuple>
+#include <unordered_map>
+
+#include "core/gif/GifCanvas.h"
+#include "core/gif/GifDecoder.h"
+#include "core/gif/GifLzwEncoder.h"
+#include "core/model/CDib.h"
+
+namespace vorla {
+namespace {
+
+using Screen = std::vector<std::uint32_t>;  // colour id + 1 per pixel; 0 transparent
+
+Colorref EntryColor(const CDib& image, int index) {
+    const auto& table = image.ColorTable();
+    // Entries beyond the table show black, as the ordinary writer writes them.
+    return static_cast<std::size_t>(index) < table.size()
+               ? table[static_cast<std::size_t>(index)].ToColorref()
+               : 0;
+}
+
+bool Usable(const GifSourceFrame& frame) {
+    return frame.image != nullptr && frame.image->BitCount() == 8 && !frame.image->IsEmpty();
+}
+
+int Disposal(const GifSourceFrame& frame) {
+    return frame.disposal == 2 || frame.disposal == 3 ? frame.disposal : 1;
+}
+
+// Bits to hold values 0..maxValue, at least 1.
+int BitsFor(int maxValue) {
+    return std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(maxValue))));
+}
+
+void Put16(std::vector<std::uint8_t>& out, int value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+// Every colour the frames show, numbered, with the values that draw each frame in ids.
+struct ColorDictionary {
+    std::vector<Colorref> colors;           // id -> colour
+    std::vector<std::uint32_t> order;       // the global table's colour ids, see CountChanges
+    std::vector<GifCanvas::Values> values;  // per frame: index -> id + 1; 0 transparent or unused
+
+    void Build(const GifSourceAnimation& source) {
+        std::unordered_map<Colorref, std::uint32_t> ids;
+        values.assign(source.frames.size(), GifCanvas::Values{});
+        std::array<std::uint64_t, 256> histogram{};
+        for (std::size_t k = 0; k < source.frames.size(); ++k) {
+            const GifSourceFrame& frame = source.frames[k];
+            if (!Usable(frame)) continue;
+            const CDib& image = *frame.image;
+            histogram.fill(0);
+            // Only what lands on the screen counts.
+            const int x0 = std::clamp(-frame.left, 0, image.Width());
+            const int x1 = std::clamp(source.screenWidth - frame.left, 0, image.Width());
+            const int y0 = std::clamp(-frame.top, 0, image.Height());
+            const int y1 = std::clamp(source.screenHeight - frame.top, 0, image.Height());
+            for (int y = y0; y < y1; ++y) {
+                const std::uint8_t* row = image.Row(y);
+                for (int x = x0; x < x1; ++x) ++histogram[row[x]];
+            }
+            for (int i = 0; i < 256; ++i) {
+                const auto slot = static_cast<std::size_t>(i);
+                if (histogram[slot] == 0 || i == frame.transparentIndex) continue;
+                const Colorref color = EntryColor(image, i);
+                auto [it, added] =
+                    ids.try_emplace(color, static_cast<std::uint32_t>(colors.size()));
+                if (added) colors.push_back(color);
+                values[k][slot] = it->second + 1;
+            }
+        }
+        if (colors.size() <= 255) CountChanges(source);  // orders the global table only
+    }
+
+    // order: the colours by the pixels that change from one frame to the next (the pixels an
+    // optimised image must draw): an image's code size follows the highest index its changes
+    // need, so colours that changes use should come first.
+    void CountChanges(const GifSourceAnimation& source) {
+        std::vector<std::uint64_t> frames(colors.size(), 0);
+        std::vector<std::uint64_t> pixels(colors.size(), 0);
+        std::vector<std::uint32_t> seen(colors.size(), 0);
+        std::vector<std::uint32_t> firstSeen(colors.size(), 0);
+        std::uint32_t appearances = 0;
+        // The colours each frame changes pixels to, for judging orders.
+        std::vector<std::vector<std::uint32_t>> changed(1);
+        GifCanvas canvas;
+        canvas.Reset(source.screenWidth, source.screenHeight);
+        std::vector<std::uint32_t> before = canvas.Pixels();
+        for (std::size_t k = 0; k < source.frames.size(); ++k) {
+            const GifSourceFrame& frame = source.frames[k];
+            if (Usable(frame)) canvas.Draw(*frame.image, frame.left, frame.top, values[k]);
+            const std::vector<std::uint32_t>& shown = canvas.Pixels();
+            for (std::size_t p = 0; p < shown.size(); ++p) {
+                const std::uint32_t t = shown[p];
+                if (t == before[p] || t == 0) continue;
+                ++pixels[t - 1];
+                if (seen[t - 1] != k + 1) {
+                    seen[t - 1] = static_cast<std::uint32_t>(k + 1);
+                    ++frames[t - 1];
+                    changed.back().push_back(t - 1);
+                    if (firstSeen[t - 1] == 0) firstSeen[t - 1] = ++appearances;
+                }
+            }
+            changed.emplace_back();
+            before = shown;
+            if (Usable(frame)) canvas.Dispose(Disposal(frame));
+        }
+        // Two orders: colours changed in many frames first, or colours in the order they first
+        // change. Each is judged by the code size it gives every frame's changes (bits of the
+        // highest index a frame needs), weighted by the frame's changed colours.
+        std::vector<std::uint32_t> byFrames(colors.size());
+        std::vector<std::uint32_t> byAppearance(colors.size());
+        for (std::uint32_t i = 0; i < colors.size(); ++i) byFrames[i] = byAppearance[i] = i;
+        std::stable_sort(byFrames.begin(), byFrames.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return frames[a] != frames[b] ? frames[a] > frames[b] : pixels[a] > pixels[b];
+        });
+        std::stable_sort(byAppearance.begin(), byAppearance.end(),
+                         [&](std::uint32_t a, std::uint32_t b) {
+                             const std::uint32_t fa = firstSeen[a] ? firstSeen[a] : UINT32_MAX;
+                             const std::uint32_t fb = firstSeen[b] ? firstSeen[b] : UINT32_MAX;
+                             return fa < fb;
+                         });
+        auto cost = [&](const std::vector<std::uint32_t>& candidate) {
+            std::vector<int> rank(colors.size());
+            for (std::size_t r = 0; r < candidate.size(); ++r) {
+                rank[candidate[r]] = static_cast<int>(r + 1);
+            }
+            std::uint64_t total = 0;
+            for (const auto& ids : changed) {
+                int highest = 1;
+                for (std::uint32_t id : ids) highest = std::max(highest, rank[id]);
+                total += static_cast<std::uint64_t>(BitsFor(highest)) * ids.size();
+            }
+            return total;
+        };
+        order = cost(byAppearance) < cost(byFrames) ? std::move(byAppearance) : std::move(byFrames);
+    }
+};
+
+// One written image without its control block.
+struct EncodedImage {
+    GifArea area;
+    bool transparency = false;
+    std::uint8_t transparentIndex = 0;
+    std::vector<std::uint8_t> bytes;  // descriptor, local table, code size, sub-blocks
+    int option = 0;                   // the way the pixels were chosen (Planner::Option)
+    bool limited = false;
+    bool global = false;  // the image uses the global table
+};
+
+class Planner {
+public:
+    // allowGlobal false: local tables only, even where all colours would fit one table.
+    Planner(const GifSourceAnimation& source, const ColorDictionary& dictionary, bool keepStored,
+            bool allowGlobal)
+        : source_(source), dictionary_(dictionary), keepStored_(keepStored) {
+        width_ = std::max(source.screenWidth, 0);
+        height_ = std::max(source.screenHeight, 0);
+        global_ = allowGlobal && dictionary.colors.size() <= 255;
+        useGlobal_ = global_;
+        if (global_) {
+            std::vector<std::uint32_t> order = dictionary.order;
+            globalIndex_.assign(order.size(), 0);
+            for (std::size_t rank = 0; rank < order.size(); ++rank) {
+                globalIndex_[order[rank]] = static_cast<std::uint8_t>(rank + 1);
+            }
+            globalOrder_ = std::move(order);
+        }
+        localOf_.assign(dictionary.colors.size(), -1);
+    }
+
+    enum class Outcome { Done, Cancelled, DeadEnd, GlobalUnused };
+
+    Outcome Run(GifOptimizeResult& result, const GifProgress& progress) {
+        const std::size_t count = source_.frames.size();
+        result.frameBytes.assign(count, 0);
+        out_.clear();
+        WriteHeader();
+        const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
+        stored_.Reset(width_, height_);
+        Screen base(pixels, 0);
+        Screen current;
+        Screen next;
+        Screen storedNext;
+        Advance(0, current, storedNext);
+        std::optional<EncodedImage> cached;  // the next image as the look-ahead compressed it
+        for (std::size_t k = 0; k < count; ++k) {
+            if (progress && !progress(static_cast<int>(k), static_cast<int>(count))) {
+                return Outcome::Cancelled;
+            }
+            const bool last = k + 1 == count;
+            Screen storedAfter = storedNext;  // the screen the stored frames leave after k
+            if (!last) Advance(k + 1, next, storedNext);
+            const bool first = k == 0;
+            const bool anyClear =
+                first && std::find(current.begin(), current.end(), 0u) != current.end();
+            const GifArea changed = Difference(current, base);
+
+            struct Candidate {
+                int disposal;
+                GifArea area;
+                Screen after;
+                GifArea nextArea;
+            };
+            std::vector<Candidate> candidates;
+            if (last) {
+                candidates.push_back({1, changed, {}, {}});
+            } else {
+                GifArea cleared;  // shown now, transparent in the next frame
+                for (int y = 0; y < height_; ++y) {
+                    const std::size_t row = static_cast<std::size_t>(y) * width_;
+                    for (int x = 0; x < width_; ++x) {
+                        if (current[row + x] != 0 && next[row + x] == 0) {
+                            cleared.Unite({x, y, x + 1, y + 1});
+                        }
+                    }
+                }
+                auto consider = [&](int disposal, GifArea area, Screen after) {
+                    if (keepStored_ && after != storedAfter) return;
+                    GifArea nextArea;
+                    if (!Drawable(next, after, nextArea)) return;
+                    for (const Candidate& c : candidates) {
+                        if (c.disposal == disposal && c.area == area) return;
+                    }
+                    candidates.push_back({disposal, area, std::move(after), nextArea});
+                };
+                if (cleared.Empty()) consider(1, changed, current);
+                if (!changed.Empty()) consider(3, changed, base);
+                // Clearing: just what the next frame needs cleared, or the whole stored frame as
+                // its own disposal clears it (which keeps the stored screens).
+                std::vector<GifArea> clearings;
+                if (!cleared.Empty()) clearings.push_back(cleared);
+                if (Disposal(source_.frames[k]) == 2 && !StoredArea(k).Empty()) {
+                    clearings.push_back(StoredArea(k));
+                }
+                for (GifArea area : clearings) {
+                    area.Unite(changed);
+                    Screen after = current;
+                    Clear(after, area);
+                    consider(2, area, std::move(after));
+                }
+            }
+            if (candidates.empty()) return Outcome::DeadEnd;
+
+            // The image for each candidate; candidates with the same area and rules share one.
+            std::optional<EncodedImage> best;
+            std::size_t bestCost = SIZE_MAX;
+            int bestIndex = -1;
+            std::optional<EncodedImage> bestNext;
+            std::vector<std::tuple<GifArea, bool, std::optional<EncodedImage>>> encoded;
+            for (std::size_t c = 0; c < candidates.size(); ++c) {
+                const Candidate& candidate = candidates[c];
+                const bool force =
+                    candidate.disposal == 2 || (first && (anyClear || candidate.disposal != 1));
+                std::optional<EncodedImage> image;
+                const GifArea area = FrameArea(candidate.area);
+                for (const auto& [doneArea, doneForce, done] : encoded) {
+                    if (doneArea == area && doneForce == force) image = done;
+                }
+                if (!image && !force && cached && cached->area == area) image = cached;
+                if (!image) {
+                    image = Encode(base, current, candidate.area, force);
+                    // A frame of 256 colours has no index left for transparency; keeping the
+                    // stored screens, it is written as the stored frame is, without one.
+                    if (!image && force && keepStored_) {
+                        image = Encode(base, current, candidate.area, false);
+                    }
+                    encoded.emplace_back(area, force, image);
+                }
+                if (!image) continue;
+                std::size_t cost = image->bytes.size();
+                std::optional<EncodedImage> following;
+                if (candidates.size() > 1) {
+                    following = Encode(candidate.after, next, candidate.nextArea, false);
+                    if (!following) continue;
+                    cost += following->bytes.size();
+                }
+                if (cost < bestCost) {
+                    bestCost = cost;
+                    best = std::move(image);
+                    bestIndex = static_cast<int>(c);
+                    bestNext = std::move(following);
+                }
+            }
+            if (!best) return Outcome::DeadEnd;
+            const Candidate& chosen = candidates[static_cast<std::size_t>(bestIndex)];
+            const std::size_t before = out_.size();
+            if (best->global) ++globalImages_;
+            WriteControl(source_.frames[k].delay, chosen.disposal, *best);
+            out_.insert(out_.end(), best->bytes.begin(), best->bytes.end());
+            result.frameBytes[k] = out_.size() - before;
+            if (!last) {
+                base = std::move(candidates[static_cast<std::size_t>(bestIndex)].after);
+                std::swap(current, next);
+                cached = std::move(bestNext);
+            }
+        }
+        out_.push_back(0x3B);
+        // A global table no image uses is only bytes: the caller writes without it.
+        if (global_ && globalImages_ == 0) return Outcome::GlobalUnused;
+        result.bytes = std::move(out_);
+        result.globalTable = global_;
+        return Outcome::Done;
+    }
+
+private:
+    // Draws stored frame k on stored_, giving the screen it shows and then the screen its
+    // disposal leaves.
+    void Advance(std::size_t k, Screen& shown, Screen& after) {
+        const GifSourceFrame& frame = source_.frames[k];
+        if (Usable(frame)) {
+            stored_.Draw(*frame.image, frame.left, frame.top, dictionary_.values[k]);
+        } else {
+            stored_.Draw(CDib{}, 0, 0, dictionary_.values[k]);
+        }
+        shown = stored_.Pixels();
+        stored_.Dispose(Disposal(frame));
+        after = stored_.Pixels();
+    }
+
+    GifArea StoredArea(std::size_t k) const {
+        const GifSourceFrame& frame = source_.frames[k];
+        if (!Usable(frame)) return {};
+        return {std::clamp(frame.left, 0, width_), std::clamp(frame.top, 0, height_),
+                std::clamp(frame.left + frame.image->Width(), 0, width_),
+                std::clamp(frame.top + frame.image->Height(), 0, height_)};
+    }
+
+    // The pixels where a and b differ, as one rectangle.
+    GifArea Difference(const Screen& a, const Screen& b) const {
+        GifArea area;
+        for (int y = 0; y < height_; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * width_;
+            int x0 = -1;
+            int x1 = -1;
+            for (int x = 0; x < width_; ++x) {
+                if (a[row + x] != b[row + x]) {
+                    if (x0 < 0) x0 = x;
+                    x1 = x;
+                }
+            }
+            if (x0 >= 0) area.Unite({x0, y, x1 + 1, y + 1});
+        }
+        return area;
+    }
+
+    void Clear(Screen& screen, const GifArea& area) const {
+        for (int y = area.y0; y < area.y1; ++y) {
+            std::fill_n(screen.begin() + static_cast<std::ptrdiff_t>(y) * width_ + area.x0,
+                        area.Width(), 0u);
+        }
+    }
+
+    // Whether target can be drawn as one image over shown: no pixel may turn transparent, and
+    // with local tables one of the ways to compress it must fit one table. area: the changed
+    // area.
+    bool Drawable(const Screen& target, const Screen& shown, GifArea& area) {
+        area = {};
+        if (stamps_.size() != dictionary_.colors.size()) {
+            stamps_.assign(dictionary_.colors.size(), 0);
+        }
+        ++stamp_;
+        int colors = 0;
+        std::size_t changedPixels = 0;
+        for (int y = 0; y < height_; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * width_;
+            for (int x = 0; x < width_; ++x) {
+                const std::uint32_t t = target[row + x];
+                if (t == shown[row + x]) continue;
+                if (t == 0) return false;
+                area.Unite({x, y, x + 1, y + 1});
+                ++changedPixels;
+                if (!global_ && stamps_[t - 1] != stamp_) {
+                    stamps_[t - 1] = stamp_;
+                    ++colors;
+                }
+            }
+        }
+        if (global_) return true;
+        // Unchanged pixels transparent.
+        const bool holes = changedPixels < static_cast<std::size_t>(area.Width()) * area.Height();
+        if (colors + (holes ? 1 : 0) <= 256) return true;
+        // Every pixel of the area drawn.
+        bool anyClear = false;
+        for (int y = area.y0; y < area.y1; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * width_;
+            for (int x = area.x0; x < area.x1; ++x) {
+                const std::uint32_t t = target[row + x];
+                anyClear |= t == 0;
+                if (t != 0 && stamps_[t - 1] != stamp_) {
+                    stamps_[t - 1] = stamp_;
+                    ++colors;
+                }
+            }
+        }
+        return colors + (anyClear ? 1 : 0) <= 256;
+    }
+
+    // An empty area still needs an image to carry the frame's delay: one pixel.
+    static GifArea FrameArea(const GifArea& area) {
+        return area.Empty() ? GifArea{0, 0, 1, 1} : area;
+    }
+
+    // The image that turns shown into target over area, compressed every way that fits, the
+    // shortest kept. force: the image must carry a transparent index. Empty when no way fits one
+    // colour table.
+    std::optional<EncodedImage> Encode(const Screen& shown, const Screen& target,
+                                       const GifArea& wanted, bool force) {
+        const GifArea area = FrameArea(wanted);
+        const auto w = static_cast<std::size_t>(area.Width());
+        const std::size_t count = w * static_cast<std::size_t>(area.Height());
+        targets_.resize(count);
+        unchanged_.resize(count);
+        bool anyClear = false;
+        bool anyUnchangedColor = false;
+        std::size_t i = 0;
+        for (int y = area.y0; y < area.y1; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * width_;
+            for (int x = area.x0; x < area.x1; ++x, ++i) {
+                const std::uint32_t t = target[row + x];
+                const bool same = t == shown[row + x];
+                targets_[i] = t;
+                unchanged_[i] = same;
+                anyClear |= t == 0;
+                anyUnchangedColor |= same && t != 0;
+            }
+        }
+
+        std::optional<EncodedImage> best;
+        // Unchanged pixels drawn.
+        TryOption(area, force || anyClear, Option::Drawn, best);
+        // Unchanged pixels transparent.
+        if (anyUnchangedColor) TryOption(area, true, Option::Transparent, best);
+        // Each unchanged pixel whichever continues the string, leaning to either when neither
+        // does (no one way wins on every image), with all colours or only those below the
+        // changed pixels' code size.
+        if (anyUnchangedColor) {
+            TryOption(area, true, Option::EitherClear, best);
+            TryOption(area, true, Option::EitherDrawn, best);
+            TryOption(area, true, Option::EitherClear, best, false, true);
+            TryOption(area, true, Option::EitherDrawn, best, false, true);
+        }
+        // An image of few colours may do better with a small table of its own than with the
+        // global table's wider codes.
+        if (best && global_) {
+            useGlobal_ = false;
+            TryOption(area, best->transparency, static_cast<Option>(best->option), best, false,
+                      best->limited);
+            useGlobal_ = true;
+        }
+        // Keeping a full string table instead of clearing it wins on some images, loses on
+        // others: the best way is tried both ways.
+        if (best && targets_.size() > 4096) {
+            useGlobal_ = best->global;
+            TryOption(area, best->transparency, static_cast<Option>(best->option), best, true,
+                      best->limited);
+            useGlobal_ = global_;
+        }
+        return best;
+    }
+
+    enum class Option { Drawn, Transparent, EitherClear, EitherDrawn };
+
+    // limited: an unchanged pixel whose colour's index lies above what the changed pixels need
+    // stays transparent, so that the image keeps the code size of its changed pixels.
+    void TryOption(const GifArea& area, bool transparency, Option option,
+                   std::optional<EncodedImage>& best, bool defer = false, bool limited = false) {
+        const std::size_t count = targets_.size();
+        // Colour id -> index of the image's table; index 0 is transparent when there is one.
+        int maxIndex = 0;
+        int tableEntries = 0;
+        touched_.clear();
+        int next = transparency ? 1 : 0;
+        auto indexOf = [&](std::uint32_t t) -> int {
+            if (t == 0) return 0;
+            if (useGlobal_) return globalIndex_[t - 1];
+            std::int16_t& local = localOf_[t - 1];
+            if (local < 0) {
+                local = static_cast<std::int16_t>(next++);
+                touched_.push_back(t - 1);
+            }
+            return local;
+        };
+        const bool either = option == Option::EitherClear || option == Option::EitherDrawn;
+        int limit = 256;  // indices from here on are not given to unchanged pixels
+        if (either) {
+            // The changed pixels' colours take the first indices.
+            int needed = 1;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (unchanged_[i] == 0) needed = std::max(needed, indexOf(targets_[i]));
+            }
+            if (limited) limit = 1 << std::max(2, BitsFor(needed));
+        }
+        // An unchanged pixel's colour index, or 0 (transparent) when that is beyond the limit.
+        auto keptIndexOf = [&](std::uint32_t t) -> int {
+            if (t == 0) return 0;
+            if (useGlobal_) return globalIndex_[t - 1] < limit ? globalIndex_[t - 1] : 0;
+            if (localOf_[t - 1] < 0 && next >= limit) return 0;
+            return indexOf(t);
+        };
+        pixels_.resize(count);
+        alternates_.resize(count);
+        bool overflow = false;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t t = targets_[i];
+            const bool keep = unchanged_[i] != 0;
+            int primary = 0;
+            int alternate = 0;
+            switch (option) {
+                case Option::Drawn: primary = alternate = indexOf(t); break;
+                case Option::Transparent: primary = alternate = keep ? 0 : indexOf(t); break;
+                case Option::EitherClear:
+                    primary = keep ? 0 : indexOf(t);
+                    alternate = keep ? keptIndexOf(t) : primary;
+                    break;
+                case Option::EitherDrawn:
+                    primary = keep ? keptIndexOf(t) : indexOf(t);
+                    alternate = keep ? 0 : primary;
+                    break;
+            }
+            if (next > 256) {
+                overflow = true;
+                break;
+            }
+            pixels_[i] = static_cast<std::uint8_t>(primary);
+            alternates_[i] = static_cast<std::uint8_t>(alternate);
+            maxIndex = std::max({maxIndex, primary, alternate});
+        }
+        for (std::uint32_t id : touched_) localOf_[id] = -1;
+        if (overflow) return;
+        if (!useGlobal_) {
+            tableEntries = 1 << BitsFor(std::max(next - 1, 1));
+            maxIndex = std::max(maxIndex, next - 1);
+        }
+        if (transparency) maxIndex = std::max(maxIndex, 0);
+        const int codeSize = std::max(2, BitsFor(maxIndex));
+        const GifLzwEncoder::Codes codes = lzw_.CompressChoosing(pixels_.data(), alternates_.data(),
+                                                                 count, codeSize, defer, false);
+
+        const std::size_t tableBytes = static_cast<std::size_t>(tableEntries) * 3;
+        const std::size_t size = 10 + tableBytes + 1 + codes.size + (codes.size + 254) / 255 + 1;
+        if (best && best->bytes.size() <= size) return;
+
+        EncodedImage image;
+        image.area = area;
+        image.transparency = transparency;
+        image.transparentIndex = 0;
+        image.option = static_cast<int>(option);
+        image.limited = limited;
+        image.global = useGlobal_;
+        std::vector<std::uint8_t>& out = image.bytes;
+        out.reserve(size);
+        out.push_back(0x2C);
+        Put16(out, area.x0);
+        Put16(out, area.y0);
+        Put16(out, area.Width());
+        Put16(out, area.Height());
+        if (useGlobal_) {
+            out.push_back(0);
+        } else {
+            out.push_back(static_cast<std::uint8_t>(0x80 | (BitsFor(tableEntries - 1) - 1)));
+            std::vector<Colorref> table(static_cast<std::size_t>(tableEntries), 0);
+            // touched_ holds the ids in the order they were given indices.
+            int index = transparency ? 1 : 0;
+            for (std::uint32_t id : touched_)
+                table[static_cast<std::size_t>(index++)] = dictionary_.colors[id];
+            for (Colorref c : table) {
+                out.push_back(static_cast<std::uint8_t>(RedOf(c)));
+                out.push_back(static_cast<std::uint8_t>(GreenOf(c)));
+                out.push_back(static_cast<std::uint8_t>(BlueOf(c)));
+            }
+        }
+        out.push_back(static_cast<std::uint8_t>(codeSize));
+        for (std::size_t at = 0; at < codes.size; at += 255) {
+            const std::size_t n = std::min<std::size_t>(255, codes.size - at);
+            out.push_back(static_cast<std::uint8_t>(n));
+            out.insert(out.end(), codes.data + at, codes.data + at + n);
+        }
+        out.push_back(0);
+        best = std::move(image);
+    }
+
+    void WriteHeader() {
+        const char* signature = "GIF89a";
+        out_.insert(out_.end(), signature, signature + 6);
+        Put16(out_, width_);
+        Put16(out_, height_);
+        if (global_) {
+            const int entries = 1 << BitsFor(static_cast<int>(globalOrder_.size()));
+            const int bits = BitsFor(entries - 1);
+            out_.push_back(static_cast<std::uint8_t>(0xF0 | (bits - 1)));
+            out_.push_back(0);  // background: index 0, the transparent entry
+            out_.push_back(0);
+            std::vector<Colorref> table(static_cast<std::size_t>(entries), 0);
+            for (std::size_t rank = 0; rank < globalOrder_.size(); ++rank) {
+                table[rank + 1] = dictionary_.colors[globalOrder_[rank]];
+            }
+            for (Colorref c : table) {
+                out_.push_back(static_cast<std::uint8_t>(RedOf(c)));
+                out_.push_back(static_cast<std::uint8_t>(GreenOf(c)));
+                out_.push_back(static_cast<std::uint8_t>(BlueOf(c)));
+            }
+        } else {
+            out_.push_back(0x70);  // no global table, 8 bits of colour resolution
+            out_.push_back(0);
+            out_.push_back(0);
+        }
+        if (source_.loop) {
+            static constexpr std::uint8_t kLoop[19] = {0x21, 0xFF, 0x0B, 'N',  'E', 'T', 'S',
+                                                       'C',  'A',  'P',  'E',  '2', '.', '0',
+                                                       0x03, 0x01, 0x00, 0x00, 0x00};
+            out_.insert(out_.end(), std::begin(kLoop), std::end(kLoop));
+        }
+    }
+
+    void WriteControl(int delay, int disposal, const EncodedImage& image) {
+        const std::uint8_t control[8] = {
+            0x21,
+            0xF9,
+            0x04,
+            static_cast<std::uint8_t>((disposal << 2) | (image.transparency ? 1 : 0)),
+            static_cast<std::uint8_t>(delay),
+            static_cast<std::uint8_t>(delay >> 8),
+            image.transparentIndex,
+            0x00};
+        out_.insert(out_.end(), std::begin(control), std::end(control));
+    }
+
+    const GifSourceAnimation& source_;
+    const ColorDictionary& dictionary_;
+    const bool keepStored_;
+    int globalImages_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    bool global_ = false;                    // the file has a global table
+    bool useGlobal_ = false;                 // the image being compressed uses it
+    std::vector<std::uint8_t> globalIndex_;  // colour id -> global table index (1..255)
+    std::vector<std::uint32_t> globalOrder_;
+    std::vector<std::int16_t> localOf_;  // colour id -> local index; -1 between images
+    std::vector<std::uint32_t> touched_;
+    std::vector<std::uint32_t> stamps_;
+    std::uint32_t stamp_ = 0;
+    GifCanvas stored_;
+    std::vector<std::uint32_t> targets_;
+    std::vector<std::uint8_t> unchanged_;
+    std::vector<std::uint8_t> pixels_;
+    std::vector<std::uint8_t> alternates_;
+    GifLzwEncoder lzw_;
+    std::vector<std::uint8_t> out_;
+};
+
+}  // namespace
+
+GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgress& progress) {
+    GifOptimizeResult result;
+    if (source.frames.empty() || source.screenWidth <= 0 || source.screenHeight <= 0 ||
+        source.screenWidth > 0xFFFF || source.screenHeight > 0xFFFF) {
+        result.error = "no frames or no screen";
+        return result;
+    }
+    ColorDictionary dictionary;
+    dictionary.Build(source);
+    bool allowGlobal = true;
+    bool keepStored = false;
+    for (;;) {
+        Planner planner(source, dictionary, keepStored, allowGlobal);
+        switch (planner.Run(result, progress)) {
+            case Planner::Outcome::Done:
+                result.status = GifOptimizeResult::Status::Written;
+                result.keptStoredScreens = keepStored;
+                return result;
+            case Planner::Outcome::Cancelled:
+                result.status = GifOptimizeResult::Status::Cancelled;
+                result.bytes.clear();
+                return result;
+            case Planner::Outcome::GlobalUnused: allowGlobal = false; continue;
+            case Planner::Outcome::DeadEnd: break;
+        }
+        if (keepStored) break;
+        keepStored = true;
+    }
+    result.error = "a frame cannot be drawn within one colour table";
+    return result;
+}
+
+std::string VerifyOptimizedGif(const GifSourceAnimation& source,
+                               std::span<const std::uint8_t> bytes, const GifProgress& progress) {
+    const int width = source.screenWidth;
+    const int height = source.screenHeight;
+    GifCanvas want;
+    GifCanvas have;
+    want.Reset(width, height);
+    have.Reset(width, height);
+    std::string problem;
+    const std::size_t count = source.frames.size();
+    std::size_t k = 0;
+    const GifScanResult scan =
+        GifDecoder::DecodeAllImages(bytes, count + 1, [&](const GifPageInfo& page, CDib&& image) {
+            if (k >= count) {
+                problem = "more images than frames";
+                return false;
+            }
+            if (progress && !progress(static_cast<int>(k), static_cast<int>(count))) {
+                problem = "cancelled";
+                return false;
+            }
+            if (page.screenWidth != width || page.screenHeight != height) {
+                problem = "the screen is " + std::to_string(page.screenWidth) + "x" +
+                          std::to_string(page.screenHeight);
+                return false;
+            }
+            const GifSourceFrame& frame = source.frames[k];
+            if (page.delay != (frame.delay & 0xFFFF)) {
+                problem = "frame " + std::to_string(k) + " has delay " +
+                          std::to_string(page.delay) + ", want " + std::to_string(frame.delay);
+                return false;
+            }
+            GifCanvas::Values values{};
+            if (Usable(frame)) {
+                for (int i = 0; i < 256; ++i) {
+                    values[static_cast<std::size_t>(i)] = 0xFF000000u | EntryColor(*frame.image, i);
+                }
+                if (frame.transparentIndex >= 0 && frame.transparentIndex < 256) {
+                    values[static_cast<std::size_t>(frame.transparentIndex)] = 0;
+                }
+                want.Draw(*frame.image, frame.left, frame.top, values);
+            } else {
+                want.Draw(CDib{}, 0, 0, values);
+            }
+            for (int i = 0; i < 256; ++i) {
+                values[static_cast<std::size_t>(i)] = 0xFF000000u | EntryColor(image, i);
+            }
+            if (page.transparent) values[page.transparentIndex] = 0;
+            have.Draw(image, page.left, page.top, values);
+            const auto& a = want.Pixels();
+            const auto& b = have.Pixels();
+            const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin());
+            if (mismatch.first != a.end()) {
+                const auto at = static_cast<int>(mismatch.first - a.begin());
+                problem = "frame " + std::to_string(k) + " differs at " +
+                          std::to_string(at % width) + "," + std::to_string(at / width);
+                return false;
+            }
+            want.Dispose(Disposal(frame));
+            have.Dispose((page.controlByte >> 2) & 7);
+            ++k;
+            return true;
+        });
+    if (!problem.empty()) return problem;
+    if (!scan.complete) return "the written file does not decode: " + scan.error;
+    if (k != count) {
+        return "have " + std::to_string(k) + " images, want " + std::to_string(count);
+    }
+    if (scan.loopBlock != source.loop) return "the looping differs";
+    return {};
+}
+
+}  // namespace vorla

@@ -1,0 +1,75 @@
+// The optimising GIF writer: the same composited frames, delays and looping as the ordinary
+// writer, in fewer bytes. It works from what the viewer shows, not from the frames as stored:
+//
+// - each written image covers only the area that differs from what the screen shows before it
+//   (after the disposal of the image before);
+// - inside that area, unchanged pixels may show the transparent index; each image is compressed
+//   with unchanged pixels drawn, made transparent, or either one pixel by pixel (whichever
+//   extends the LZW string, leaning one way or the other where neither does), and the shortest
+//   is kept;
+// - each image's disposal (1 leave, 2 clear, 3 restore) is chosen by compressing the next image
+//   over the screen each one leaves, so one frame of look-ahead decides;
+// - one global colour table (ordered by use, index 0 transparent) when the whole animation has
+//   at most 255 colours, local tables of the colours each image draws otherwise;
+// - the smallest LZW minimum code size that holds the image's indices.
+//
+// Written images follow rules that keep every common decoder in step with the compositing in
+// GifCanvas.h: a disposal is never 0; an image with disposal 2 carries a transparent index (some
+// readers clear to the background colour otherwise); so does the first image when the first
+// frame has transparent pixels, or when its disposal is not 1. Images stay inside the screen.
+//
+// The look-ahead can choose a screen from which a later frame cannot be drawn within one colour
+// table (local tables only, after restore-to-previous); the writer then starts again keeping the
+// screen after every frame as the stored frames leave it, which always succeeds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vorla {
+
+class CDib;
+
+struct GifSourceFrame {
+    const CDib* image = nullptr;  // 8-bit; read only during the call
+    int left = 0;                 // position on the screen, pixels; may lie partly outside
+    int top = 0;
+    int delay = 0;              // centiseconds, written as its low 16 bits
+    int disposal = 1;           // 1 leave in place, 2 restore to background, 3 restore previous
+    int transparentIndex = -1;  // -1: no transparent index
+};
+
+struct GifSourceAnimation {
+    int screenWidth = 0;
+    int screenHeight = 0;
+    bool loop = false;  // a looping block ("forever") follows the header
+    std::vector<GifSourceFrame> frames;
+};
+
+struct GifOptimizeResult {
+    enum class Status { Written, Cancelled, Failed };
+    Status status = Status::Failed;
+    std::vector<std::uint8_t> bytes;      // the whole file when Written
+    std::vector<std::size_t> frameBytes;  // per frame: control block, descriptor, table, data
+    bool globalTable = false;
+    bool keptStoredScreens = false;  // the look-ahead's choice failed; the safe pass wrote it
+    std::string error;               // why it Failed, in English, for reports
+};
+
+// Called with frames done and the frame count; false stops the work (Cancelled).
+using GifProgress = std::function<bool(int done, int total)>;
+
+GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgress& progress = {});
+
+// Decodes bytes with the program's decoder, composites them and compares every frame, delay,
+// the screen size and the looping with source composited the same way. Empty when they agree,
+// else what differs first ("frame 3 differs at 10,4").
+std::string VerifyOptimizedGif(const GifSourceAnimation& source,
+                               std::span<const std::uint8_t> bytes,
+                               const GifProgress& progress = {});
+
+}  // namespace vorla

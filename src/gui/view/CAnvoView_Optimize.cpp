@@ -1,0 +1,92 @@
+// "최적화하여 저장": settings, file name, the optimising write with its progress, and when the
+// result is above the limit, the ways to a smaller file with their sizes. Each dialog has closed
+// before the work it asked for begins; the work runs busy, pumping per frame.
+#include <QDir>
+#include <QFileInfo>
+
+#include "core/edit/OptimizedSave.h"
+#include "core/edit/Saving.h"
+#include "core/model/CAnvoDoc.h"
+#include "core/port/UserInterface.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/dialogs/OptimizedSaveDialog.h"
+#include "gui/view/CAnvoView.h"
+
+namespace vorla {
+namespace {
+
+// The last settings, for the next use in this run of the program.
+bool lastLimitOn = false;
+int lastLimitKb = 1024;
+
+QString ProposedOptimizedPath(const CAnvoDoc& document) {
+    const QString name = QString::fromStdString(saving::DefaultGifName(document));
+    if (document.IsUntitled()) return name;
+    const QFileInfo source(QString::fromStdString(document.sourcePath));
+    return source.absoluteDir().filePath(name);
+}
+
+}  // namespace
+
+void CAnvoView::SaveOptimized() {
+    if (table_.frameCount == 0) return;
+    {
+        OptimizedSaveDialog settings(this, lastLimitOn, lastLimitKb);
+        if (settings.exec() != QDialog::Accepted) return;
+        lastLimitOn = settings.LimitOn();
+        lastLimitKb = settings.LimitKb();
+    }
+    const QString path = main_.AskSavePath(ProposedOptimizedPath(document_));
+    if (path.isEmpty()) return;
+    UserInterface& ui = main_.Ui();
+
+    BusyScope busy(*this);
+    const GifSourceAnimation source = optimized::SourceOf(table_);
+    const std::int64_t limit = std::int64_t{lastLimitKb} * 1024;
+    GifSourceAnimation chosen = source;
+    std::vector<optimized::FitOption> options;
+    if (lastLimitOn) {
+        const optimized::Report measured = optimized::Run(source, ui, "");
+        if (measured.outcome != optimized::Outcome::Written) return;
+        if (measured.bytes > limit) {
+            {
+                std::unique_ptr<WorkProgress> progress = ui.CreateProgress();
+                progress->SetTitle("최적화하여 저장");
+                progress->SetStatusText("줄일 방법을 찾는 중...");
+                progress->SetRange(0, 1000);
+                progress->Show();
+                options =
+                    optimized::PlanFit(source, table_.Images(), limit, [&](int done, int all) {
+                        progress->SetPosition(all > 0 ? static_cast<int>(1000LL * done / all) : 0);
+                        return ui.PumpMessages() && !progress->Cancelled();
+                    });
+            }
+            if (options.empty()) return;
+            QStringList ways;
+            QList<bool> fitting;
+            QList<bool> available;
+            for (const optimized::FitOption& option : options) {
+                ways << QString::fromStdString(optimized::FitLabel(option)) + QStringLiteral(": ") +
+                            (option.bytes < 0 ? tr("만들 수 없음")
+                                              : QString::number((option.bytes + 1023) / 1024) +
+                                                    QStringLiteral(" KB"));
+                fitting << (option.fits && option.animation != nullptr);
+                available << (option.animation != nullptr);
+            }
+            OptimizedSaveDialog choice(this, measured.bytes, limit, ways, fitting, available);
+            if (choice.exec() != QDialog::Accepted) return;
+            const int way = choice.Chosen();
+            if (way >= 0 && way < static_cast<int>(options.size())) {
+                if (!options[static_cast<std::size_t>(way)].animation) return;
+                chosen = options[static_cast<std::size_t>(way)].animation->source;
+            }
+        }
+    }
+    const optimized::Report written = optimized::Run(chosen, ui, path.toStdString());
+    if (written.outcome == optimized::Outcome::Written) {
+        ui.PumpMessages();
+        ui.ShowNotice("저장되었습니다.", 300, 1);
+    }
+}
+
+}  // namespace vorla

@@ -1,0 +1,294 @@
+// The optimising writer on crafted animations: every written file must decode (with the
+// program's own decoder) to the stored frames' composited screens, and be smaller where the
+// frames repeat. Each animation says what is hard about it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/gif/GifDecoder.h"
+#include "core/gif/GifLzwEncoder.h"
+#include "core/gif/GifOptimizer.h"
+#include "core/model/CDib.h"
+
+namespace vorla {
+namespace {
+
+// Frames held for a GifSourceAnimation, which only points at them.
+struct Animation {
+    std::vector<std::unique_ptr<CDib>> images;
+    GifSourceAnimation source;
+
+    Animation(int width, int height, bool loop = true) {
+        source.screenWidth = width;
+        source.screenHeight = height;
+        source.loop = loop;
+    }
+    // A frame of w x h at (left, top) whose pixel (x, y) is index(x, y); palette entry i is
+    // color(i) for i below colors.
+    CDib& Add(int left, int top, int w, int h, int colors,
+              const std::function<Colorref(int)>& color, const std::function<int(int, int)>& index,
+              int delay = 5, int disposal = 1, int transparentIndex = -1) {
+        auto image = std::make_unique<CDib>();
+        image->Create(w, h, 8, colors);
+        for (int i = 0; i < colors; ++i) image->SetPaletteColor(i, color(i));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image->SetIndex(x, y, static_cast<std::uint8_t>(index(x, y)));
+        source.frames.push_back({image.get(), left, top, delay, disposal, transparentIndex});
+        images.push_back(std::move(image));
+        return *images.back();
+    }
+};
+
+Colorref Gray(int i) {
+    return MakeRgb(i, 255 - i, (i * 7) & 0xFF);
+}
+
+GifOptimizeResult Optimize(const Animation& a) {
+    GifOptimizeResult result = OptimizeGif(a.source);
+    EXPECT_EQ(result.status, GifOptimizeResult::Status::Written) << result.error;
+    EXPECT_EQ(VerifyOptimizedGif(a.source, result.bytes), "");
+    std::size_t sum = 0;
+    for (std::size_t b : result.frameBytes) sum += b;
+    EXPECT_LT(sum, result.bytes.size()) << "frame costs are parts of the file";
+    return result;
+}
+
+struct WrittenImage {
+    GifPageInfo page;
+    int codeSize = 0;
+    bool localTable = false;
+};
+
+// The images of a stream as the decoder reads them, with each image's LZW code size.
+std::vector<WrittenImage> Images(const std::vector<std::uint8_t>& bytes) {
+    std::vector<WrittenImage> images;
+    GifDecoder::DecodeAllImages(bytes, 10000, [&](const GifPageInfo& page, CDib&&) {
+        images.push_back({page, 0, false});
+        return true;
+    });
+    // The code sizes: walk the blocks.
+    std::size_t at = 13;
+    if (bytes[10] & 0x80) at += 3u << ((bytes[10] & 7) + 1);
+    std::size_t k = 0;
+    while (at < bytes.size() && bytes[at] != 0x3B) {
+        if (bytes[at] == 0x21) {
+            at += 2;
+        } else {
+            const std::uint8_t packed = bytes[at + 9];
+            at += 10;
+            if (packed & 0x80) at += 3u << ((packed & 7) + 1);
+            if (k < images.size()) {
+                images[k].codeSize = bytes[at];
+                images[k].localTable = (packed & 0x80) != 0;
+            }
+            ++k;
+            ++at;
+        }
+        while (bytes[at] != 0) at += bytes[at] + 1u;
+        ++at;
+    }
+    return images;
+}
+
+// A 64 x 48 field of 40 colours with a 6 x 6 square moving over it.
+Animation MovingSquare(int frames) {
+    Animation a(64, 48);
+    for (int k = 0; k < frames; ++k) {
+        a.Add(0, 0, 64, 48, 41, Gray, [k](int x, int y) {
+            if (x >= 5 + 4 * k && x < 11 + 4 * k && y >= 10 && y < 16) return 40;
+            return (x / 3 + y / 5) % 40;
+        });
+    }
+    return a;
+}
+
+TEST(GifOptimizer, StoresOnlyWhatChangesAndShowsTheSameFrames) {
+    const Animation a = MovingSquare(8);
+    const GifOptimizeResult result = Optimize(a);
+    EXPECT_TRUE(result.globalTable) << "41 colours fit one table";
+    const auto images = Images(result.bytes);
+    ASSERT_EQ(images.size(), 8u);
+    EXPECT_EQ(images[0].page.width, 64);
+    for (std::size_t k = 1; k < images.size(); ++k) {
+        SCOPED_TRACE("frame " + std::to_string(k));
+        // The old square's place and the new one: 10 x 6 at x = 4k + 1.
+        EXPECT_EQ(images[k].page.left, 1 + 4 * static_cast<int>(k));
+        EXPECT_EQ(images[k].page.top, 10);
+        EXPECT_EQ(images[k].page.width, 10);
+        EXPECT_EQ(images[k].page.height, 6);
+        EXPECT_FALSE(images[k].localTable);
+        EXPECT_LT(result.frameBytes[k], result.frameBytes[0] / 4);
+    }
+}
+
+TEST(GifOptimizer, RepeatedFrameKeepsItsDelayInOnePixel) {
+    Animation a(20, 10);
+    auto pattern = [](int x, int y) { return (x + y) % 3; };
+    a.Add(0, 0, 20, 10, 3, Gray, pattern, 7);
+    a.Add(0, 0, 20, 10, 3, Gray, pattern, 300);
+    const GifOptimizeResult result = Optimize(a);
+    const auto images = Images(result.bytes);
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[1].page.width * images[1].page.height, 1);
+    EXPECT_EQ(images[1].page.delay, 300);
+}
+
+TEST(GifOptimizer, FramesThatClearNeedRestoreToBackgroundWithATransparentIndex) {
+    // A blinking sprite on a transparent screen: every other frame clears the sprite, which
+    // only disposal 2 (or 3) of the frame before can do.
+    Animation a(30, 20);
+    for (int k = 0; k < 6; ++k) {
+        if (k % 2 == 0) {
+            a.Add(
+                5 + k, 4, 8, 8, 4, Gray, [](int x, int y) { return (x * y) % 3 + 1; }, 4, 2, 0);
+        } else {
+            a.Add(
+                0, 0, 2, 2, 2, Gray, [](int, int) { return 0; }, 4, 1, 0);
+        }
+    }
+    const GifOptimizeResult result = Optimize(a);
+    for (const WrittenImage& image : Images(result.bytes)) {
+        const int disposal = (image.page.controlByte >> 2) & 7;
+        EXPECT_GE(disposal, 1) << "disposal 0 means different things to different readers";
+        EXPECT_LE(disposal, 3);
+        if (disposal == 2) {
+            EXPECT_TRUE(image.page.transparent) << "disposal 2 without an index";
+        }
+    }
+    EXPECT_TRUE(Images(result.bytes)[0].page.transparent)
+        << "the first frame shows transparent pixels";
+}
+
+TEST(GifOptimizer, RestoreToPreviousOverlayComesBackOrIsRedrawn) {
+    // A caption shown for one frame over a picture, then taken away by disposal 3; the picture
+    // underneath changes in the frame after.
+    Animation a(40, 30, false);
+    auto picture = [](int x, int y) { return (x / 4 + y / 3) % 12; };
+    a.Add(0, 0, 40, 30, 12, Gray, picture, 10, 1);
+    a.Add(
+        8, 8, 20, 6, 3, [](int i) { return MakeRgb(250, i * 90, 0); },
+        [](int x, int) { return x % 2 + 1; }, 10, 3, 0);
+    a.Add(
+        30, 20, 4, 4, 2, Gray, [](int x, int) { return x % 2; }, 10, 1);
+    a.Add(0, 0, 40, 30, 12, Gray, picture, 10, 1);
+    const GifOptimizeResult result = Optimize(a);
+    const auto images = Images(result.bytes);
+    ASSERT_EQ(images.size(), 4u);
+    EXPECT_EQ(images[0].page.controlByte & 0x1C, 4) << "no loop, no looping block: "
+                                                    << "the stored screens decide";
+}
+
+TEST(GifOptimizer, ManyColoursGoToLocalTablesThatFitEachImage) {
+    // 8 frames of 200 colours each, all different: 1600 colours cannot share a table; frames at
+    // offsets with restore-to-previous mix colours of several frames on one screen.
+    Animation a(48, 32);
+    for (int k = 0; k < 8; ++k) {
+        a.Add(
+            k * 3, k % 3, 24, 20, 200, [k](int i) { return MakeRgb(i, k * 30, 255 - i); },
+            [k](int x, int y) { return (x * 7 + y * 11 + k) % 200; }, 3, k % 3 == 1 ? 3 : 1);
+    }
+    const GifOptimizeResult result = Optimize(a);
+    EXPECT_FALSE(result.globalTable);
+    for (const WrittenImage& image : Images(result.bytes)) {
+        EXPECT_TRUE(image.localTable);
+        EXPECT_LE(image.page.colorCount, 256);
+    }
+}
+
+TEST(GifOptimizer, CodeSizeFollowsTheIndicesAnImageUses) {
+    // 100 colours overall, but after the first frame only the two most used ones change: the
+    // global table has 128 entries, those frames need only 2-bit codes.
+    Animation a(50, 50);
+    a.Add(0, 0, 50, 50, 100, Gray,
+          [](int x, int y) { return x < 25 ? (x + y) % 2 : (x * 50 + y) % 100; });
+    for (int k = 1; k < 4; ++k) {
+        a.Add(0, 0, 50, 50, 100, Gray, [k](int x, int y) {
+            return x < 25 ? (x + y + (y < 10 * k)) % 2 : (x * 50 + y) % 100;
+        });
+    }
+    const GifOptimizeResult result = Optimize(a);
+    const auto images = Images(result.bytes);
+    ASSERT_EQ(images.size(), 4u);
+    EXPECT_EQ(images[0].codeSize, 7);
+    for (std::size_t k = 1; k < 4; ++k) EXPECT_EQ(images[k].codeSize, 2) << "frame " << k;
+}
+
+TEST(GifOptimizer, FramesPartlyOffTheScreenAndOddDelays) {
+    Animation a(16, 16);
+    a.Add(
+        -4, -4, 12, 12, 5, Gray, [](int x, int y) { return (x ^ y) % 5; }, 0);
+    a.Add(
+        10, 10, 12, 12, 5, Gray, [](int x, int) { return x % 5; }, -2);
+    a.Add(
+        3, 3, 4, 4, 2, Gray, [](int, int) { return 1; }, 65535, 2, 0);
+    Optimize(a);
+}
+
+TEST(GifOptimizer, CancelStopsWithNothingWritten) {
+    const Animation a = MovingSquare(6);
+    int calls = 0;
+    const GifOptimizeResult result = OptimizeGif(a.source, [&](int done, int total) {
+        EXPECT_EQ(total, 6);
+        ++calls;
+        return done < 3;
+    });
+    EXPECT_EQ(result.status, GifOptimizeResult::Status::Cancelled);
+    EXPECT_TRUE(result.bytes.empty());
+    EXPECT_EQ(calls, 4);
+}
+
+TEST(GifOptimizer, VerificationFindsAnyDifference) {
+    const Animation a = MovingSquare(4);
+    const GifOptimizeResult result = OptimizeGif(a.source);
+    ASSERT_EQ(VerifyOptimizedGif(a.source, result.bytes), "");
+
+    Animation other = MovingSquare(4);
+    other.images[2]->SetIndex(30, 30, 7);
+    EXPECT_EQ(VerifyOptimizedGif(other.source, result.bytes).rfind("frame 2 differs", 0), 0u);
+
+    other = MovingSquare(4);
+    other.source.frames[3].delay = 6;
+    EXPECT_NE(VerifyOptimizedGif(other.source, result.bytes), "");
+
+    other = MovingSquare(4);
+    other.source.loop = false;
+    EXPECT_EQ(VerifyOptimizedGif(other.source, result.bytes), "the looping differs");
+
+    std::vector<std::uint8_t> cut(result.bytes.begin(), result.bytes.end() - 40);
+    EXPECT_NE(VerifyOptimizedGif(a.source, cut), "");
+}
+
+TEST(GifLzwChoosing, UsesEitherIndexToExtendStrings) {
+    // A repeating 1, 2, 3 where scattered pixels are free to be 0 instead: taking their own
+    // values keeps the pattern that the table already holds.
+    std::vector<std::uint8_t> own(4000), zero(4000), alternates(4000);
+    std::uint32_t random = 12345;
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        own[i] = static_cast<std::uint8_t>(1 + i % 3);
+        random = random * 1103515245u + 12345u;
+        const bool free = (random >> 16) % 4 == 0;
+        zero[i] = free ? 0 : own[i];
+        alternates[i] = own[i];
+    }
+    GifLzwEncoder lzw;
+    const std::size_t drawn = lzw.Compress(own.data(), own.size(), 2).size;
+    const std::size_t cleared = lzw.Compress(zero.data(), zero.size(), 2).size;
+    const std::size_t leaningClear =
+        lzw.CompressChoosing(zero.data(), alternates.data(), zero.size(), 2).size;
+    const std::size_t leaningDrawn =
+        lzw.CompressChoosing(alternates.data(), zero.data(), zero.size(), 2).size;
+    EXPECT_LT(leaningClear * 3, cleared * 2) << "drawn " << drawn;
+    EXPECT_LE(leaningDrawn, drawn);
+    // Without alternatives the codes are plain LZW: the same as the classic writer's here.
+    const auto plain = lzw.Compress(own.data(), own.size(), 2);
+    const std::vector<std::uint8_t> want(plain.data, plain.data + plain.size);
+    const auto same = lzw.CompressChoosing(own.data(), own.data(), own.size(), 2);
+    EXPECT_EQ(std::vector<std::uint8_t>(same.data, same.data + same.size), want);
+}
+
+}  // namespace
+}  // namespace vorla

@@ -1,0 +1,93 @@
+// The ways to a smaller optimised file, with the real quantiser: each way's size is what its
+// animation optimises to, the mildest amount that fits is taken, and the frames each way makes
+// keep the animation's timing and size rules.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/edit/OptimizedSave.h"
+#include "imaging/MagickImaging.h"
+
+namespace vorla {
+namespace {
+
+struct Noise {
+    std::vector<std::unique_ptr<CDib>> images;
+    GifSourceAnimation source;
+
+    // frames of 64 x 48 random pixels over 256 random colours each; frame k waits 5 + k.
+    explicit Noise(int frames) {
+        std::mt19937 random(11);
+        source.screenWidth = 64;
+        source.screenHeight = 48;
+        source.loop = true;
+        for (int k = 0; k < frames; ++k) {
+            auto image = std::make_unique<CDib>();
+            image->Create(64, 48, 8, 256);
+            for (int i = 0; i < 256; ++i) {
+                image->SetPaletteColor(i, MakeRgb(random() & 255, random() & 255, random() & 255));
+            }
+            for (int y = 0; y < 48; ++y)
+                for (int x = 0; x < 64; ++x) image->SetIndex(x, y, 1 + random() % 255);
+            // A transparent corner: the ways must keep it transparent.
+            image->SetIndex(0, 0, 0);
+            source.frames.push_back({image.get(), 0, 0, 5 + k, 1, 0});
+            images.push_back(std::move(image));
+        }
+    }
+};
+
+TEST(OptimizedFit, EachWayReachesTheLimitWithItsMildestAmount) {
+    Noise noise(6);
+    MagickImaging imaging;
+    const optimized::Report plain = optimized::Measure(noise.source);
+    ASSERT_EQ(plain.outcome, optimized::Outcome::Written);
+    const std::int64_t limit = plain.bytes * 2 / 3;
+    const std::vector<optimized::FitOption> options =
+        optimized::PlanFit(noise.source, imaging, limit);
+    ASSERT_EQ(options.size(), 3u);
+    EXPECT_EQ(options[0].way, optimized::FitWay::FewerColors);
+    EXPECT_EQ(options[1].way, optimized::FitWay::DropFrames);
+    EXPECT_EQ(options[2].way, optimized::FitWay::ScaleDown);
+    for (const optimized::FitOption& option : options) {
+        SCOPED_TRACE(optimized::FitLabel(option));
+        ASSERT_TRUE(option.animation);
+        EXPECT_TRUE(option.fits);
+        EXPECT_LE(option.bytes, limit);
+        const GifOptimizeResult again = OptimizeGif(option.animation->source);
+        EXPECT_EQ(static_cast<std::int64_t>(again.bytes.size()), option.bytes)
+            << "the size shown is the size written";
+        EXPECT_EQ(VerifyOptimizedGif(option.animation->source, again.bytes), "");
+    }
+    // Dropping every k-th frame: the frame before each dropped one also waits its delay, so
+    // the animation keeps its length (5 + 6 + ... + 10).
+    const GifSourceAnimation& dropped = options[1].animation->source;
+    const int k = options[1].amount;
+    ASSERT_EQ(dropped.frames.size(), static_cast<std::size_t>(6 - 6 / k));
+    int total = 0;
+    for (const GifSourceFrame& frame : dropped.frames) total += frame.delay;
+    EXPECT_EQ(total, 45);
+    EXPECT_EQ(dropped.frames[k - 2].delay, 5 + k - 2 + 5 + k - 1);
+    // Fewer colours: at most that many, the transparent pixels kept.
+    const auto screens = optimized::CompositeScreens(options[0].animation->source);
+    EXPECT_EQ(screens[0][3], 0) << "the transparent corner";
+    EXPECT_LE(options[0].animation->images[0]->ColorCount(), options[0].amount + 1);
+    // Scaling keeps the aspect.
+    const GifSourceAnimation& small = options[2].animation->source;
+    EXPECT_EQ(small.screenWidth, 64 * options[2].amount / 100);
+    EXPECT_EQ(small.screenHeight, 48 * options[2].amount / 100);
+}
+
+TEST(OptimizedFit, AWayThatCannotReachTheLimitOffersItsSmallest) {
+    Noise noise(2);
+    MagickImaging imaging;
+    const std::vector<optimized::FitOption> options = optimized::PlanFit(noise.source, imaging, 10);
+    ASSERT_EQ(options.size(), 3u);
+    for (const optimized::FitOption& option : options) EXPECT_FALSE(option.fits);
+    EXPECT_EQ(options[0].amount, 2);
+    EXPECT_EQ(options[1].amount, 2);
+    EXPECT_EQ(options[2].amount, 25);
+}
+
+}  // namespace
+}  // namespace vorla
