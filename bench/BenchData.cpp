@@ -246,8 +246,8 @@ const Bytes& BenchGif() {
 }
 
 const std::vector<std::string>& BenchFileNames() {
-    static const std::vector<std::string> names = {"synthetic", "terminal", "testsrc",
-                                                   "mandelbrot", "plasma", "alpha", "previous"};
+    static const std::vector<std::string> names = {"synthetic", "terminal", "testsrc", "mandelbrot",
+                                                   "plasma",    "alpha",    "previous"};
     return names;
 }
 
