@@ -1,6 +1,7 @@
 // The notice, the two-choice question, the colour chooser and the number dialog, driven through
 // their real widgets on the offscreen platform.
 #include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -89,6 +90,7 @@ class tst_SmallDialogs : public QObject {
 
 private slots:
     void noticeClosesAfterItsTimeAndIsNotRepeatedWithin800ms();
+    void aNoticeLeavesOnTimeWhileADialogOpenedInsideItWaits();
     void twoChoiceMaskDisablesAnswersAndButtonsGiveTheirResults();
     void numberDialogClampsWhileTypingAndHidesDisabledRows();
     void numberDialogFillsTheComboAndReturnsTheEnteredTexts();
@@ -122,6 +124,28 @@ void tst_SmallDialogs::noticeClosesAfterItsTimeAndIsNotRepeatedWithin800ms() {
     QCOMPARE(
         RunNotice(second, QStringLiteral("클립보드에 이미지 데이터가 없습니다."), 50).seen.size(),
         1);
+}
+
+void tst_SmallDialogs::aNoticeLeavesOnTimeWhileADialogOpenedInsideItWaits() {
+    QtUserInterface ui;
+    bool noticeGoneWhileDialogUp = false;
+    bool dialogRan = false;
+    // A queued call runs inside the notice's wait and opens a modal dialog that stays 400 ms.
+    QTimer::singleShot(20, [&] {
+        QDialog dialog;
+        QTimer::singleShot(250, &dialog,
+                           [&] { noticeGoneWhileDialogUp = VisibleNotice() == nullptr; });
+        QTimer::singleShot(400, &dialog, &QDialog::accept);
+        dialog.exec();
+        dialogRan = true;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    ui.ShowNotice("프레임을 이동했습니다.", 100, 1);
+    QVERIFY(dialogRan);
+    QVERIFY2(clock.elapsed() >= 400, "the wait returns only after the inner dialog");
+    QVERIFY2(noticeGoneWhileDialogUp, "the notice must leave the screen after its 100 ms");
+    QVERIFY(!VisibleNotice());
 }
 
 void tst_SmallDialogs::twoChoiceMaskDisablesAnswersAndButtonsGiveTheirResults() {

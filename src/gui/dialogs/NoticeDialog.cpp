@@ -57,8 +57,15 @@ void NoticeDialog::Display(const QString& text, int milliseconds, int style) {
     raise();
     repaint();  // painted before the first wait, whatever the event loop does next
 
+    // The wait can only return once every loop started inside it has returned (a question a
+    // queued drop asks meanwhile, say). The notice leaves the screen on time all the same, so that
+    // it neither covers that question nor tells of something long past.
     QEventLoop wait;
-    QTimer::singleShot(std::max(0, milliseconds), &wait, &QEventLoop::quit);
+    const int depth = depth_;
+    QTimer::singleShot(std::max(0, milliseconds), &wait, [this, depth, &wait] {
+        if (depth_ == depth) hide();  // a notice shown inside this one keeps the window
+        wait.quit();
+    });
     wait.exec(QEventLoop::ExcludeUserInputEvents);
 
     if (--depth_ > 0) {
