@@ -7,30 +7,10 @@
 #include "core/gif/WriteAnimation.h"
 #include "core/model/ByteStream.h"
 #include "core/model/FrameTable.h"
-#include "core/model/FrameTableHost.h"
+#include "core/port/Headless.h"
 #include "core/port/UserInterface.h"
 
 namespace vorla::edit {
-namespace {
-
-// The private copy shows nowhere.
-class NoHost : public FrameTableHost {
-public:
-    void MarkModified() override {}
-    void MarkImported() override {}
-    void RecordSnapshot() override {}
-    void Invalidate() override {}
-    void DisplayImagesRebuilt(int, int) override {}
-    void RefreshAnimationPane() override {}
-    void SetScrollHeight(int) override {}
-    int MainWindowHeight() override { return 0; }
-    void ResizeChildFrame(int, int, bool) override {}
-    int OpenDocumentCount() override { return 1; }
-    void RepaintAllDocuments() override {}
-    void ResetPlaybackDelay() override {}
-};
-
-}  // namespace
 
 OtherSizeRules OtherSizeRulesFor(const FrameTable& table) {
     OtherSizeRules rules;
@@ -76,7 +56,7 @@ OtherSizeResult SaveAtOtherSize(FrameTable& table, GifEncoder& encoder, const st
     const int count = table.frameCount;
     if (count < 1 || oldWidth < 1 || oldHeight < 1) return OtherSizeResult::Refused;
 
-    NoHost host;
+    DetachedHost host;  // the private copy shows nowhere
     auto copy = std::make_unique<FrameTable>(table.App(), ui, table.Images(), host,
                                              std::vector<std::uint8_t>{}, -1);
     copy->snapshotFilePath.clear();  // it has no undo store to remove

@@ -97,6 +97,17 @@ void GifLzwEncoder::EnsureTable() {
     direct_.reset(static_cast<std::uint16_t*>(table));
 }
 
+// The end code and the bits still held, padded to a whole byte.
+GifLzwEncoder::Codes GifLzwEncoder::Finish(Stream& s, int endCode) {
+    Emit(s, static_cast<std::uint32_t>(endCode));
+    while (s.pending > 0) {
+        s.out[s.written++] = static_cast<std::uint8_t>(s.acc);
+        s.acc >>= 8;
+        s.pending -= 8;
+    }
+    return Codes{s.out, s.written};
+}
+
 GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* pixels, std::size_t count,
                                              int minCodeSize) {
     static constexpr std::array<std::uint8_t, 256> kIdentity = [] {
@@ -181,13 +192,7 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
         Emit(s, prefix);
         ForgetStrings(firstCode, s.nextFree);
     }
-    Emit(s, static_cast<std::uint32_t>(endCode));
-    while (s.pending > 0) {
-        s.out[s.written++] = static_cast<std::uint8_t>(s.acc);
-        s.acc >>= 8;
-        s.pending -= 8;
-    }
-    return Codes{s.out, s.written};
+    return Finish(s, endCode);
 }
 
 GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
@@ -277,13 +282,7 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
         Emit(s, prefix);
         ForgetStrings(firstCode, s.nextFree);
     }
-    Emit(s, static_cast<std::uint32_t>(endCode));
-    while (s.pending > 0) {
-        s.out[s.written++] = static_cast<std::uint8_t>(s.acc);
-        s.acc >>= 8;
-        s.pending -= 8;
-    }
-    return Codes{s.out, s.written};
+    return Finish(s, endCode);
 }
 
 }  // namespace vorla

@@ -84,6 +84,7 @@ private:
     };
 
     static void Emit(Stream& s, std::uint32_t code);
+    static Codes Finish(Stream& s, int endCode);
     // The classic probe: the slot holding key, or the slot where the search stopped.
     int Probe(std::uint32_t key, bool& found) const;
     // Fills the classic slots with the codes given in this table life, in order.
