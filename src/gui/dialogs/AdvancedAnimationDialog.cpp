@@ -1,6 +1,7 @@
 #include "gui/dialogs/AdvancedAnimationDialog.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,6 +25,17 @@ QString Text(const std::string& text) {
 }
 
 }  // namespace
+
+QListWidget* NewEffectKindList(QWidget* parent, UserInterface& ui, int width) {
+    auto* list = new QListWidget(parent);
+    for (int i = 0; i < effects::kEffectListSize; ++i) {
+        list->addItem(QCoreApplication::translate(
+            "vorla::AdvancedAnimationDialog",
+            effects::EffectKindName(ui, effects::KindOfListIndex(ui, i)).c_str()));
+    }
+    list->setFixedWidth(width);
+    return list;
+}
 
 AdvancedAnimationDialog::AdvancedAnimationDialog(QWidget* parent, UserInterface& ui,
                                                  std::string iniPath, int currentFrame,
@@ -69,11 +81,7 @@ AdvancedAnimationDialog::AdvancedAnimationDialog(QWidget* parent, UserInterface&
 
     auto* kindBox = new QVBoxLayout;
     kindBox->addWidget(new QLabel(tr("애니메이션 효과 종류"), this));
-    kinds_ = new QListWidget(this);
-    for (int i = 0; i < effects::kEffectListSize; ++i) {
-        kinds_->addItem(tr(effects::EffectKindName(ui_, effects::KindOfListIndex(ui_, i)).c_str()));
-    }
-    kinds_->setFixedWidth(170);
+    kinds_ = NewEffectKindList(this, ui_, 170);
     kindBox->addWidget(kinds_);
     upper->addLayout(kindBox);
     top->addLayout(upper);

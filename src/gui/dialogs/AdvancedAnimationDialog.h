@@ -20,6 +20,10 @@ namespace vorla {
 
 class UserInterface;
 
+// The effect kinds in list order (list index i shows kind KindOfListIndex(i)), as both the
+// advanced animation dialog and the frame image effect dialog offer them.
+QListWidget* NewEffectKindList(QWidget* parent, UserInterface& ui, int width);
+
 class AdvancedAnimationDialog : public QDialog {
     Q_OBJECT
 

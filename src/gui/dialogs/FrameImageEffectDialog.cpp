@@ -14,6 +14,7 @@
 #include "core/model/FrameTable.h"
 #include "core/model/Settings.h"
 #include "core/port/UserInterface.h"
+#include "gui/dialogs/AdvancedAnimationDialog.h"
 #include "gui/view/CAnvoView.h"
 
 namespace vorla {
@@ -27,11 +28,7 @@ FrameImageEffectDialog::FrameImageEffectDialog(QWidget* parent, CAnvoView& view,
     auto* body = new QHBoxLayout;
     auto* kindBox = new QVBoxLayout;
     kindBox->addWidget(new QLabel(tr("이미지 효과를 선택하세요"), this));
-    kinds_ = new QListWidget(this);
-    for (int i = 0; i < effects::kEffectListSize; ++i) {
-        kinds_->addItem(tr(effects::EffectKindName(ui, effects::KindOfListIndex(ui, i)).c_str()));
-    }
-    kinds_->setFixedWidth(160);
+    kinds_ = NewEffectKindList(this, ui, 160);
     kindBox->addWidget(kinds_);
     body->addLayout(kindBox);
 
