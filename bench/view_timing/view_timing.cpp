@@ -3,8 +3,10 @@
 // the length of the animation (a 300-frame strip against a 3-frame one in the same window).
 //   QT_QPA_PLATFORM=offscreen vorla_view_timing [frames=50] [delays=2,10,250]
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -105,10 +107,11 @@ void MeasureDialogCanvas(CMainFrame& frame, const QString& gif) {
     }
     const double afresh = static_cast<double>(fresh) / 1e6 / freshRounds;
     std::printf(
-        "frame dialog canvas, frame %d of %d (%dx%d): cached %.3f ms, composed afresh "
+        "frame dialog canvas, %s frame %d of %d (%dx%d): cached %.3f ms, composed afresh "
         "%.2f ms, ratio %.0fx\n",
-        last + 1, last + 1, view->Table().settings.screenWidth, view->Table().settings.screenHeight,
-        cached, afresh, afresh / cached);
+        qPrintable(QFileInfo(gif).fileName()), last + 1, last + 1,
+        view->Table().settings.screenWidth, view->Table().settings.screenHeight, cached, afresh,
+        afresh / cached);
     view->EndFrameDialog(false);
     view->parentWidget()->close();
     QCoreApplication::processEvents();
@@ -143,5 +146,12 @@ int main(int argc, char** argv) {
                 many / few);
     MeasureDialogCanvas(frame,
                         WriteGif(home.filePath(QStringLiteral("canvas.gif")), 300, {10}, 640, 480));
+    // The same on outside-made animations (the bench set's folder: VORLA_BENCH_DIR, made by
+    // make_bench_gifs.sh), when they are there.
+    const QString benchDir = qEnvironmentVariable("VORLA_BENCH_DIR");
+    for (const char* name : {"testsrc.gif", "plasma.gif", "alpha.gif", "mandelbrot.gif"}) {
+        const QString path = QDir(benchDir).filePath(QString::fromLatin1(name));
+        if (!benchDir.isEmpty() && QFile::exists(path)) MeasureDialogCanvas(frame, path);
+    }
     return 0;
 }
