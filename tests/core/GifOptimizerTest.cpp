@@ -3,6 +3,7 @@
 // frames repeat. Each animation says what is hard about it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -288,6 +289,82 @@ TEST(GifLzwChoosing, UsesEitherIndexToExtendStrings) {
     const std::vector<std::uint8_t> want(plain.data, plain.data + plain.size);
     const auto same = lzw.CompressChoosing(own.data(), own.data(), own.size(), 2);
     EXPECT_EQ(std::vector<std::uint8_t>(same.data, same.data + same.size), want);
+}
+
+TEST(GifLzwChoosing, EveryPixelDecodesToOneOfItsTwoIndices) {
+    // The search through the string table follows either index of a pixel at every step, so a
+    // string may go on through the code just given out, and full tables are kept or cleared:
+    // whatever it chooses, a reader must get back, pixel by pixel, one of the two indices. Runs,
+    // noise and repeats, with few and many free pixels, at small and large code sizes.
+    std::uint32_t random = 99;
+    auto next = [&random] {
+        random = random * 1103515245u + 12345u;
+        return random >> 16;
+    };
+    GifLzwEncoder lzw;
+    for (int codeSize : {2, 5, 8}) {
+        for (int freeShare : {0, 3, 1}) {  // 1 in freeShare pixels free; 0 none
+            for (bool defer : {false, true}) {
+                const int width = 200;
+                const int height = 120;
+                const std::size_t count = static_cast<std::size_t>(width) * height;
+                const std::uint32_t values = 1u << codeSize;
+                std::vector<std::uint8_t> pixels(count);
+                std::vector<std::uint8_t> alternates(count);
+                for (std::size_t i = 0; i < count; ++i) {
+                    // Rows of short runs, every third row a copy of the one above.
+                    const std::size_t y = i / width;
+                    if (y % 3 == 2) {
+                        pixels[i] = pixels[i - width];
+                    } else {
+                        pixels[i] = i > 0 && next() % 4 != 0
+                                        ? pixels[i - 1]
+                                        : static_cast<std::uint8_t>(next() % values);
+                    }
+                    const bool free = freeShare != 0 && next() % freeShare == 0;
+                    alternates[i] = free ? static_cast<std::uint8_t>(next() % values) : pixels[i];
+                }
+                const auto codes = lzw.CompressChoosing(pixels.data(), alternates.data(), count,
+                                                        codeSize, defer, false);
+                std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a'};
+                auto put16 = [&gif](int v) {
+                    gif.push_back(static_cast<std::uint8_t>(v));
+                    gif.push_back(static_cast<std::uint8_t>(v >> 8));
+                };
+                put16(width);
+                put16(height);
+                gif.insert(gif.end(), {0xF7, 0, 0});
+                gif.resize(gif.size() + 768, 0);
+                gif.push_back(0x2C);
+                put16(0), put16(0), put16(width), put16(height);
+                gif.push_back(0);
+                gif.push_back(static_cast<std::uint8_t>(codeSize));
+                for (std::size_t at = 0; at < codes.size; at += 255) {
+                    const std::size_t n = std::min<std::size_t>(255, codes.size - at);
+                    gif.push_back(static_cast<std::uint8_t>(n));
+                    gif.insert(gif.end(), codes.data + at, codes.data + at + n);
+                }
+                gif.push_back(0);
+                gif.push_back(0x3B);
+                std::vector<std::uint8_t> decoded;
+                const GifScanResult scan =
+                    GifDecoder::DecodeAllImages(gif, 1, [&](const GifPageInfo&, CDib&& image) {
+                        for (int y = 0; y < image.Height(); ++y)
+                            decoded.insert(decoded.end(), image.Row(y), image.Row(y) + width);
+                        return true;
+                    });
+                SCOPED_TRACE(testing::Message() << "code size " << codeSize << ", free 1 in "
+                                                << freeShare << ", defer " << defer);
+                ASSERT_TRUE(scan.complete) << scan.error;
+                ASSERT_EQ(decoded.size(), count);
+                std::size_t wrong = 0;
+                for (std::size_t i = 0; i < count; ++i) {
+                    wrong += decoded[i] != pixels[i] && decoded[i] != alternates[i];
+                }
+                EXPECT_EQ(wrong, 0u);
+            }
+        }
+    }
 }
 
 }  // namespace

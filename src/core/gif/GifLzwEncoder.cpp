@@ -195,6 +195,47 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
     return Finish(s, endCode);
 }
 
+// The longest string the table holds that starts with code (the string's first pixel, at
+// from - 1) and goes on through pixels from..count - 1, each of which may take either of its two
+// indices. A depth-first walk of the table's paths; at most kSearchBudget branches are followed,
+// after which the longest found so far is taken. Returns the string's code; end: the position
+// after it.
+std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint8_t* alternates,
+                                     std::size_t count, std::size_t from, std::uint32_t code,
+                                     std::size_t& end) {
+    const std::uint16_t* const direct = direct_.get();
+    std::uint32_t best = code;
+    std::size_t bestEnd = from;
+    int budget = kSearchBudget;
+    std::size_t depth = 0;
+    search_[depth++] = {from, code};
+    while (depth > 0) {
+        auto [at, node] = search_[--depth];
+        // Along one path, as far as it goes; the other index's branch waits on the stack.
+        for (;;) {
+            if (at > bestEnd) {
+                bestEnd = at;
+                best = node;
+            }
+            if (at >= count) break;
+            const std::uint32_t c = pixels[at];
+            const std::uint32_t a = alternates[at];
+            const std::uint32_t viaC = direct[(c << kMaxBits) | node];
+            const std::uint32_t viaA = a != c ? direct[(a << kMaxBits) | node] : 0;
+            if (viaC != 0 && viaA != 0 && budget > 0 && depth < search_.size()) {
+                --budget;
+                search_[depth++] = {at + 1, viaA};
+            }
+            const std::uint32_t next = viaC != 0 ? viaC : viaA;
+            if (next == 0) break;
+            node = next;
+            ++at;
+        }
+    }
+    end = bestEnd;
+    return best;
+}
+
 GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                                                      const std::uint8_t* alternates,
                                                      std::size_t count, int minCodeSize,
@@ -218,7 +259,18 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
     if (count > 0) {
         std::uint16_t* const direct = direct_.get();
         std::uint32_t* const given = given_.data();
-        std::uint32_t prefix = pixels[0];
+        // The index a string starting at i takes: when the pixel may take either, the one from
+        // which the table reaches further.
+        auto startAt = [&](std::size_t i) -> std::uint32_t {
+            const std::uint32_t c = pixels[i];
+            const std::uint32_t a = alternates[i];
+            if (a == c || i + 1 >= count) return c;
+            std::size_t endC = 0;
+            std::size_t endA = 0;
+            Longest(pixels, alternates, count, i + 1, c, endC);
+            Longest(pixels, alternates, count, i + 1, a, endA);
+            return endA > endC ? a : c;
+        };
         // With deferClear a full table stays in use while it compresses at least as well as
         // it did since the clear; it is cleared at the first check where it does worse.
         std::size_t lifeStart = 0;
@@ -226,35 +278,18 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
         std::size_t nextCheck = 0;
         double bestRatio = 0;
         bool full = false;
-        for (std::size_t i = 1; i < count; ++i) {
-            const std::uint32_t c = pixels[i];
-            const std::uint32_t key = (c << kMaxBits) | prefix;
-            std::uint32_t next = direct[key];
-            if (next == 0) {
-                const std::uint32_t a = alternates[i];
-                if (a != c) next = direct[(a << kMaxBits) | prefix];
-            }
-            if (next != 0) {
-                prefix = next;
-                continue;
-            }
-            // The new string starts with this pixel: when it may take either index, the one that
-            // the next pixel can extend (either of its own indices) is taken.
-            std::uint32_t start = c;
-            const std::uint32_t a = alternates[i];
-            if (a != c && i + 1 < count) {
-                const std::uint32_t n = pixels[i + 1];
-                const std::uint32_t m = alternates[i + 1];
-                const bool fromC =
-                    direct[(n << kMaxBits) | c] != 0 || direct[(m << kMaxBits) | c] != 0;
-                const bool fromA =
-                    direct[(n << kMaxBits) | a] != 0 || direct[(m << kMaxBits) | a] != 0;
-                if (fromA && !fromC) start = a;
-            }
-            const std::uint32_t added = (start << kMaxBits) | prefix;
-            Emit(s, prefix);
+        std::uint32_t start = startAt(0);
+        std::size_t i = 0;
+        for (;;) {
+            std::size_t end = 0;
+            const std::uint32_t code = Longest(pixels, alternates, count, i + 1, start, end);
+            Emit(s, code);
             lifeBits += static_cast<std::size_t>(s.bits);
+            if (end >= count) break;
+            i = end;
+            start = startAt(i);
             if (s.nextFree < kCodeLimit) {
+                const std::uint32_t added = (start << kMaxBits) | code;
                 direct[added] = static_cast<std::uint16_t>(s.nextFree);
                 given[s.nextFree++] = added;
             } else if (deferClear && (!full || i < nextCheck)) {
@@ -276,10 +311,9 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                 s.nextFree = firstCode;
                 s.clearPending = true;
                 Emit(s, static_cast<std::uint32_t>(clearCode));
+                start = startAt(i);
             }
-            prefix = start;
         }
-        Emit(s, prefix);
         ForgetStrings(firstCode, s.nextFree);
     }
     return Finish(s, endCode);

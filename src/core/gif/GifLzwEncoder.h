@@ -53,11 +53,12 @@ public:
 
     // For images where some pixels may take either of two indices (alternates[i] differs from
     // pixels[i]; both below 2^minCodeSize), as the optimising writer's unchanged pixels may show
-    // their colour or the transparent index: such a pixel takes whichever index extends the
-    // string being matched; when neither does and it starts a new string, the index from which
-    // the next pixel can go on, else pixels[i]. Greedy longest match with codes
-    // given out in order and a clear at 4096, as Compress, but without the classic hash's lapse:
-    // these codes are not meant to equal any other compressor's.
+    // their colour or the transparent index. Each code is the longest string the table holds
+    // through any choice of the pixels' indices (a depth-first walk of the table, see Longest);
+    // a string's first pixel takes the index from which the table reaches further. Codes given
+    // out in order and a clear at 4096, as Compress, but without the classic hash's lapse: these
+    // codes are not meant to equal any other compressor's. Where no pixel has a choice they are
+    // plain greedy LZW.
     // deferClear: a full table is kept (no new codes) for as long as the bits per pixel since the
     // last clear do not grow, checked every 4096 pixels; the clear comes when they do.
     // leadingClear: the stream opens with a clear code, which readers do not need (their table
@@ -70,6 +71,19 @@ public:
     int HashedLives() const { return hashedLives_; }
 
 private:
+    // The longest string for CompressChoosing: see the definition. At most kSearchBudget
+    // branches are followed per string (a bound on the work when long runs of pixels could each
+    // take either index); the walk stack holds them.
+    static constexpr int kSearchBudget = 64;
+    struct Branch {
+        std::size_t at;      // the pixel the branch goes on with
+        std::uint32_t node;  // the code of the string so far
+    };
+    std::uint32_t Longest(const std::uint8_t* pixels, const std::uint8_t* alternates,
+                          std::size_t count, std::size_t from, std::uint32_t code,
+                          std::size_t& end);
+    std::array<Branch, kSearchBudget + 1> search_{};
+
     // The code writer's state.
     struct Stream {
         std::uint8_t* out;

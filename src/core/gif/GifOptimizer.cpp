@@ -80,17 +80,20 @@ struct ColorDictionary {
         if (colors.size() <= 255) CountChanges(source);  // orders the global table only
     }
 
-    // order: the colours by the pixels that change from one frame to the next (the pixels an
-    // optimised image must draw): an image's code size follows the highest index its changes
-    // need, so colours that changes use should come first.
+    // order: the global table's order. An image's code size follows the highest index its
+    // changed pixels need (and the transparent index, the lowest one they leave free), so the
+    // colours that frames change pixels to should take the low indices, and the colours of the
+    // frames that change many pixels with few colours the lowest.
     void CountChanges(const GifSourceAnimation& source) {
-        std::vector<std::uint64_t> frames(colors.size(), 0);
-        std::vector<std::uint64_t> pixels(colors.size(), 0);
-        std::vector<std::uint32_t> seen(colors.size(), 0);
-        std::vector<std::uint32_t> firstSeen(colors.size(), 0);
+        const std::size_t n = colors.size();
+        std::vector<std::uint64_t> frames(n, 0);
+        std::vector<std::uint64_t> pixels(n, 0);
+        std::vector<std::uint32_t> seen(n, 0);
+        std::vector<std::uint32_t> firstSeen(n, 0);
         std::uint32_t appearances = 0;
-        // The colours each frame changes pixels to, for judging orders.
-        std::vector<std::vector<std::uint32_t>> changed(1);
+        // Per frame: the colours it changes pixels to, and how many pixels change.
+        std::vector<std::vector<std::uint32_t>> changed;
+        std::vector<std::uint64_t> changedPixels;
         GifCanvas canvas;
         canvas.Reset(source.screenWidth, source.screenHeight);
         std::vector<std::uint32_t> before = canvas.Pixels();
@@ -98,10 +101,13 @@ struct ColorDictionary {
             const GifSourceFrame& frame = source.frames[k];
             if (Usable(frame)) canvas.Draw(*frame.image, frame.left, frame.top, values[k]);
             const std::vector<std::uint32_t>& shown = canvas.Pixels();
+            changed.emplace_back();
+            changedPixels.push_back(0);
             for (std::size_t p = 0; p < shown.size(); ++p) {
                 const std::uint32_t t = shown[p];
                 if (t == before[p] || t == 0) continue;
                 ++pixels[t - 1];
+                ++changedPixels.back();
                 if (seen[t - 1] != k + 1) {
                     seen[t - 1] = static_cast<std::uint32_t>(k + 1);
                     ++frames[t - 1];
@@ -109,16 +115,17 @@ struct ColorDictionary {
                     if (firstSeen[t - 1] == 0) firstSeen[t - 1] = ++appearances;
                 }
             }
-            changed.emplace_back();
             before = shown;
             if (Usable(frame)) canvas.Dispose(Disposal(frame));
         }
-        // Two orders: colours changed in many frames first, or colours in the order they first
-        // change. Each is judged by the code size it gives every frame's changes (bits of the
-        // highest index a frame needs), weighted by the frame's changed colours.
-        std::vector<std::uint32_t> byFrames(colors.size());
-        std::vector<std::uint32_t> byAppearance(colors.size());
-        for (std::uint32_t i = 0; i < colors.size(); ++i) byFrames[i] = byAppearance[i] = i;
+        // Candidate orders: colours changed in many frames first; colours in the order they
+        // first change; the order of the frames' own tables (a file made with one table often
+        // has similar colours together); and frames taken greedily by changed pixels per colour
+        // they add, each adding its colours. Each is judged by the code bits it gives every frame.
+        std::vector<std::uint32_t> byFrames(n);
+        for (std::uint32_t i = 0; i < n; ++i) byFrames[i] = i;
+        std::vector<std::uint32_t> byAppearance = byFrames;
+        std::vector<std::uint32_t> bySource = byFrames;  // the order of the frames' tables
         std::stable_sort(byFrames.begin(), byFrames.end(), [&](std::uint32_t a, std::uint32_t b) {
             return frames[a] != frames[b] ? frames[a] > frames[b] : pixels[a] > pixels[b];
         });
@@ -128,20 +135,162 @@ struct ColorDictionary {
                              const std::uint32_t fb = firstSeen[b] ? firstSeen[b] : UINT32_MAX;
                              return fa < fb;
                          });
+        std::vector<std::uint32_t> byCover = CoverOrder(changed, changedPixels, byFrames);
+
+        // A frame's bits by code size (about one code per three changed pixels), and the bits
+        // with a local table of its own colours instead.
+        std::vector<std::array<std::uint64_t, 9>> bitsBySize(changed.size());
+        std::vector<std::uint64_t> localBits(changed.size());
+        for (std::size_t k = 0; k < changed.size(); ++k) {
+            const std::uint64_t codes = changedPixels[k] / 3 + 1;
+            for (int size = 2; size <= 8; ++size) {
+                bitsBySize[k][static_cast<std::size_t>(size)] = LzwBits(codes, size);
+            }
+            const int entriesBits = BitsFor(static_cast<int>(changed[k].size()));
+            localBits[k] = bitsBySize[k][static_cast<std::size_t>(std::max(2, entriesBits))] +
+                           24u * (1u << entriesBits);
+        }
+        std::vector<int> rank(n);
         auto cost = [&](const std::vector<std::uint32_t>& candidate) {
-            std::vector<int> rank(colors.size());
             for (std::size_t r = 0; r < candidate.size(); ++r) {
-                rank[candidate[r]] = static_cast<int>(r + 1);
+                rank[candidate[r]] = static_cast<int>(r);
             }
             std::uint64_t total = 0;
-            for (const auto& ids : changed) {
+            for (std::size_t k = 0; k < changed.size(); ++k) {
+                std::array<bool, 257> used{};
                 int highest = 1;
-                for (std::uint32_t id : ids) highest = std::max(highest, rank[id]);
-                total += static_cast<std::uint64_t>(BitsFor(highest)) * ids.size();
+                for (std::uint32_t id : changed[k]) {
+                    highest = std::max(highest, rank[id]);
+                    used[static_cast<std::size_t>(rank[id])] = true;
+                }
+                // The transparent index takes the lowest index left free.
+                int clear = 0;
+                while (used[static_cast<std::size_t>(clear)]) ++clear;
+                const int codeSize = std::max(2, BitsFor(std::max(highest, clear)));
+                total += std::min(bitsBySize[k][static_cast<std::size_t>(codeSize)], localBits[k]);
             }
             return total;
         };
-        order = cost(byAppearance) < cost(byFrames) ? std::move(byAppearance) : std::move(byFrames);
+        order = std::move(byFrames);
+        std::uint64_t best = cost(order);
+        for (std::vector<std::uint32_t>* other : {&byAppearance, &byCover, &bySource}) {
+            const std::uint64_t c = cost(*other);
+            if (c < best) {
+                best = c;
+                order = std::move(*other);
+            }
+        }
+        // Then runs of neighbouring frames (which often show similar colours) in turn try their
+        // colours at the front, in their order, kept when the frames' bits fall; two rounds.
+        std::vector<std::uint32_t> trial;
+        std::vector<bool> member(n);
+        for (int round = 0; round < 2; ++round) {
+            bool improved = false;
+            for (std::size_t run : {1, 4, 16}) {
+                for (std::size_t k = 0; k < changed.size();
+                     k += std::max<std::size_t>(1, run / 2)) {
+                    std::fill(member.begin(), member.end(), false);
+                    bool any = false;
+                    for (std::size_t j = k; j < std::min(changed.size(), k + run); ++j) {
+                        for (std::uint32_t id : changed[j]) member[id] = any = true;
+                    }
+                    if (!any) continue;
+                    trial.clear();
+                    for (std::uint32_t id : order) {
+                        if (member[id]) trial.push_back(id);
+                    }
+                    for (std::uint32_t id : order) {
+                        if (!member[id]) trial.push_back(id);
+                    }
+                    const std::uint64_t c = cost(trial);
+                    if (c < best) {
+                        best = c;
+                        order.swap(trial);
+                        improved = true;
+                    }
+                }
+            }
+            if (!improved) break;
+        }
+    }
+
+    // Frames taken one by one, each time the one with the most changed pixels per colour it
+    // adds to the order; its new colours follow in the order of fallback.
+    static std::vector<std::uint32_t> CoverOrder(
+        const std::vector<std::vector<std::uint32_t>>& changed,
+        const std::vector<std::uint64_t>& changedPixels,
+        const std::vector<std::uint32_t>& fallback) {
+        using Set = std::array<std::uint64_t, 4>;  // ids 0..255
+        const std::size_t n = fallback.size();
+        std::vector<std::uint32_t> position(n);
+        for (std::size_t r = 0; r < n; ++r) position[fallback[r]] = static_cast<std::uint32_t>(r);
+        std::vector<Set> sets(changed.size(), Set{});
+        for (std::size_t k = 0; k < changed.size(); ++k) {
+            for (std::uint32_t id : changed[k]) sets[k][id >> 6] |= std::uint64_t{1} << (id & 63);
+        }
+        Set placed{};
+        std::vector<std::uint32_t> order;
+        std::vector<bool> done(changed.size(), false);
+        for (;;) {
+            double bestScore = 0;
+            std::size_t bestFrame = SIZE_MAX;
+            for (std::size_t k = 0; k < changed.size(); ++k) {
+                if (done[k]) continue;
+                int added = 0;
+                for (int w = 0; w < 4; ++w) {
+                    added += std::popcount(sets[k][static_cast<std::size_t>(w)] &
+                                           ~placed[static_cast<std::size_t>(w)]);
+                }
+                if (added == 0) {
+                    done[k] = true;
+                    continue;
+                }
+                const double score = static_cast<double>(changedPixels[k]) / added;
+                if (score > bestScore) {
+                    bestScore = score;
+                    bestFrame = k;
+                }
+            }
+            if (bestFrame == SIZE_MAX) break;
+            done[bestFrame] = true;
+            std::vector<std::uint32_t> added;
+            for (std::uint32_t id : changed[bestFrame]) {
+                if ((placed[id >> 6] >> (id & 63) & 1) == 0) added.push_back(id);
+            }
+            std::sort(added.begin(), added.end(),
+                      [&](std::uint32_t a, std::uint32_t b) { return position[a] < position[b]; });
+            for (std::uint32_t id : added) {
+                placed[id >> 6] |= std::uint64_t{1} << (id & 63);
+                order.push_back(id);
+            }
+        }
+        for (std::uint32_t id : fallback) {
+            if ((placed[id >> 6] >> (id & 63) & 1) == 0) order.push_back(id);
+        }
+        return order;
+    }
+
+    // The bits of codes LZW codes written from minimum code size codeSize, the table cleared
+    // whenever it fills.
+    static std::uint64_t LzwBits(std::uint64_t codes, int codeSize) {
+        const int first = (1 << codeSize) + 2;
+        std::uint64_t bits = 0;
+        while (codes > 0) {
+            int width = codeSize + 1;
+            int nextFree = first;
+            while (codes > 0 && nextFree < GifLzwEncoder::kCodeLimit) {
+                // Codes at this width until the next free code passes its largest value.
+                const int limit =
+                    width == GifLzwEncoder::kMaxBits ? GifLzwEncoder::kCodeLimit : (1 << width);
+                const auto run =
+                    std::min<std::uint64_t>(codes, static_cast<std::uint64_t>(limit - nextFree));
+                bits += run * static_cast<std::uint64_t>(width);
+                codes -= run;
+                nextFree = limit;
+                ++width;
+            }
+        }
+        return bits;
     }
 };
 
@@ -170,7 +319,7 @@ public:
             std::vector<std::uint32_t> order = dictionary.order;
             globalIndex_.assign(order.size(), 0);
             for (std::size_t rank = 0; rank < order.size(); ++rank) {
-                globalIndex_[order[rank]] = static_cast<std::uint8_t>(rank + 1);
+                globalIndex_[order[rank]] = static_cast<std::uint8_t>(rank);
             }
             globalOrder_ = std::move(order);
         }
@@ -474,13 +623,69 @@ private:
     void TryOption(const GifArea& area, bool transparency, Option option,
                    std::optional<EncodedImage>& best, bool defer = false, bool limited = false) {
         const std::size_t count = targets_.size();
-        // Colour id -> index of the image's table; index 0 is transparent when there is one.
+        // Colour id -> index of the image's table; clearIndex is the transparent index. An
+        // unchanged pixel drawn with the transparent index still shows its colour, seen through,
+        // so only the changed pixels must keep clear of it, and the unchanged pixels of one
+        // colour (seeThrough) can share it: they then need no index of their own and read the
+        // same as transparent ones, which lengthens the LZW strings. seeThrough is the commonest
+        // unchanged colour that no changed pixel shows. With a local table the transparent index
+        // is 0. With the global table it is seeThrough's index when that lies below the code
+        // size of the changed pixels, else the lowest index no changed pixel needs; either way
+        // the image keeps the code size of its changed pixels, where a fixed transparent entry
+        // would take one of the low indices from every image.
         int maxIndex = 0;
         int tableEntries = 0;
         touched_.clear();
         int next = transparency ? 1 : 0;
+        int clearIndex = 0;
+        std::int64_t seeThrough = -1;
+        if (transparency) {
+            if (keptCount_.size() != dictionary_.colors.size()) {
+                keptCount_.assign(dictionary_.colors.size(), 0);
+                changedColor_.assign(dictionary_.colors.size(), 0);
+            }
+            std::array<bool, 256> used{};
+            int changedMax = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint32_t t = targets_[i];
+                if (t == 0) continue;
+                if (keptCount_[t - 1] == 0 && changedColor_[t - 1] == 0) counted_.push_back(t - 1);
+                if (unchanged_[i] != 0) {
+                    ++keptCount_[t - 1];
+                } else {
+                    changedColor_[t - 1] = 1;
+                    if (useGlobal_) {
+                        used[globalIndex_[t - 1]] = true;
+                        changedMax = std::max<int>(changedMax, globalIndex_[t - 1]);
+                    }
+                }
+            }
+            int lowest = 0;
+            while (lowest < 256 && used[static_cast<std::size_t>(lowest)]) ++lowest;
+            const int range = 1 << std::max(2, BitsFor(std::max(changedMax, lowest)));
+            std::uint32_t most = 0;
+            for (std::uint32_t id : counted_) {
+                const bool fits = !useGlobal_ || globalIndex_[id] < range;
+                if (changedColor_[id] == 0 && fits && keptCount_[id] > most) {
+                    most = keptCount_[id];
+                    seeThrough = id;
+                }
+                keptCount_[id] = 0;
+                changedColor_[id] = 0;
+            }
+            counted_.clear();
+            if (useGlobal_) {
+                if (seeThrough >= 0) {
+                    clearIndex = globalIndex_[static_cast<std::size_t>(seeThrough)];
+                } else if (lowest < 256) {
+                    clearIndex = lowest;
+                } else {
+                    return;  // never with at most 255 colours
+                }
+            }
+        }
         auto indexOf = [&](std::uint32_t t) -> int {
-            if (t == 0) return 0;
+            if (t == 0) return clearIndex;
             if (useGlobal_) return globalIndex_[t - 1];
             std::int16_t& local = localOf_[t - 1];
             if (local < 0) {
@@ -493,17 +698,18 @@ private:
         int limit = 256;  // indices from here on are not given to unchanged pixels
         if (either) {
             // The changed pixels' colours take the first indices.
-            int needed = 1;
+            int needed = std::max(1, clearIndex);
             for (std::size_t i = 0; i < count; ++i) {
                 if (unchanged_[i] == 0) needed = std::max(needed, indexOf(targets_[i]));
             }
             if (limited) limit = 1 << std::max(2, BitsFor(needed));
         }
-        // An unchanged pixel's colour index, or 0 (transparent) when that is beyond the limit.
+        // An unchanged pixel's colour index, or the transparent one when that is beyond the
+        // limit.
         auto keptIndexOf = [&](std::uint32_t t) -> int {
-            if (t == 0) return 0;
-            if (useGlobal_) return globalIndex_[t - 1] < limit ? globalIndex_[t - 1] : 0;
-            if (localOf_[t - 1] < 0 && next >= limit) return 0;
+            if (t == 0 || t - 1 == seeThrough) return clearIndex;
+            if (useGlobal_) return globalIndex_[t - 1] < limit ? globalIndex_[t - 1] : clearIndex;
+            if (localOf_[t - 1] < 0 && next >= limit) return clearIndex;
             return indexOf(t);
         };
         pixels_.resize(count);
@@ -515,15 +721,19 @@ private:
             int primary = 0;
             int alternate = 0;
             switch (option) {
-                case Option::Drawn: primary = alternate = indexOf(t); break;
-                case Option::Transparent: primary = alternate = keep ? 0 : indexOf(t); break;
+                case Option::Drawn:
+                    primary = alternate = keep && t - 1 == seeThrough ? clearIndex : indexOf(t);
+                    break;
+                case Option::Transparent:
+                    primary = alternate = keep ? clearIndex : indexOf(t);
+                    break;
                 case Option::EitherClear:
-                    primary = keep ? 0 : indexOf(t);
+                    primary = keep ? clearIndex : indexOf(t);
                     alternate = keep ? keptIndexOf(t) : primary;
                     break;
                 case Option::EitherDrawn:
                     primary = keep ? keptIndexOf(t) : indexOf(t);
-                    alternate = keep ? 0 : primary;
+                    alternate = keep ? clearIndex : primary;
                     break;
             }
             if (next > 256) {
@@ -540,7 +750,7 @@ private:
             tableEntries = 1 << BitsFor(std::max(next - 1, 1));
             maxIndex = std::max(maxIndex, next - 1);
         }
-        if (transparency) maxIndex = std::max(maxIndex, 0);
+        if (transparency) maxIndex = std::max(maxIndex, clearIndex);
         const int codeSize = std::max(2, BitsFor(maxIndex));
         const GifLzwEncoder::Codes codes = lzw_.CompressChoosing(pixels_.data(), alternates_.data(),
                                                                  count, codeSize, defer, false);
@@ -552,7 +762,7 @@ private:
         EncodedImage image;
         image.area = area;
         image.transparency = transparency;
-        image.transparentIndex = 0;
+        image.transparentIndex = static_cast<std::uint8_t>(clearIndex);
         image.option = static_cast<int>(option);
         image.limited = limited;
         image.global = useGlobal_;
@@ -594,14 +804,15 @@ private:
         Put16(out_, width_);
         Put16(out_, height_);
         if (global_) {
-            const int entries = 1 << BitsFor(static_cast<int>(globalOrder_.size()));
+            const int entries =
+                1 << BitsFor(std::max(static_cast<int>(globalOrder_.size()) - 1, 1));
             const int bits = BitsFor(entries - 1);
             out_.push_back(static_cast<std::uint8_t>(0xF0 | (bits - 1)));
-            out_.push_back(0);  // background: index 0, the transparent entry
+            out_.push_back(0);  // background: index 0 (disposal 2 clears to transparent)
             out_.push_back(0);
             std::vector<Colorref> table(static_cast<std::size_t>(entries), 0);
             for (std::size_t rank = 0; rank < globalOrder_.size(); ++rank) {
-                table[rank + 1] = dictionary_.colors[globalOrder_[rank]];
+                table[rank] = dictionary_.colors[globalOrder_[rank]];
             }
             for (Colorref c : table) {
                 out_.push_back(static_cast<std::uint8_t>(RedOf(c)));
@@ -642,10 +853,13 @@ private:
     int height_ = 0;
     bool global_ = false;                    // the file has a global table
     bool useGlobal_ = false;                 // the image being compressed uses it
-    std::vector<std::uint8_t> globalIndex_;  // colour id -> global table index (1..255)
+    std::vector<std::uint8_t> globalIndex_;  // colour id -> global table index (0..254)
     std::vector<std::uint32_t> globalOrder_;
     std::vector<std::int16_t> localOf_;  // colour id -> local index; -1 between images
     std::vector<std::uint32_t> touched_;
+    std::vector<std::uint32_t> keptCount_;    // colour id -> unchanged pixels; 0 between images
+    std::vector<std::uint8_t> changedColor_;  // colour id -> a changed pixel shows it
+    std::vector<std::uint32_t> counted_;      // the ids those two count
     std::vector<std::uint32_t> stamps_;
     std::uint32_t stamp_ = 0;
     GifCanvas stored_;

@@ -4,13 +4,14 @@
 // - each written image covers only the area that differs from what the screen shows before it
 //   (after the disposal of the image before);
 // - inside that area, unchanged pixels may show the transparent index; each image is compressed
-//   with unchanged pixels drawn, made transparent, or either one pixel by pixel (whichever
-//   extends the LZW string, leaning one way or the other where neither does), and the shortest
-//   is kept;
+//   with unchanged pixels drawn, made transparent, or either one pixel by pixel (the LZW stage
+//   takes the longest string the table holds through either index), and the shortest is kept;
 // - each image's disposal (1 leave, 2 clear, 3 restore) is chosen by compressing the next image
 //   over the screen each one leaves, so one frame of look-ahead decides;
-// - one global colour table (ordered by use, index 0 transparent) when the whole animation has
-//   at most 255 colours, local tables of the colours each image draws otherwise;
+// - one global colour table when the whole animation has at most 255 colours, ordered so that
+//   the frames' changes need low indices; each image's transparent index is one its changed
+//   pixels leave free (the commonest unchanged colour's where that fits), so it adds nothing to
+//   the code size; local tables of the colours each image draws otherwise;
 // - the smallest LZW minimum code size that holds the image's indices.
 //
 // Written images follow rules that keep every common decoder in step with the compositing in
