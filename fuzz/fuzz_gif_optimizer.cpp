@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     source.screenWidth = pages[0].screenWidth;
     source.screenHeight = pages[0].screenHeight;
     if (source.screenWidth <= 0 || source.screenHeight <= 0 ||
-        source.screenWidth * source.screenHeight > 128 * 128) {
+        std::int64_t{source.screenWidth} * source.screenHeight > 128 * 128) {
         return 0;
     }
     source.loop = pages[0].loopBlock;
