@@ -256,6 +256,7 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
     s.nextFree = firstCode;
 
     if (leadingClear) Emit(s, static_cast<std::uint32_t>(clearCode));
+    tableFilled_ = false;
     if (count > 0) {
         std::uint16_t* const direct = direct_.get();
         std::uint32_t* const given = given_.data();
@@ -292,26 +293,30 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                 const std::uint32_t added = (start << kMaxBits) | code;
                 direct[added] = static_cast<std::uint16_t>(s.nextFree);
                 given[s.nextFree++] = added;
-            } else if (deferClear && (!full || i < nextCheck)) {
-                if (!full) {
-                    full = true;
-                    nextCheck = i + 4096;
-                    bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
-                }
-            } else if (deferClear &&
-                       static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits) >=
-                           bestRatio) {
-                bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
-                nextCheck = i + 4096;
             } else {
-                full = false;
-                lifeStart = i;
-                lifeBits = 0;
-                ForgetStrings(firstCode, s.nextFree);
-                s.nextFree = firstCode;
-                s.clearPending = true;
-                Emit(s, static_cast<std::uint32_t>(clearCode));
-                start = startAt(i);
+                tableFilled_ = true;
+                if (deferClear && (!full || i < nextCheck)) {
+                    if (!full) {
+                        full = true;
+                        nextCheck = i + 4096;
+                        bestRatio =
+                            static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
+                    }
+                } else if (deferClear &&
+                           static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits) >=
+                               bestRatio) {
+                    bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
+                    nextCheck = i + 4096;
+                } else {
+                    full = false;
+                    lifeStart = i;
+                    lifeBits = 0;
+                    ForgetStrings(firstCode, s.nextFree);
+                    s.nextFree = firstCode;
+                    s.clearPending = true;
+                    Emit(s, static_cast<std::uint32_t>(clearCode));
+                    start = startAt(i);
+                }
             }
         }
         ForgetStrings(firstCode, s.nextFree);

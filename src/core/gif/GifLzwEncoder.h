@@ -67,6 +67,10 @@ public:
                            std::size_t count, int minCodeSize, bool deferClear = false,
                            bool leadingClear = true);
 
+    // Whether the string table of the last CompressChoosing call reached kCodeLimit codes (so
+    // that clearing or keeping it could matter).
+    bool TableFilled() const { return tableFilled_; }
+
     // How many table lives of the last Compress call kept the classic hash's slots (see above).
     int HashedLives() const { return hashedLives_; }
 
@@ -131,6 +135,7 @@ private:
     std::unique_ptr<std::uint16_t[], FreeDeleter> direct_;
     std::array<std::uint32_t, kCodeLimit> given_{};
     int hashedLives_ = 0;
+    bool tableFilled_ = false;
     std::vector<std::uint8_t> out_;  // reused between images; only grows
 };
 

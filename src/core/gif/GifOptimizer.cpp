@@ -302,7 +302,8 @@ struct EncodedImage {
     std::vector<std::uint8_t> bytes;  // descriptor, local table, code size, sub-blocks
     int option = 0;                   // the way the pixels were chosen (Planner::Option)
     bool limited = false;
-    bool global = false;  // the image uses the global table
+    bool tableFilled = false;  // the LZW string table reached 4096 codes
+    bool global = false;       // the image uses the global table
 };
 
 class Planner {
@@ -607,7 +608,7 @@ private:
         }
         // Keeping a full string table instead of clearing it wins on some images, loses on
         // others: the best way is tried both ways.
-        if (best && targets_.size() > 4096) {
+        if (best && best->tableFilled) {
             useGlobal_ = best->global;
             TryOption(area, best->transparency, static_cast<Option>(best->option), best, true,
                       best->limited);
@@ -706,10 +707,18 @@ private:
         }
         // An unchanged pixel's colour index, or the transparent one when that is beyond the
         // limit.
+        bool limitHit = false;  // limited changed some pixel's index
         auto keptIndexOf = [&](std::uint32_t t) -> int {
             if (t == 0 || t - 1 == seeThrough) return clearIndex;
-            if (useGlobal_) return globalIndex_[t - 1] < limit ? globalIndex_[t - 1] : clearIndex;
-            if (localOf_[t - 1] < 0 && next >= limit) return clearIndex;
+            if (useGlobal_) {
+                if (globalIndex_[t - 1] < limit) return globalIndex_[t - 1];
+                limitHit = true;
+                return clearIndex;
+            }
+            if (localOf_[t - 1] < 0 && next >= limit) {
+                limitHit = true;
+                return clearIndex;
+            }
             return indexOf(t);
         };
         pixels_.resize(count);
@@ -746,6 +755,8 @@ private:
         }
         for (std::uint32_t id : touched_) localOf_[id] = -1;
         if (overflow) return;
+        // A limit that changed nothing gives the unlimited way's bytes, already tried.
+        if (limited && !limitHit) return;
         if (!useGlobal_) {
             tableEntries = 1 << BitsFor(std::max(next - 1, 1));
             maxIndex = std::max(maxIndex, next - 1);
@@ -765,6 +776,7 @@ private:
         image.transparentIndex = static_cast<std::uint8_t>(clearIndex);
         image.option = static_cast<int>(option);
         image.limited = limited;
+        image.tableFilled = lzw_.TableFilled();
         image.global = useGlobal_;
         std::vector<std::uint8_t>& out = image.bytes;
         out.reserve(size);
