@@ -583,6 +583,13 @@ private:
                 anyUnchangedColor |= same && t != 0;
             }
         }
+        analysed_[0] = analysed_[1] = false;
+        if (global_) {
+            globalOf_.resize(count);
+            for (std::size_t p = 0; p < count; ++p) {
+                globalOf_[p] = targets_[p] == 0 ? 255 : globalIndex_[targets_[p] - 1];
+            }
+        }
 
         std::optional<EncodedImage> best;
         // Unchanged pixels drawn.
@@ -640,123 +647,42 @@ private:
         int next = transparency ? 1 : 0;
         int clearIndex = 0;
         std::int64_t seeThrough = -1;
+        int changedMax = 0;
         if (transparency) {
-            if (keptCount_.size() != dictionary_.colors.size()) {
-                keptCount_.assign(dictionary_.colors.size(), 0);
-                changedColor_.assign(dictionary_.colors.size(), 0);
-            }
-            std::array<bool, 256> used{};
-            int changedMax = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                const std::uint32_t t = targets_[i];
-                if (t == 0) continue;
-                if (keptCount_[t - 1] == 0 && changedColor_[t - 1] == 0) counted_.push_back(t - 1);
-                if (unchanged_[i] != 0) {
-                    ++keptCount_[t - 1];
-                } else {
-                    changedColor_[t - 1] = 1;
-                    if (useGlobal_) {
-                        used[globalIndex_[t - 1]] = true;
-                        changedMax = std::max<int>(changedMax, globalIndex_[t - 1]);
-                    }
-                }
-            }
-            int lowest = 0;
-            while (lowest < 256 && used[static_cast<std::size_t>(lowest)]) ++lowest;
-            const int range = 1 << std::max(2, BitsFor(std::max(changedMax, lowest)));
-            std::uint32_t most = 0;
-            for (std::uint32_t id : counted_) {
-                const bool fits = !useGlobal_ || globalIndex_[id] < range;
-                if (changedColor_[id] == 0 && fits && keptCount_[id] > most) {
-                    most = keptCount_[id];
-                    seeThrough = id;
-                }
-                keptCount_[id] = 0;
-                changedColor_[id] = 0;
-            }
-            counted_.clear();
-            if (useGlobal_) {
-                if (seeThrough >= 0) {
-                    clearIndex = globalIndex_[static_cast<std::size_t>(seeThrough)];
-                } else if (lowest < 256) {
-                    clearIndex = lowest;
-                } else {
-                    return;  // never with at most 255 colours
-                }
-            }
+            const Analysis& analysis = Analyse();
+            if (!analysis.usable) return;  // never with at most 255 colours
+            clearIndex = analysis.clearIndex;
+            seeThrough = analysis.seeThrough;
+            changedMax = analysis.changedMax;
         }
-        auto indexOf = [&](std::uint32_t t) -> int {
-            if (t == 0) return clearIndex;
-            if (useGlobal_) return globalIndex_[t - 1];
-            std::int16_t& local = localOf_[t - 1];
-            if (local < 0) {
-                local = static_cast<std::int16_t>(next++);
-                touched_.push_back(t - 1);
-            }
-            return local;
-        };
-        const bool either = option == Option::EitherClear || option == Option::EitherDrawn;
-        int limit = 256;  // indices from here on are not given to unchanged pixels
-        if (either) {
-            // The changed pixels' colours take the first indices.
-            int needed = std::max(1, clearIndex);
-            for (std::size_t i = 0; i < count; ++i) {
-                if (unchanged_[i] == 0) needed = std::max(needed, indexOf(targets_[i]));
-            }
-            if (limited) limit = 1 << std::max(2, BitsFor(needed));
-        }
-        // An unchanged pixel's colour index, or the transparent one when that is beyond the
-        // limit.
-        bool limitHit = false;  // limited changed some pixel's index
-        auto keptIndexOf = [&](std::uint32_t t) -> int {
-            if (t == 0 || t - 1 == seeThrough) return clearIndex;
-            if (useGlobal_) {
-                if (globalIndex_[t - 1] < limit) return globalIndex_[t - 1];
-                limitHit = true;
-                return clearIndex;
-            }
-            if (localOf_[t - 1] < 0 && next >= limit) {
-                limitHit = true;
-                return clearIndex;
-            }
-            return indexOf(t);
-        };
         pixels_.resize(count);
         alternates_.resize(count);
-        bool overflow = false;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint32_t t = targets_[i];
-            const bool keep = unchanged_[i] != 0;
-            int primary = 0;
-            int alternate = 0;
+        const bool either = option == Option::EitherClear || option == Option::EitherDrawn;
+        if (useGlobal_) {
+            // The changed pixels' indices need this code size; limited keeps to it.
+            const int limit = either && limited
+                                  ? 1 << std::max(2, BitsFor(std::max({1, clearIndex, changedMax})))
+                                  : 256;
+            bool limitHit = false;  // limited changed some pixel's index
             switch (option) {
                 case Option::Drawn:
-                    primary = alternate = keep && t - 1 == seeThrough ? clearIndex : indexOf(t);
+                    maxIndex = MapGlobal<Option::Drawn>(clearIndex, limit, limitHit);
                     break;
                 case Option::Transparent:
-                    primary = alternate = keep ? clearIndex : indexOf(t);
+                    maxIndex = MapGlobal<Option::Transparent>(clearIndex, limit, limitHit);
                     break;
                 case Option::EitherClear:
-                    primary = keep ? clearIndex : indexOf(t);
-                    alternate = keep ? keptIndexOf(t) : primary;
+                    maxIndex = MapGlobal<Option::EitherClear>(clearIndex, limit, limitHit);
                     break;
                 case Option::EitherDrawn:
-                    primary = keep ? keptIndexOf(t) : indexOf(t);
-                    alternate = keep ? clearIndex : primary;
+                    maxIndex = MapGlobal<Option::EitherDrawn>(clearIndex, limit, limitHit);
                     break;
             }
-            if (next > 256) {
-                overflow = true;
-                break;
-            }
-            pixels_[i] = static_cast<std::uint8_t>(primary);
-            alternates_[i] = static_cast<std::uint8_t>(alternate);
-            maxIndex = std::max({maxIndex, primary, alternate});
+            // A limit that changed nothing gives the unlimited way's bytes, already tried.
+            if (limited && !limitHit) return;
+        } else if (!MapLocal(option, limited, clearIndex, seeThrough, next, maxIndex)) {
+            return;
         }
-        for (std::uint32_t id : touched_) localOf_[id] = -1;
-        if (overflow) return;
-        // A limit that changed nothing gives the unlimited way's bytes, already tried.
-        if (limited && !limitHit) return;
         if (!useGlobal_) {
             tableEntries = 1 << BitsFor(std::max(next - 1, 1));
             maxIndex = std::max(maxIndex, next - 1);
@@ -808,6 +734,171 @@ private:
         }
         out.push_back(0);
         best = std::move(image);
+    }
+
+    // The indices of the image's pixels with a local table of the colours it draws, given out in
+    // the order the pixels need them (after the transparent index 0 when there is one). False
+    // when they do not fit one table, or when limited changes nothing (see TryOption).
+    bool MapLocal(Option option, bool limited, int clearIndex, std::int64_t seeThrough, int& next,
+                  int& maxIndex) {
+        auto indexOf = [&](std::uint32_t t) -> int {
+            if (t == 0) return clearIndex;
+            std::int16_t& local = localOf_[t - 1];
+            if (local < 0) {
+                local = static_cast<std::int16_t>(next++);
+                touched_.push_back(t - 1);
+            }
+            return local;
+        };
+        const std::size_t count = targets_.size();
+        const bool either = option == Option::EitherClear || option == Option::EitherDrawn;
+        int limit = 256;  // indices from here on are not given to unchanged pixels
+        if (either) {
+            // The changed pixels' colours take the first indices.
+            int needed = std::max(1, clearIndex);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (unchanged_[i] == 0) needed = std::max(needed, indexOf(targets_[i]));
+            }
+            if (limited) limit = 1 << std::max(2, BitsFor(needed));
+        }
+        // An unchanged pixel's colour index, or the transparent one when that is beyond the
+        // limit.
+        bool limitHit = false;  // limited changed some pixel's index
+        auto keptIndexOf = [&](std::uint32_t t) -> int {
+            if (t == 0 || t - 1 == seeThrough) return clearIndex;
+            if (localOf_[t - 1] < 0 && next >= limit) {
+                limitHit = true;
+                return clearIndex;
+            }
+            return indexOf(t);
+        };
+        bool overflow = false;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t t = targets_[i];
+            const bool keep = unchanged_[i] != 0;
+            int primary = 0;
+            int alternate = 0;
+            switch (option) {
+                case Option::Drawn:
+                    primary = alternate = keep && t - 1 == seeThrough ? clearIndex : indexOf(t);
+                    break;
+                case Option::Transparent:
+                    primary = alternate = keep ? clearIndex : indexOf(t);
+                    break;
+                case Option::EitherClear:
+                    primary = keep ? clearIndex : indexOf(t);
+                    alternate = keep ? keptIndexOf(t) : primary;
+                    break;
+                case Option::EitherDrawn:
+                    primary = keep ? keptIndexOf(t) : indexOf(t);
+                    alternate = keep ? clearIndex : primary;
+                    break;
+            }
+            if (next > 256) {
+                overflow = true;
+                break;
+            }
+            pixels_[i] = static_cast<std::uint8_t>(primary);
+            alternates_[i] = static_cast<std::uint8_t>(alternate);
+            maxIndex = std::max({maxIndex, primary, alternate});
+        }
+        for (std::uint32_t id : touched_) localOf_[id] = -1;
+        return !overflow && (!limited || limitHit);
+    }
+
+    // The same with the global table, from globalOf_.
+    template <Option kOption>
+    int MapGlobal(int clearIndex, int limit, bool& limitHit) {
+        const std::size_t count = targets_.size();
+        int maxIndex = 0;
+        bool hit = false;
+        for (std::size_t i = 0; i < count; ++i) {
+            const int g = globalOf_[i];
+            const bool keep = unchanged_[i] != 0;
+            // seeThrough's index is the transparent one: its pixels need nothing more.
+            const int color = g == 255 ? clearIndex : g;
+            int primary = color;
+            int alternate = color;
+            if constexpr (kOption == Option::Transparent) {
+                if (keep) primary = alternate = clearIndex;
+            } else if constexpr (kOption != Option::Drawn) {
+                if (keep) {
+                    const bool over = color >= limit;
+                    hit |= over;
+                    const int kept = over ? clearIndex : color;
+                    primary = kOption == Option::EitherClear ? clearIndex : kept;
+                    alternate = kOption == Option::EitherClear ? kept : clearIndex;
+                }
+            }
+            pixels_[i] = static_cast<std::uint8_t>(primary);
+            alternates_[i] = static_cast<std::uint8_t>(alternate);
+            maxIndex = std::max({maxIndex, primary, alternate});
+        }
+        limitHit = hit;
+        return maxIndex;
+    }
+
+    // How an image with a transparent index chooses it (see TryOption): the same for every way
+    // of one image, so worked out once per image and table kind.
+    struct Analysis {
+        bool usable = true;
+        int clearIndex = 0;
+        std::int64_t seeThrough = -1;  // colour id; -1 none
+        int changedMax = 0;            // the highest global index a changed pixel needs
+    };
+    const Analysis& Analyse() {
+        Analysis& analysis = analysis_[useGlobal_ ? 1 : 0];
+        bool& done = analysed_[useGlobal_ ? 1 : 0];
+        if (done) return analysis;
+        done = true;
+        analysis = Analysis{};
+        const std::size_t count = targets_.size();
+        int& clearIndex = analysis.clearIndex;
+        std::int64_t& seeThrough = analysis.seeThrough;
+        int& changedMax = analysis.changedMax;
+        if (keptCount_.size() != dictionary_.colors.size()) {
+            keptCount_.assign(dictionary_.colors.size(), 0);
+            changedColor_.assign(dictionary_.colors.size(), 0);
+        }
+        std::array<bool, 256> used{};
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t t = targets_[i];
+            if (t == 0) continue;
+            if (keptCount_[t - 1] == 0 && changedColor_[t - 1] == 0) counted_.push_back(t - 1);
+            if (unchanged_[i] != 0) {
+                ++keptCount_[t - 1];
+            } else {
+                changedColor_[t - 1] = 1;
+                if (useGlobal_) {
+                    used[globalIndex_[t - 1]] = true;
+                    changedMax = std::max<int>(changedMax, globalIndex_[t - 1]);
+                }
+            }
+        }
+        int lowest = 0;
+        while (lowest < 256 && used[static_cast<std::size_t>(lowest)]) ++lowest;
+        const int range = 1 << std::max(2, BitsFor(std::max(changedMax, lowest)));
+        std::uint32_t most = 0;
+        for (std::uint32_t id : counted_) {
+            const bool fits = !useGlobal_ || globalIndex_[id] < range;
+            if (changedColor_[id] == 0 && fits && keptCount_[id] > most) {
+                most = keptCount_[id];
+                seeThrough = id;
+            }
+            keptCount_[id] = 0;
+            changedColor_[id] = 0;
+        }
+        counted_.clear();
+        if (useGlobal_) {
+            if (seeThrough >= 0) {
+                clearIndex = globalIndex_[static_cast<std::size_t>(seeThrough)];
+            } else if (lowest < 256) {
+                clearIndex = lowest;
+            } else {
+                analysis.usable = false;  // never with at most 255 colours
+            }
+        }
+        return analysis;
     }
 
     void WriteHeader() {
@@ -872,6 +963,9 @@ private:
     std::vector<std::uint32_t> keptCount_;    // colour id -> unchanged pixels; 0 between images
     std::vector<std::uint8_t> changedColor_;  // colour id -> a changed pixel shows it
     std::vector<std::uint32_t> counted_;      // the ids those two count
+    std::vector<std::uint8_t> globalOf_;      // per pixel of the image: global index, 255 none
+    Analysis analysis_[2];                    // local, global
+    bool analysed_[2] = {false, false};
     std::vector<std::uint32_t> stamps_;
     std::uint32_t stamp_ = 0;
     GifCanvas stored_;
