@@ -208,11 +208,13 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
     std::size_t bestEnd = from;
     int budget = kSearchBudget;
     std::size_t depth = 0;
+    bool saw = false;
     search_[depth++] = {from, code};
     while (depth > 0) {
         auto [at, node] = search_[--depth];
         // Along one path, as far as it goes; the other index's branch waits on the stack.
         for (;;) {
+            saw |= node == watch_;
             if (at > bestEnd) {
                 bestEnd = at;
                 best = node;
@@ -233,6 +235,7 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
         }
     }
     end = bestEnd;
+    sawWatch_ = saw;
     return best;
 }
 
@@ -262,15 +265,27 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
         std::uint32_t* const given = given_.data();
         // The index a string starting at i takes: when the pixel may take either, the one from
         // which the table reaches further.
-        auto startAt = [&](std::size_t i) -> std::uint32_t {
+        // When it walked the table for that, the string found from the index taken: a code
+        // given out afterwards changes it only if the walk passed through its prefix (watch_).
+        struct Start {
+            std::uint32_t index;
+            bool walked = false;
+            std::uint32_t code = 0;
+            std::size_t end = 0;
+        };
+        auto startAt = [&](std::size_t i, std::uint32_t watch) -> Start {
             const std::uint32_t c = pixels[i];
             const std::uint32_t a = alternates[i];
-            if (a == c || i + 1 >= count) return c;
-            std::size_t endC = 0;
-            std::size_t endA = 0;
-            Longest(pixels, alternates, count, i + 1, c, endC);
-            Longest(pixels, alternates, count, i + 1, a, endA);
-            return endA > endC ? a : c;
+            if (a == c || i + 1 >= count) return {c};
+            watch_ = watch;
+            Start viaC{c, true};
+            Start viaA{a, true};
+            viaC.code = Longest(pixels, alternates, count, i + 1, c, viaC.end);
+            viaC.walked = !sawWatch_;
+            viaA.code = Longest(pixels, alternates, count, i + 1, a, viaA.end);
+            viaA.walked = !sawWatch_;
+            watch_ = kNoCode;
+            return viaA.end > viaC.end ? viaA : viaC;
         };
         // With deferClear a full table stays in use while it compresses at least as well as
         // it did since the clear; it is cleared at the first check where it does worse.
@@ -279,18 +294,20 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
         std::size_t nextCheck = 0;
         double bestRatio = 0;
         bool full = false;
-        std::uint32_t start = startAt(0);
+        Start start = startAt(0, kNoCode);
         std::size_t i = 0;
         for (;;) {
-            std::size_t end = 0;
-            const std::uint32_t code = Longest(pixels, alternates, count, i + 1, start, end);
+            std::size_t end = start.end;
+            const std::uint32_t code =
+                start.walked ? start.code
+                             : Longest(pixels, alternates, count, i + 1, start.index, end);
             Emit(s, code);
             lifeBits += static_cast<std::size_t>(s.bits);
             if (end >= count) break;
             i = end;
-            start = startAt(i);
+            start = startAt(i, code);
             if (s.nextFree < kCodeLimit) {
-                const std::uint32_t added = (start << kMaxBits) | code;
+                const std::uint32_t added = (start.index << kMaxBits) | code;
                 direct[added] = static_cast<std::uint16_t>(s.nextFree);
                 given[s.nextFree++] = added;
             } else {
@@ -315,7 +332,8 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                     s.nextFree = firstCode;
                     s.clearPending = true;
                     Emit(s, static_cast<std::uint32_t>(clearCode));
-                    start = startAt(i);
+                    start = startAt(i, kNoCode);
+                    start.walked = false;  // the table it walked is gone
                 }
             }
         }

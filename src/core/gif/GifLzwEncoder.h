@@ -87,6 +87,10 @@ private:
                           std::size_t count, std::size_t from, std::uint32_t code,
                           std::size_t& end);
     std::array<Branch, kSearchBudget + 1> search_{};
+    // Longest notes in sawWatch_ whether its walk passed through the string watch_.
+    static constexpr std::uint32_t kNoCode = 0xFFFFFFFF;
+    std::uint32_t watch_ = kNoCode;
+    bool sawWatch_ = false;
 
     // The code writer's state.
     struct Stream {
