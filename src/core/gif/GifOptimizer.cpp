@@ -181,10 +181,15 @@ struct ColorDictionary {
             }
         }
         // Then runs of neighbouring frames (which often show similar colours) in turn try their
-        // colours at the front, in their order, kept when the frames' bits fall; two rounds.
+        // colours at the front, in their order, kept when the frames' bits fall; two rounds,
+        // within a bound on the work (each trial costs a pass over every frame's colours) so that
+        // long animations do not wait on it.
+        std::size_t perTrial = n + changed.size();
+        for (const auto& ids : changed) perTrial += ids.size();
+        std::size_t trials = std::max<std::size_t>(64, kOrderWork / perTrial);
         std::vector<std::uint32_t> trial;
         std::vector<bool> member(n);
-        for (int round = 0; round < 2; ++round) {
+        for (int round = 0; round < 2 && trials > 0; ++round) {
             bool improved = false;
             for (std::size_t run : {1, 4, 16}) {
                 for (std::size_t k = 0; k < changed.size();
@@ -195,6 +200,8 @@ struct ColorDictionary {
                         for (std::uint32_t id : changed[j]) member[id] = any = true;
                     }
                     if (!any) continue;
+                    if (trials == 0) break;
+                    --trials;
                     trial.clear();
                     for (std::uint32_t id : order) {
                         if (member[id]) trial.push_back(id);
@@ -213,6 +220,8 @@ struct ColorDictionary {
             if (!improved) break;
         }
     }
+
+    static constexpr std::size_t kOrderWork = 200'000'000;  // colour visits, about 0.2 s
 
     // Frames taken one by one, each time the one with the most changed pixels per colour it
     // adds to the order; its new colours follow in the order of fallback.
