@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <optional>
 #include <tuple>
 #include <unordered_map>
@@ -103,7 +104,14 @@ struct ColorDictionary {
             const std::vector<std::uint32_t>& shown = canvas.Pixels();
             changed.emplace_back();
             changedPixels.push_back(0);
+            const auto width = static_cast<std::size_t>(std::max(source.screenWidth, 1));
             for (std::size_t p = 0; p < shown.size(); ++p) {
+                // Whole rows that did not change are passed over with one block compare.
+                if (p % width == 0 && std::memcmp(shown.data() + p, before.data() + p,
+                                                  width * sizeof(std::uint32_t)) == 0) {
+                    p += width - 1;
+                    continue;
+                }
                 const std::uint32_t t = shown[p];
                 if (t == before[p] || t == 0) continue;
                 ++pixels[t - 1];
@@ -151,21 +159,26 @@ struct ColorDictionary {
                            24u * (1u << entriesBits);
         }
         std::vector<int> rank(n);
+        std::array<std::uint32_t, 257> usedIn{};  // index -> the last frame + 1 that used it
+        std::uint32_t usedMark = 0;
         auto cost = [&](const std::vector<std::uint32_t>& candidate) {
             for (std::size_t r = 0; r < candidate.size(); ++r) {
                 rank[candidate[r]] = static_cast<int>(r);
             }
             std::uint64_t total = 0;
             for (std::size_t k = 0; k < changed.size(); ++k) {
-                std::array<bool, 257> used{};
+                if (++usedMark == 0) {  // wrapped: start the marks afresh
+                    usedIn.fill(0);
+                    usedMark = 1;
+                }
                 int highest = 1;
                 for (std::uint32_t id : changed[k]) {
                     highest = std::max(highest, rank[id]);
-                    used[static_cast<std::size_t>(rank[id])] = true;
+                    usedIn[static_cast<std::size_t>(rank[id])] = usedMark;
                 }
                 // The transparent index takes the lowest index left free.
                 int clear = 0;
-                while (used[static_cast<std::size_t>(clear)]) ++clear;
+                while (usedIn[static_cast<std::size_t>(clear)] == usedMark) ++clear;
                 const int codeSize = std::max(2, BitsFor(std::max(highest, clear)));
                 total += std::min(bitsBySize[k][static_cast<std::size_t>(codeSize)], localBits[k]);
             }
@@ -376,6 +389,7 @@ public:
                 GifArea cleared;  // shown now, transparent in the next frame
                 for (int y = 0; y < height_; ++y) {
                     const std::size_t row = static_cast<std::size_t>(y) * width_;
+                    if (SameRow(current, next, row)) continue;
                     for (int x = 0; x < width_; ++x) {
                         if (current[row + x] != 0 && next[row + x] == 0) {
                             cleared.Unite({x, y, x + 1, y + 1});
@@ -493,11 +507,19 @@ private:
                 std::clamp(frame.top + frame.image->Height(), 0, height_)};
     }
 
+    // Whether the screens agree on the row starting at pixel row (a block compare: most rows of
+    // most frames do not change).
+    bool SameRow(const Screen& a, const Screen& b, std::size_t row) const {
+        return std::memcmp(a.data() + row, b.data() + row,
+                           static_cast<std::size_t>(width_) * sizeof(std::uint32_t)) == 0;
+    }
+
     // The pixels where a and b differ, as one rectangle.
     GifArea Difference(const Screen& a, const Screen& b) const {
         GifArea area;
         for (int y = 0; y < height_; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width_;
+            if (SameRow(a, b, row)) continue;
             int x0 = -1;
             int x1 = -1;
             for (int x = 0; x < width_; ++x) {
@@ -531,6 +553,7 @@ private:
         std::size_t changedPixels = 0;
         for (int y = 0; y < height_; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width_;
+            if (SameRow(target, shown, row)) continue;
             for (int x = 0; x < width_; ++x) {
                 const std::uint32_t t = target[row + x];
                 if (t == shown[row + x]) continue;
