@@ -369,20 +369,26 @@ public:
                 return Outcome::Cancelled;
             }
             const bool last = k + 1 == count;
-            Screen storedAfter = storedNext;  // the screen the stored frames leave after k
+            Screen storedAfter;  // the screen the stored frames leave after k
+            storedAfter.swap(storedNext);
             if (!last) Advance(k + 1, next, storedNext);
             const bool first = k == 0;
             const bool anyClear =
                 first && std::find(current.begin(), current.end(), 0u) != current.end();
             const GifArea changed = Difference(current, base);
 
+            // A candidate's screen after frame k: current (leave in place), base (restore to
+            // previous), or a copy of current with its area cleared (restore to background).
             struct Candidate {
                 int disposal;
                 GifArea area;
-                Screen after;
+                Screen cleared;  // disposal 2 only
                 GifArea nextArea;
             };
             std::vector<Candidate> candidates;
+            auto afterOf = [&](const Candidate& c) -> const Screen& {
+                return c.disposal == 2 ? c.cleared : c.disposal == 1 ? current : base;
+            };
             if (last) {
                 candidates.push_back({1, changed, {}, {}});
             } else {
@@ -396,17 +402,18 @@ public:
                         }
                     }
                 }
-                auto consider = [&](int disposal, GifArea area, Screen after) {
+                auto consider = [&](int disposal, GifArea area, const Screen& after,
+                                    Screen&& clearedScreen) {
                     if (keepStored_ && after != storedAfter) return;
                     GifArea nextArea;
                     if (!Drawable(next, after, nextArea)) return;
                     for (const Candidate& c : candidates) {
                         if (c.disposal == disposal && c.area == area) return;
                     }
-                    candidates.push_back({disposal, area, std::move(after), nextArea});
+                    candidates.push_back({disposal, area, std::move(clearedScreen), nextArea});
                 };
-                if (cleared.Empty()) consider(1, changed, current);
-                if (!changed.Empty()) consider(3, changed, base);
+                if (cleared.Empty()) consider(1, changed, current, {});
+                if (!changed.Empty()) consider(3, changed, base, {});
                 // Clearing: just what the next frame needs cleared, or the whole stored frame as
                 // its own disposal clears it (which keeps the stored screens).
                 std::vector<GifArea> clearings;
@@ -418,7 +425,7 @@ public:
                     area.Unite(changed);
                     Screen after = current;
                     Clear(after, area);
-                    consider(2, area, std::move(after));
+                    consider(2, area, after, std::move(after));
                 }
             }
             if (candidates.empty()) return Outcome::DeadEnd;
@@ -452,7 +459,7 @@ public:
                 std::size_t cost = image->bytes.size();
                 std::optional<EncodedImage> following;
                 if (candidates.size() > 1) {
-                    following = Encode(candidate.after, next, candidate.nextArea, false);
+                    following = Encode(afterOf(candidate), next, candidate.nextArea, false);
                     if (!following) continue;
                     cost += following->bytes.size();
                 }
@@ -471,7 +478,12 @@ public:
             out_.insert(out_.end(), best->bytes.begin(), best->bytes.end());
             result.frameBytes[k] = out_.size() - before;
             if (!last) {
-                base = std::move(candidates[static_cast<std::size_t>(bestIndex)].after);
+                // current's pixels are not needed after this: the next frame's come from next.
+                if (chosen.disposal == 2) {
+                    base = std::move(candidates[static_cast<std::size_t>(bestIndex)].cleared);
+                } else if (chosen.disposal == 1) {
+                    base.swap(current);
+                }
                 std::swap(current, next);
                 cached = std::move(bestNext);
             }
