@@ -2,6 +2,11 @@
 // target keeps its bytes and the window keeps its frames; the size preview and the browser page.
 #include <sys/stat.h>
 
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <memory>
+
 #include "GuiFixture.h"
 #include "core/gif/GifDecoder.h"
 #include "gui/app/Commands.h"
@@ -39,6 +44,7 @@ private slots:
     void closingAChangedDocumentAsks();
     void longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest();
     void saveAsProposesTheDocumentsOwnFolder();
+    void saveDialogsForNewPicturesOpenInTheUsersFolders();
     void frameSaveWritesTheFormatTheNameSays();
     void unreadablePictureShowsBothBoxesInOrder();
 };
@@ -187,12 +193,72 @@ void tst_Save::saveAsProposesTheDocumentsOwnFolder() {
     };
     f.frame.Dispatch(CommandId::FileSaveAs);
     QCOMPARE(proposed, f.File(QStringLiteral("anim.old.gif")));
+    // So does a frame's file, from the Frame menu.
+    view->Table().entries[1].selected = 1;
+    view->Table().lastSelectedFrame = 1;
+    f.frame.UpdateCommandStates();
+    f.frame.Dispatch(CommandId::FrameSave);
+    QCOMPARE(proposed, f.File(QStringLiteral("anim.old[002].bmp")));
 
     // A new picture has no folder of its own: the title only.
     CAnvoView* fresh = f.frame.NewDocument();
     QVERIFY(fresh);
     fresh->OnFileSaveAs();
     QCOMPARE(proposed, QStringLiteral("무제"));
+}
+
+void tst_Save::saveDialogsForNewPicturesOpenInTheUsersFolders() {
+    // A program started from a menu has an arbitrary working folder (often "/"): a new picture's
+    // save dialog must not open there, but where the user last chose a file, or else in their
+    // pictures or home folder.
+    MainFrameFixture f;
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+    const QString before = QDir::currentPath();
+    const QString elsewhere = f.File(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    QVERIFY(QDir::setCurrent(elsewhere));
+    // Answers the next file dialog once it is up: notes its folder, then picks file or cancels.
+    QString shownFolder;
+    auto answer = [&](const QString& pick) {
+        auto poll = std::make_shared<QTimer>();
+        poll->setInterval(20);
+        QObject::connect(poll.get(), &QTimer::timeout, [&shownFolder, pick, poll] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            poll->stop();
+            shownFolder = dialog->directory().absolutePath();
+            if (pick.isEmpty()) {
+                dialog->reject();
+            } else {
+                // As a user does: the name typed into the dialog's field, then Return.
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                name->setText(pick);
+                QTest::keyClick(name, Qt::Key_Return);
+            }
+        });
+        poll->start();
+    };
+
+    CAnvoView* fresh = f.frame.NewDocument();
+    QVERIFY(fresh);
+    answer(QString());
+    fresh->OnFileSaveAs();
+    QString expected = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (expected.isEmpty() || !QFileInfo(expected).isDir()) expected = QDir::homePath();
+    QCOMPARE(shownFolder, QDir(expected).absolutePath());
+
+    // A file opened through the Open dialog from another folder: the next new picture's save
+    // dialog opens there.
+    const QString gif = f.MakeGif(QStringLiteral("picked.gif"), 2, 6, 4);
+    answer(gif);
+    f.frame.Dispatch(CommandId::FileOpen);
+    QTRY_VERIFY(f.frame.OpenDocumentCount() >= 2);
+    answer(QString());
+    fresh->OnFileSaveAs();
+    QCOMPARE(shownFolder, QFileInfo(gif).absolutePath());
+    QVERIFY(QDir::setCurrent(before));
 }
 
 void tst_Save::frameSaveWritesTheFormatTheNameSays() {

@@ -24,6 +24,7 @@
 class QAction;
 class QDialog;
 class QDockWidget;
+class QFileDialog;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -220,6 +221,11 @@ private:
     QPoint cascade_{0, 0};
     int pickMode_ = 0;
     std::unique_ptr<CollectRequest> collect_;
+    QStringList RunFileDialog(QFileDialog& dialog);
+    void Propose(QFileDialog& dialog, const QString& proposed) const;
+    // The folder of the last file accepted in a file dialog, where save dialogs for untitled
+    // documents open; empty until then.
+    QString lastDialogFolder_;
     bool dropping_ = false;
     bool firstPaint_ = true;  // the panes are placed once, when the window first shows
     bool sampleFolderUsed_ = false;

@@ -1,11 +1,13 @@
 // Opening documents: New, Open with several files, dropped files, "모아서 열기" and the files of
 // the command line and of a later start.
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -73,10 +75,13 @@ void CMainFrame::OnFileOpen() {
                            app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
     // The first Open of a run starts among the samples that come with the program.
     const QString samples = AssetPath(QStringLiteral("샘플"));
-    if (!sampleFolderUsed_ && QFileInfo(samples).isDir()) dialog.setDirectory(samples);
+    if (!sampleFolderUsed_ && QFileInfo(samples).isDir()) {
+        dialog.setDirectory(samples);
+    } else if (!lastDialogFolder_.isEmpty()) {
+        dialog.setDirectory(lastDialogFolder_);
+    }
     sampleFolderUsed_ = true;
-    QStringList chosen;
-    if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles();
+    const QStringList chosen = RunFileDialog(dialog);
     app_.busyGuard = savedGuard;
     OpenFiles(chosen);
     app_.openInProgress = false;
@@ -136,8 +141,10 @@ void CMainFrame::OnCollectOpen() {
     dialog.setFileMode(QFileDialog::ExistingFiles);
     ApplyFileDialogFilters(dialog,
                            app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
-    if (dialog.exec() != QDialog::Accepted) return;
-    CollectAndOpen(dialog.selectedFiles());
+    if (!lastDialogFolder_.isEmpty()) dialog.setDirectory(lastDialogFolder_);
+    const QStringList chosen = RunFileDialog(dialog);
+    if (chosen.isEmpty()) return;
+    CollectAndOpen(chosen);
 }
 
 void CMainFrame::CollectAndOpen(const QStringList& paths) {
@@ -152,14 +159,37 @@ void CMainFrame::CollectAndOpen(const QStringList& paths) {
     collect_.reset();
 }
 
+// Runs a file dialog; the chosen files, empty when cancelled. Remembers their folder.
+QStringList CMainFrame::RunFileDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    if (!chosen.isEmpty()) lastDialogFolder_ = QFileInfo(chosen.first()).absolutePath();
+    return chosen;
+}
+
+// A save dialog showing proposed: a full path as it is; a bare name (an untitled document's)
+// in the folder of the last file dialog, else the pictures folder, else home - never the
+// program's working folder, which for a program started from a menu is arbitrary.
+void CMainFrame::Propose(QFileDialog& dialog, const QString& proposed) const {
+    if (!QFileInfo(proposed).isAbsolute()) {
+        QString folder = lastDialogFolder_;
+        if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+            folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        }
+        if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+        dialog.setDirectory(folder);
+    }
+    dialog.selectFile(proposed);
+}
+
 QString CMainFrame::AskSavePath(const QString& proposed) {
     if (savePathAnswer) return savePathAnswer(proposed);
     QFileDialog dialog(this, tr("다른 이름으로 저장"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("gif"));
     ApplyFileDialogFilters(dialog, app_.gifFilter);
-    dialog.selectFile(proposed);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    Propose(dialog, proposed);
+    return RunFileDialog(dialog).value(0);
 }
 
 QString CMainFrame::AskFrameSavePath(const QString& proposed) {
@@ -168,8 +198,8 @@ QString CMainFrame::AskFrameSavePath(const QString& proposed) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("bmp"));
     ApplyFileDialogFilters(dialog, "BMP 파일(*.bmp)|*.*||");
-    dialog.selectFile(proposed);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    Propose(dialog, proposed);
+    return RunFileDialog(dialog).value(0);
 }
 
 QString CMainFrame::AskImagePath(const QString& title) {
@@ -178,7 +208,8 @@ QString CMainFrame::AskImagePath(const QString& title) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     ApplyFileDialogFilters(dialog,
                            app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    if (!lastDialogFolder_.isEmpty()) dialog.setDirectory(lastDialogFolder_);
+    return RunFileDialog(dialog).value(0);
 }
 
 void CMainFrame::DocumentSaved(const QString& path) {

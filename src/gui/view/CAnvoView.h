@@ -245,6 +245,9 @@ private:
     void PasteFromFileRepeatedly();
     void CopyFrameToSystemClipboard();
     bool SaveWithDialog(QString proposed);
+    // name in the folder of the file the document came from; as it is for an untitled one (the
+    // save dialog then chooses the folder).
+    QString InDocumentFolder(const QString& name) const;
     bool SaveTo(const QString& path);
 
     CMainFrame& main_;

@@ -109,7 +109,7 @@ void CAnvoView::OnSaveAtOtherSize() {
     const int height = dialog.ChosenHeight();
     const QString proposed =
         QString::fromStdString(edit::ProposedOtherSizeName(Caption().toStdString(), width, height));
-    const QString path = main_.AskSavePath(proposed);
+    const QString path = main_.AskSavePath(InDocumentFolder(proposed));
     if (path.isEmpty()) return;
     edit::SaveAtOtherSize(table_, *encoder_, path.toStdString(), width, height);
 }

@@ -16,18 +16,13 @@
 #include "gui/view/CAnvoView.h"
 
 namespace vorla {
-namespace {
-
-// What the save dialog proposes: the default name, in the document's own folder when it has
-// one (the dialog would otherwise open wherever the last dialog was, e.g. the samples).
-QString ProposedSavePath(const CAnvoDoc& document) {
-    const QString name = QString::fromStdString(saving::DefaultGifName(document));
-    if (document.IsUntitled()) return name;
-    const QFileInfo source(QString::fromStdString(document.sourcePath));
+// The dialogs' proposals sit in the document's own folder when it has one (the dialog would
+// otherwise open wherever the last dialog was, e.g. the samples).
+QString CAnvoView::InDocumentFolder(const QString& name) const {
+    if (document_.IsUntitled() || document_.sourcePath.empty()) return name;
+    const QFileInfo source(QString::fromStdString(document_.sourcePath));
     return source.absoluteDir().filePath(name);
 }
-
-}  // namespace
 
 bool CAnvoView::SaveWithDialog(QString proposed) {
     for (;;) {
@@ -52,7 +47,8 @@ bool CAnvoView::SaveTo(const QString& path) {
 }
 
 void CAnvoView::OnFileSave() {
-    const QString proposed = ProposedSavePath(document_);
+    const QString proposed =
+        InDocumentFolder(QString::fromStdString(saving::DefaultGifName(document_)));
     if (!document_.imported && !document_.IsUntitled()) {
         const QString path = QString::fromStdString(document_.sourcePath);
         switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
@@ -71,7 +67,7 @@ void CAnvoView::OnFileSave() {
 }
 
 void CAnvoView::OnFileSaveAs() {
-    SaveWithDialog(ProposedSavePath(document_));
+    SaveWithDialog(InDocumentFolder(QString::fromStdString(saving::DefaultGifName(document_))));
 }
 
 void CAnvoView::ShowSavedSize() {
@@ -95,7 +91,7 @@ void CAnvoView::SaveFrame(bool fromMainMenu) {
     }
     const QString name =
         QString::fromStdString(saving::FrameFileName(Caption().toStdString(), table_.menuFrame));
-    const QString path = main_.AskFrameSavePath(name);
+    const QString path = main_.AskFrameSavePath(InDocumentFolder(name));
     if (path.isEmpty()) return;
     // The name's extension chooses the format (BMP for any other name).
     if (!saving::SaveChosenFrameFile(table_, path.toStdString())) {

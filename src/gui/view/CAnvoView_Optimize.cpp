@@ -19,13 +19,6 @@ namespace {
 bool lastLimitOn = false;
 int lastLimitKb = 1024;
 
-QString ProposedOptimizedPath(const CAnvoDoc& document) {
-    const QString name = QString::fromStdString(saving::DefaultGifName(document));
-    if (document.IsUntitled()) return name;
-    const QFileInfo source(QString::fromStdString(document.sourcePath));
-    return source.absoluteDir().filePath(name);
-}
-
 }  // namespace
 
 void CAnvoView::SaveOptimized() {
@@ -36,7 +29,8 @@ void CAnvoView::SaveOptimized() {
         lastLimitOn = settings.LimitOn();
         lastLimitKb = settings.LimitKb();
     }
-    const QString path = main_.AskSavePath(ProposedOptimizedPath(document_));
+    const QString path = main_.AskSavePath(
+        InDocumentFolder(QString::fromStdString(saving::DefaultGifName(document_))));
     if (path.isEmpty()) return;
     UserInterface& ui = main_.Ui();
 
