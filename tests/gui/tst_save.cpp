@@ -249,15 +249,26 @@ void tst_Save::saveDialogsForNewPicturesOpenInTheUsersFolders() {
     if (expected.isEmpty() || !QFileInfo(expected).isDir()) expected = QDir::homePath();
     QCOMPARE(shownFolder, QDir(expected).absolutePath());
 
+    // A document whose folder has gone since it was opened: as for a new picture.
+    QVERIFY(QDir().mkpath(f.File(QStringLiteral("gone"))));
+    const QString moved = f.MakeGif(QStringLiteral("gone/moved.gif"), 2, 6, 4);
+    CAnvoView* orphan = f.Open(moved);
+    QVERIFY(orphan);
+    QVERIFY(QDir(f.File(QStringLiteral("gone"))).removeRecursively());
+    answer(QString());
+    orphan->OnFileSaveAs();
+    QCOMPARE(shownFolder, QDir(expected).absolutePath());
+
     // A file opened through the Open dialog from another folder: the next new picture's save
     // dialog opens there.
     const QString gif = f.MakeGif(QStringLiteral("picked.gif"), 2, 6, 4);
     answer(gif);
     f.frame.Dispatch(CommandId::FileOpen);
-    QTRY_VERIFY(f.frame.OpenDocumentCount() >= 2);
+    QTRY_VERIFY(f.frame.OpenDocumentCount() >= 3);
     answer(QString());
     fresh->OnFileSaveAs();
     QCOMPARE(shownFolder, QFileInfo(gif).absolutePath());
+
     QVERIFY(QDir::setCurrent(before));
 }
 

@@ -167,19 +167,24 @@ QStringList CMainFrame::RunFileDialog(QFileDialog& dialog) {
     return chosen;
 }
 
-// A save dialog showing proposed: a full path as it is; a bare name (an untitled document's)
-// in the folder of the last file dialog, else the pictures folder, else home - never the
-// program's working folder, which for a program started from a menu is arbitrary.
+// A save dialog showing proposed: a full path as it is; a bare name (an untitled document's),
+// or a path whose folder is gone, in the folder of the last file dialog, else the pictures
+// folder, else home - never the program's working folder, which for a program started from a
+// menu is arbitrary.
 void CMainFrame::Propose(QFileDialog& dialog, const QString& proposed) const {
-    if (!QFileInfo(proposed).isAbsolute()) {
-        QString folder = lastDialogFolder_;
-        if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-            folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-        }
-        if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-        dialog.setDirectory(folder);
+    const QFileInfo info(proposed);
+    // A document's folder may have gone since it was opened: then as for a new picture.
+    if (info.isAbsolute() && info.absoluteDir().exists()) {
+        dialog.selectFile(proposed);
+        return;
     }
-    dialog.selectFile(proposed);
+    QString folder = lastDialogFolder_;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    }
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    dialog.setDirectory(folder);
+    dialog.selectFile(info.fileName());
 }
 
 QString CMainFrame::AskSavePath(const QString& proposed) {
