@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "SaveLikeWriter.h"
 #include "core/gif/GifDecoder.h"
 #include "core/gif/GifEncoder.h"
 #include "core/gif/WriteAnimation.h"
@@ -83,23 +84,6 @@ const Frames& FramesOf(const std::string& name) {
     return decoded.emplace(name, DecodeFrames(bytes)).first->second;
 }
 
-vorla::FrameEntry EntryOf(const vorla::GifPageInfo& page) {
-    vorla::FrameEntry entry;
-    entry.left = static_cast<std::int16_t>(page.left);
-    entry.top = static_cast<std::int16_t>(page.top);
-    entry.width = static_cast<std::int16_t>(page.width);
-    entry.height = static_cast<std::int16_t>(page.height);
-    entry.delay = static_cast<std::int16_t>(page.delay < 0 ? 50 : page.delay);
-    entry.colorCount = static_cast<std::int16_t>(page.colorCount);
-    entry.controlFlags = static_cast<std::uint8_t>(page.controlByte & 0x1C);
-    entry.transparent = page.transparent;
-    entry.transparentIndex =
-        page.transparent ? page.transparentIndex : static_cast<std::uint8_t>(page.colorCount - 1);
-    entry.restoreBackground = (entry.controlFlags & 0x1C) == 8;
-    entry.interlaced = page.interlaced;
-    return entry;
-}
-
 void SetCounters(benchmark::State& state, const Frames& data, std::size_t bytes) {
     state.counters["pixels"] = benchmark::Counter(
         static_cast<double>(data.pixels) * static_cast<double>(state.iterations()),
@@ -116,30 +100,13 @@ bool Usable(benchmark::State& state, const Frames& data) {
 
 // The stages as WriteAnimation runs them, without the frame table.
 bool VorlaEncode(const Frames& data, vorla::MemoryStream& output) {
-    vorla::GifEncoder encoder;
-    vorla::MemoryStream image;
-    vorla::MemoryStream record;
-    const std::size_t count = data.frames.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        const Frame& frame = data.frames[i];
-        const vorla::FrameEntry entry = EntryOf(frame.page);
-        image.SetLength(0);
-        if (!encoder.EncodeImage(frame.dib, image, entry.interlaced ? "xi" : "x")) return false;
-        image.SeekToBegin();
-        const vorla::Colorref key = frame.dib.PaletteColor(entry.transparentIndex);
-        if (!encoder.WriteFrameRecord(image, record, entry, data.screenWidth, data.screenHeight,
-                                      key, entry.interlaced, true, i == 0)) {
-            return false;
-        }
-        if (i == 0) {
-            std::swap(output, record);
-            output.Seek(0, vorla::SeekOrigin::End);
-            record.SetLength(0);
-        } else if (!encoder.AppendFrameRecord(output, record, i + 1 == count)) {
-            return false;
-        }
-    }
-    return true;
+    return vorla::bench::WriteLikeSave(
+        data.frames.size(),
+        [&data](std::size_t i) {
+            const Frame& frame = data.frames[i];
+            return std::pair{vorla::bench::EntryOfPage(frame.page), &frame.dib};
+        },
+        data.screenWidth, data.screenHeight, output);
 }
 
 void EncodeVorla(benchmark::State& state, const Frames& data) {
@@ -235,7 +202,7 @@ void WriteAnimationOf(benchmark::State& state, const Frames& data) {
     for (const Frame& frame : data.frames) {
         const auto slot = static_cast<std::size_t>(table->frameCount++);
         table->frameImages[slot] = frame.dib;
-        table->entries[slot] = EntryOf(frame.page);
+        table->entries[slot] = vorla::bench::EntryOfPage(frame.page);
     }
     table->settings = {data.screenWidth, data.screenHeight, true};
     std::int64_t bytes = 0;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "SaveLikeWriter.h"
 #include "core/gif/GifDecoder.h"
 #include "core/gif/GifEncoder.h"
 #include "core/gif/GifOptimizer.h"
@@ -48,7 +49,7 @@ std::map<std::string, Sizes>& Table() {
     return table;
 }
 
-// The writer's stages per frame as WriteAnimation runs them (see bench_encode.cpp).
+// The file the ordinary Save writes for gif's images.
 Bytes OrdinaryWrite(const Bytes& gif, int& width, int& height) {
     std::vector<std::pair<vorla::GifPageInfo, vorla::CDib>> frames;
     width = height = 0;
@@ -59,38 +60,14 @@ Bytes OrdinaryWrite(const Bytes& gif, int& width, int& height) {
             frames.emplace_back(page, std::move(dib));
             return true;
         });
-    vorla::GifEncoder encoder;
-    vorla::MemoryStream output, image, record;
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        const auto& [page, dib] = frames[i];
-        vorla::FrameEntry entry;
-        entry.left = static_cast<std::int16_t>(page.left);
-        entry.top = static_cast<std::int16_t>(page.top);
-        entry.width = static_cast<std::int16_t>(page.width);
-        entry.height = static_cast<std::int16_t>(page.height);
-        entry.delay = static_cast<std::int16_t>(page.delay < 0 ? 50 : page.delay);
-        entry.controlFlags = static_cast<std::uint8_t>(page.controlByte & 0x1C);
-        entry.transparent = page.transparent;
-        entry.transparentIndex = page.transparent ? page.transparentIndex
-                                                  : static_cast<std::uint8_t>(page.colorCount - 1);
-        entry.restoreBackground = (entry.controlFlags & 0x1C) == 8;
-        image.SetLength(0);
-        if (!encoder.EncodeImage(dib, image, page.interlaced ? "xi" : "x")) return {};
-        image.SeekToBegin();
-        if (!encoder.WriteFrameRecord(image, record, entry, width, height,
-                                      dib.PaletteColor(entry.transparentIndex), page.interlaced,
-                                      true, i == 0)) {
-            return {};
-        }
-        if (i == 0) {
-            std::swap(output, record);
-            output.Seek(0, vorla::SeekOrigin::End);
-            record.SetLength(0);
-        } else if (!encoder.AppendFrameRecord(output, record, i + 1 == frames.size())) {
-            return {};
-        }
-    }
-    return output.TakeBytes();
+    vorla::MemoryStream output;
+    const bool written = vorla::bench::WriteLikeSave(
+        frames.size(),
+        [&frames](std::size_t i) {
+            return std::pair{vorla::bench::EntryOfPage(frames[i].first), &frames[i].second};
+        },
+        width, height, output);
+    return written ? output.TakeBytes() : Bytes{};
 }
 
 const Ordinary& OrdinaryOf(const std::string& name) {

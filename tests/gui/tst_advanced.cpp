@@ -12,6 +12,7 @@
 #include <QSlider>
 
 #include "GuiFixture.h"
+#include "MenuDriving.h"
 #include "core/effects/AdvancedEffects.h"
 #include "core/model/Settings.h"
 #include "gui/app/Commands.h"
@@ -43,23 +44,6 @@ void WhenShown(QObject* context, std::function<void(T*)> act, bool* done) {
         }
     });
     timer->start();
-}
-
-QPoint FramePoint(CAnvoView* view, int k) {
-    const StripMetrics m = view->Metrics();
-    return QPoint(60, m.ImageTop(k) + m.displayHeight / 2 - view->verticalScrollBar()->value());
-}
-
-QAction* FindItem(QMenu* menu, CommandId id, QMenu** owner) {
-    for (QAction* action : menu->actions()) {
-        if (QMenu* sub = action->menu()) {
-            if (QAction* found = FindItem(sub, id, owner)) return found;
-        } else if (action->data().isValid() && action->data().toInt() == static_cast<int>(id)) {
-            *owner = menu;
-            return action;
-        }
-    }
-    return nullptr;
 }
 
 // Opens the menu bar's "애니메이션" menu and picks the item of `id` with Return.

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "GuiFixture.h"
+#include "MenuDriving.h"
 #include "core/gif/GifDecoder.h"
 #include "gui/app/Commands.h"
 
@@ -193,11 +194,10 @@ void tst_Save::saveAsProposesTheDocumentsOwnFolder() {
     };
     f.frame.Dispatch(CommandId::FileSaveAs);
     QCOMPARE(proposed, f.File(QStringLiteral("anim.old.gif")));
-    // So does a frame's file, from the Frame menu.
-    view->Table().entries[1].selected = 1;
-    view->Table().lastSelectedFrame = 1;
-    f.frame.UpdateCommandStates();
-    f.frame.Dispatch(CommandId::FrameSave);
+    // So does a frame's file, from the frame's context menu.
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+    QVERIFY(PickFromContextMenu(view, FramePoint(view, 1), CommandId::FrameMenuSaveFrame));
     QCOMPARE(proposed, f.File(QStringLiteral("anim.old[002].bmp")));
 
     // A new picture has no folder of its own: the title only.

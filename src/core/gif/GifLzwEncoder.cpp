@@ -97,6 +97,22 @@ void GifLzwEncoder::EnsureTable() {
     direct_.reset(static_cast<std::uint16_t*>(table));
 }
 
+GifLzwEncoder::Stream GifLzwEncoder::Begin(std::size_t count, int minCodeSize) {
+    EnsureTable();
+    hashedLives_ = 0;
+    // At most one code per pixel, one clear per code in the worst case, plus the first clear and
+    // the end code; 12 bits each, and room for the last 32-bit store.
+    const std::size_t bound = (2 * count + 8) * 3 / 2 + 16;
+    if (out_.size() < bound) out_.resize(bound);
+    Stream s{};
+    s.out = out_.data();
+    s.initialBits = minCodeSize + 1;
+    s.bits = s.initialBits;
+    s.maxCode = (1 << s.bits) - 1;
+    s.nextFree = (1 << minCodeSize) + 2;
+    return s;
+}
+
 // The end code and the bits still held, padded to a whole byte.
 GifLzwEncoder::Codes GifLzwEncoder::Finish(Stream& s, int endCode) {
     Emit(s, static_cast<std::uint32_t>(endCode));
@@ -125,22 +141,8 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
-    EnsureTable();
-    hashedLives_ = 0;
     const std::size_t count = width == 0 ? 0 : rowCount * width;
-
-    // At most one code per pixel, one clear per code in the worst case, plus the first clear and
-    // the end code; 12 bits each, and room for the last 32-bit store.
-    const std::size_t bound = (2 * count + 8) * 3 / 2 + 16;
-    if (out_.size() < bound) out_.resize(bound);
-
-    Stream s{};
-    s.out = out_.data();
-    s.initialBits = minCodeSize + 1;
-    s.bits = s.initialBits;
-    s.maxCode = (1 << s.bits) - 1;
-    s.nextFree = firstCode;
-
+    Stream s = Begin(count, minCodeSize);
     Emit(s, static_cast<std::uint32_t>(clearCode));
     if (count > 0) {
         std::uint16_t* const direct = direct_.get();
@@ -246,18 +248,7 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
-    EnsureTable();
-    hashedLives_ = 0;
-    const std::size_t bound = (2 * count + 8) * 3 / 2 + 16;
-    if (out_.size() < bound) out_.resize(bound);
-
-    Stream s{};
-    s.out = out_.data();
-    s.initialBits = minCodeSize + 1;
-    s.bits = s.initialBits;
-    s.maxCode = (1 << s.bits) - 1;
-    s.nextFree = firstCode;
-
+    Stream s = Begin(count, minCodeSize);
     if (leadingClear) Emit(s, static_cast<std::uint32_t>(clearCode));
     tableFilled_ = false;
     if (count > 0) {

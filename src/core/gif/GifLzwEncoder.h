@@ -105,6 +105,8 @@ private:
         bool clearPending;
     };
 
+    // A stream for count pixels at minCodeSize, writing into out_; the table ready.
+    Stream Begin(std::size_t count, int minCodeSize);
     static void Emit(Stream& s, std::uint32_t code);
     static Codes Finish(Stream& s, int endCode);
     // The classic probe: the slot holding key, or the slot where the search stopped.

@@ -93,19 +93,7 @@ AdvancedAnimationDialog::AdvancedAnimationDialog(QWidget* parent, UserInterface&
         auto* grid = new QGridLayout(group);
         for (std::size_t r = 0; r < 4; ++r) {
             Row& row = rows_[g][r];
-            row.label = new QLabel(group);
-            row.edit = new QLineEdit(group);
-            row.edit->setFixedWidth(56);
-            row.edit->setMaxLength(6);
-            row.slider = new QSlider(Qt::Horizontal, group);
-            row.minimum = new QLabel(group);
-            row.maximum = new QLabel(group);
-            const int line = static_cast<int>(r) * 2;
-            grid->addWidget(row.label, line, 0, 1, 2);
-            grid->addWidget(row.edit, line, 2);
-            grid->addWidget(row.minimum, line + 1, 0);
-            grid->addWidget(row.slider, line + 1, 1, 1, 2);
-            grid->addWidget(row.maximum, line + 1, 3);
+            row = ParameterRow::Add(group, grid, static_cast<int>(r) * 2);
             connect(row.edit, &QLineEdit::textEdited, this, [this] { Configure(true, false); });
             connect(row.slider, &QSlider::valueChanged, this, [this, g, r](int value) {
                 if (writing_) return;

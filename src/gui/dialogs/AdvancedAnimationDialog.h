@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/effects/AdvancedEffectForm.h"
+#include "gui/dialogs/ParameterRow.h"
 
 class QLabel;
 class QLineEdit;
@@ -54,13 +55,7 @@ public slots:
     void reject() override;
 
 private:
-    struct Row {
-        QLabel* label = nullptr;
-        QLineEdit* edit = nullptr;
-        QSlider* slider = nullptr;
-        QLabel* minimum = nullptr;
-        QLabel* maximum = nullptr;
-    };
+    using Row = ParameterRow;
 
     void ReadControls();
     void WriteControls();

@@ -35,20 +35,8 @@ FrameImageEffectDialog::FrameImageEffectDialog(QWidget* parent, CAnvoView& view,
     auto* grid = new QGridLayout;
     for (std::size_t r = 0; r < rows_.size(); ++r) {
         Row& row = rows_[r];
-        row.label = new QLabel(this);
-        row.edit = new QLineEdit(this);
-        row.edit->setFixedWidth(56);
-        row.edit->setMaxLength(6);
-        row.slider = new QSlider(Qt::Horizontal, this);
+        row = ParameterRow::Add(this, grid, static_cast<int>(r) * 2);
         row.slider->setMinimumWidth(160);
-        row.minimum = new QLabel(this);
-        row.maximum = new QLabel(this);
-        const int line = static_cast<int>(r) * 2;
-        grid->addWidget(row.label, line, 0, 1, 2);
-        grid->addWidget(row.edit, line, 2);
-        grid->addWidget(row.minimum, line + 1, 0);
-        grid->addWidget(row.slider, line + 1, 1, 1, 2);
-        grid->addWidget(row.maximum, line + 1, 3);
         connect(row.slider, &QSlider::valueChanged, this, [this, r](int value) {
             if (writing_) return;
             writing_ = true;

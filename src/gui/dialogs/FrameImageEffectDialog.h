@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "core/effects/AdvancedEffectForm.h"
+#include "gui/dialogs/ParameterRow.h"
 
 class QLabel;
 class QLineEdit;
@@ -43,13 +44,7 @@ public:
     void done(int result) override;
 
 private:
-    struct Row {
-        QLabel* label = nullptr;
-        QLineEdit* edit = nullptr;
-        QSlider* slider = nullptr;
-        QLabel* minimum = nullptr;
-        QLabel* maximum = nullptr;
-    };
+    using Row = ParameterRow;
 
     void ReadControls();
     void WriteControls();
