@@ -50,6 +50,7 @@ QStringList Monkey::ActionNames() {
 
 Monkey::Monkey(CMainFrame& frame, const MonkeyFiles& files, const MonkeyOptions& options)
     : frame_(frame), files_(files), options_(options), rng_(options.seed) {
+    runClock_.start();
     for (const CommandInfo& info : AllCommands()) {
         // Exit ends the run; it is pressed once, after the last action.
         if (info.id == CommandId::AppExit) continue;
@@ -92,7 +93,9 @@ int Monkey::Result() const {
 
 void Monkey::Log(const QString& what) const {
     // stderr is unbuffered: the line is out before the action can kill the process.
-    std::fprintf(stderr, "monkey seed=%u step=%d depth=%d: %s\n", options_.seed, step_, depth_,
+    // The time since the start (s) shows where a run spends itself and how long a stall lasted.
+    std::fprintf(stderr, "monkey seed=%u step=%d depth=%d t=%.3f: %s\n", options_.seed, step_,
+                 depth_, static_cast<double>(runClock_.elapsed()) / 1000.0,
                  what.toUtf8().constData());
 }
 

@@ -131,6 +131,7 @@ private:
     int depth_ = 0;  // steps on the call stack: more than one while an action waits in a loop
     bool finishing_ = false;
     QElapsedTimer finishClock_;
+    QElapsedTimer runClock_;
     int exitRequests_ = 0;
     bool quitByItself_ = false;
     bool ended_ = false;

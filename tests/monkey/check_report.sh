@@ -15,7 +15,7 @@ fail() {
 [ "$rc" -ne 0 ] || fail "the wrapper exited 0 for a crashing seed"
 grep -q '^monkey: seed 5 DIED: ' <<<"$output" || fail "no line naming the dead seed"
 grep -q '^monkey seed=5 step=11 ' <<<"$output" || fail "the last actions lack step 11"
-grep -q -E '^monkey seed=5 step=12 depth=[0-9]+: self-test: a deliberate crash' <<<"$output" \
+grep -q -E '^monkey seed=5 step=12 depth=[0-9]+ t=[0-9.]+: self-test: a deliberate crash' <<<"$output" \
   || fail "the last actions do not end at the crashing step"
 grep '^monkey seed=5 ' <<<"$output" | tail -n 1 | grep -q ' step=12 ' \
   || fail "the last action shown is not the crashing step"

@@ -2,7 +2,7 @@
 // seeded random user. Usage:
 //   vorla_monkey --seed N [--actions N] [--interval MS] [--skip a,b] [--second-start PATH|none]
 //                [--crash-at-step N] [--list-actions]
-// Runs under X11 (xvfb-run) or offscreen. Every step is logged to stderr; exit 0 when every
+// Runs under X11 (a private Xvfb) or offscreen. Every step is logged to stderr; exit 0 when every
 // action was done and the program then ended through its own Exit command.
 #include <execinfo.h>
 #include <unistd.h>

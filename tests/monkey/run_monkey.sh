@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs vorla_monkey for several seeds on a real X server (its own xvfb-run unless one is given)
+# Runs vorla_monkey for several seeds on a real X server (a private Xvfb unless one is given)
 # and reports every seed that died: the seed, how it ended, its last actions and the end of its
 # log (the sanitizer's or the signal handler's stack). Exit 0 only when every seed survived.
 #
@@ -50,12 +50,8 @@ fi
 
 platform=${QT_QPA_PLATFORM:-xcb}
 if [ "$platform" = xcb ] && [ -z "${MONKEY_X_SERVER:-}" ]; then
-  if ! command -v xvfb-run >/dev/null; then
-    echo "run_monkey.sh: xvfb-run is missing (apt-get install xvfb xauth)" >&2
-    exit 2
-  fi
   export MONKEY_X_SERVER=xvfb
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" --driver "$driver" \
+  exec "$(dirname "$0")/../x11/with_xvfb.sh" --screen 1280x1024x24 -- "$0" --driver "$driver" \
     --seeds "$seeds" --actions "$actions" --timeout "$timeout" ${logs:+--logs "$logs"} \
     -- "${extra[@]}"
 fi

@@ -1,6 +1,6 @@
 // The system clipboard shared with another X11 program (xclip), on a real X server: an image put
 // there by xclip pastes as a frame, and a frame copied by the editor reads back through xclip with
-// the same pixels. Runs under xvfb-run on the xcb platform.
+// the same pixels. Runs on a private Xvfb (with_xvfb.sh) on the xcb platform.
 #include <QClipboard>
 #include <QProcess>
 #include <QStandardPaths>
@@ -19,7 +19,7 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
             QSKIP("xclip is not installed");
         if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-            QSKIP("needs an X server (run under xvfb-run)");
+            QSKIP("needs an X server (run under x11/with_xvfb.sh)");
     }
     void imageFromXclipPastesAsAFrame();
     void frameCopiedByTheEditorReadsBackThroughXclip();
