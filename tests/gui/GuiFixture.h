@@ -28,6 +28,8 @@ public:
     };
     ChoiceAnswer Choose(const ChoiceRequest& request, bool) override {
         asked.push_back({request.title, request.message});
+        // A real question runs an event loop: whatever the user does meanwhile happens here.
+        if (whileAsking) whileAsking();
         if (request.preselected == -2) return {true, 0};
         if (answers.empty()) {
             unexpected.push_back(request.message);
@@ -85,6 +87,7 @@ public:
     std::vector<std::string> unexpected;
     std::deque<std::string> numberAnswers;  // the first field's text, one per number dialog
     std::function<void()> onPump;           // what happens inside every pump
+    std::function<void()> whileAsking;      // what happens while a choice question is open
 };
 
 class MainFrameFixture {

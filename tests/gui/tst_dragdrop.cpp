@@ -1,5 +1,8 @@
 // Dropping dragged frames: insert into another window with a move (the source loses its
 // frames), replace a frame, and a drop into the source window's own gap.
+#include <QMdiSubWindow>
+#include <QPointer>
+
 #include "GuiFixture.h"
 #include "core/edit/FrameClipboard.h"
 
@@ -35,6 +38,7 @@ private slots:
     void moveIntoAnotherWindowRemovesTheOriginals();
     void dropOnAFrameReplacesIt();
     void moveInsideTheSourceWindowKeepsOneCopy();
+    void dropOutsideAsksAndHoldsTheWindowOpen();
 };
 
 void tst_DragDrop::moveIntoAnotherWindowRemovesTheOriginals() {
@@ -95,6 +99,54 @@ void tst_DragDrop::moveInsideTheSourceWindowKeepsOneCopy() {
     QCOMPARE(int(table.frameImages[1].Index(0, 0)), 2);
     QCOMPARE(int(table.frameImages[2].Index(0, 0)), 0);
     QCOMPARE(int(table.frameImages[3].Index(0, 0)), 3);
+}
+
+void tst_DragDrop::dropOutsideAsksAndHoldsTheWindowOpen() {
+    // Frames dragged out of every document window are deleted after a question. While the
+    // question is open the user may click the window's close button: the window must stay until
+    // the answer has been carried out (it was deleted under the running drop before).
+    MainFrameFixture f;
+    CAnvoView* view = f.Open(f.MakeGif(QStringLiteral("a.gif"), 4, 30, 20, 11));
+    QVERIFY(view);
+    auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+    QVERIFY(child);
+    QPointer<CAnvoView> alive(view);
+    view->Table().entries[1].selected = 1;
+    QWidget* port = view->viewport();
+    const QPoint start = port->mapFromGlobal(FramePoint(view, 1));
+    QTest::mousePress(port, Qt::LeftButton, Qt::NoModifier, start);
+    auto move = [port](const QPoint& local) {
+        QMouseEvent event(QEvent::MouseMove, local, port->mapToGlobal(local), Qt::NoButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(port, &event);
+    };
+    move(start + QPoint(0, 40));
+    QVERIFY(f.frame.Drag().active);
+    const QPoint outside(-5000, -5000);  // no window of the program lies there
+    move(outside);
+    QVERIFY(f.frame.Drag().targetView == nullptr);
+
+    bool closedWhileAsking = true;
+    f.ui.whileAsking = [&] {
+        child->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closedWhileAsking = alive.isNull();
+    };
+    f.ui.answers.push_back({true, 0});
+    QTest::mouseRelease(port, Qt::LeftButton, Qt::NoModifier, outside);
+    f.ui.whileAsking = nullptr;
+
+    QVERIFY(!closedWhileAsking);
+    QVERIFY(alive);
+    QCOMPARE(f.ui.asked.back().title, std::string("프레임 삭제"));
+    QCOMPARE(f.ui.asked.back().message, std::string("1개 프레임을 삭제하시겠습니까?"));
+    QCOMPARE(view->Table().frameCount, 3);
+    QVERIFY(!f.frame.Drag().active);
+    // Once the drop is done the window closes as usual, asking about the changed frames.
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceSecond);  // "저장 안 함"
+    QVERIFY(child->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTRY_VERIFY(alive.isNull());
 }
 
 QTEST_MAIN(tst_DragDrop)

@@ -116,7 +116,13 @@ void CAnvoView::FinishDrag() {
     CAnvoView* target = drag.targetView;
     main_.RepaintAllDocuments();
     if (!target) {
-        // Dropped outside every document window: the frames are deleted (after asking).
+        // Dropped outside every document window: the frames are deleted (after asking). The
+        // question runs an event loop in which this window could otherwise be closed.
+        if (IsBusy()) {
+            main_.RefuseWhileBusy();
+            return;
+        }
+        BusyScope busy(*this);
         DeleteSelection();
         return;
     }
