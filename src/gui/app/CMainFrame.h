@@ -122,7 +122,9 @@ public:
     // Some view's frame properties dialog is open (undo, redo and saving wait for it).
     bool FrameDialogOpen() const;
 
-    const CollectRequest* PendingCollect() const { return collect_.get(); }
+    // The files "모아서 열기" gathers, for the new document it opens: taken by that document's
+    // load, which owns them while it runs (a New inside its pumps must not pull them away).
+    std::unique_ptr<CollectRequest> TakePendingCollect() { return std::move(collect_); }
     bool IsDropping() const { return dropping_; }
 
     // Opening documents.

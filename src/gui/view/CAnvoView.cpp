@@ -92,12 +92,12 @@ bool CAnvoView::LoadDocument(const QString& path) {
         store_ = std::make_unique<UndoStore>(table_.snapshotFilePath, main_.Ui());
     }
     DocumentLoader loader(table_, document_, main_.Ui());
-    const CollectRequest* collect = main_.PendingCollect();
+    const std::unique_ptr<CollectRequest> collect =
+        path == CAnvoDoc::kUntitledPath ? main_.TakePendingCollect() : nullptr;
     bool quiet = main_.App().openInProgress || main_.IsDropping();
     // The frames a load adds make one undo step, taken when the load is complete.
     suppressSnapshots_ = true;
-    bool ok = loader.LoadDocument(path.toStdString(),
-                                  path == CAnvoDoc::kUntitledPath ? collect : nullptr, quiet);
+    bool ok = loader.LoadDocument(path.toStdString(), collect.get(), quiet);
     suppressSnapshots_ = false;
     if (ok) {
         if (!table_.pendingGifLoad) RecordSnapshot();
