@@ -1,6 +1,6 @@
-// Reaching commands as users do in the GUI tests: a frame's point in the strip, and the strip's
+// Reaching commands as users do in the GUI tests: a frame's point in the strip, the strip's
 // context menu opened with a real context-menu event, its item picked with the keyboard inside
-// the menu's own loop.
+// the menu's own loop, and the next modal dialog answered from inside its loop.
 #pragma once
 
 #include <QApplication>
@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 
 #include "gui/app/Commands.h"
 #include "gui/view/CAnvoView.h"
@@ -65,6 +66,21 @@ inline bool PickFromContextMenu(CAnvoView* view, const QPoint& point, CommandId 
     // The menu's loop has ended and so has the command it dispatched.
     if (!menuSeen) return false;
     return picked;
+}
+
+// Runs act on the next modal dialog of type Dialog once it is up, polling with timer every
+// 10 ms; a later call on the same timer replaces the earlier one.
+template <typename Dialog>
+void WhenModal(QTimer& timer, std::function<void(Dialog&)> act) {
+    QObject::disconnect(&timer, &QTimer::timeout, nullptr, nullptr);
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&timer, act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        timer.stop();
+        act(*dialog);
+    });
+    timer.start();
 }
 
 }  // namespace vorla::guitest

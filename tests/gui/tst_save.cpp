@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QStandardPaths>
-#include <memory>
 
 #include "GuiFixture.h"
 #include "MenuDriving.h"
@@ -220,25 +219,17 @@ void tst_Save::saveDialogsForNewPicturesOpenInTheUsersFolders() {
     QVERIFY(QDir::setCurrent(elsewhere));
     // Answers the next file dialog once it is up: notes its folder, then picks file or cancels.
     QString shownFolder;
+    QTimer poll;
     auto answer = [&](const QString& pick) {
-        auto poll = std::make_shared<QTimer>();
-        poll->setInterval(20);
-        QObject::connect(poll.get(), &QTimer::timeout, [&shownFolder, pick, poll] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            poll->stop();
-            shownFolder = dialog->directory().absolutePath();
-            if (pick.isEmpty()) {
-                dialog->reject();
-            } else {
-                // As a user does: the name typed into the dialog's field, then Return.
-                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                QVERIFY(name);
-                name->setText(pick);
-                QTest::keyClick(name, Qt::Key_Return);
-            }
+        WhenModal<QFileDialog>(poll, [&shownFolder, pick](QFileDialog& dialog) {
+            shownFolder = dialog.directory().absolutePath();
+            if (pick.isEmpty()) return dialog.reject();
+            // As a user does: the name typed into the dialog's field, then Return.
+            auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(pick);
+            QTest::keyClick(name, Qt::Key_Return);
         });
-        poll->start();
     };
 
     CAnvoView* fresh = f.frame.NewDocument();

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "MenuDriving.h"
 #include "core/port/UserInterface.h"
 #include "gui/app/QtUserInterface.h"
 #include "gui/dialogs/CMyColorDialog.h"
@@ -70,17 +71,12 @@ NumberRequest DuplicateRequest(int frameCount) {
     return request;
 }
 
-// Presses a button of the next modal dialog once it is up; `inspect` looks at it first.
+// Presses the button act returns on the next modal dialog once it is up.
 template <typename Dialog>
 void WhenModal(QTimer& timer, std::function<QAbstractButton*(Dialog&)> act) {
-    timer.setInterval(10);
-    QObject::connect(&timer, &QTimer::timeout, [&timer, act] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        timer.stop();
-        if (QAbstractButton* button = act(*dialog)) QTest::mouseClick(button, Qt::LeftButton);
+    guitest::WhenModal<Dialog>(timer, [act](Dialog& dialog) {
+        if (QAbstractButton* button = act(dialog)) QTest::mouseClick(button, Qt::LeftButton);
     });
-    timer.start();
 }
 
 }  // namespace
