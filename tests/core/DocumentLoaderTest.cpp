@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "core/edit/Saving.h"
 #include "core/model/CAnvoDoc.h"
 #include "core/model/FrameTable.h"
 #include "support/FakeHosts.h"
@@ -103,6 +104,20 @@ TEST_F(DeferredGifLoadTest, DamagedFileReportsAndReleasesItsPages) {
     EXPECT_EQ(ui.Log()[0].message, "손상된 GIF파일입니다.");
     EXPECT_EQ(imaging.releases, 1);
     EXPECT_FALSE(table->busy);
+}
+
+TEST_F(DeferredGifLoadTest, FileCutShortKeepsItsReadablePartSaysSoAndGuardsTheFile) {
+    MakeGif(2, 2);
+    imaging.gifs[kPath][1].info.cutShort = true;  // the file ends inside image 2
+    EXPECT_EQ(Load(), DocumentLoader::GifLoad::Complete);
+    EXPECT_EQ(table->frameCount, 2);
+    ASSERT_EQ(ui.Log().size(), 1u) << "one box, nothing else";
+    EXPECT_EQ(ui.Log()[0].message, DocumentLoader::kCutShortLoadText);
+    EXPECT_EQ(ui.Log()[0].title, "long.gif");
+    EXPECT_TRUE(document.IsPartial() && document.partialDamaged);
+    EXPECT_EQ(saving::PartialOverwriteText(document),
+              "이 파일은 손상되어 읽을 수 있는 부분만 불러왔습니다. 저장하면 읽지 못한 부분이 "
+              "파일에서 사라집니다. 덮어쓰겠습니까?");
 }
 
 }  // namespace

@@ -243,6 +243,7 @@ TEST(GifDecoder, DataEndingEarlyLeavesRemainingRowsPreSized) {
     EXPECT_EQ(run.Row(1), "0000");
     EXPECT_EQ(run.Row(3), "0000");
     EXPECT_TRUE(run.Saw("ran off the end of my bits"));
+    EXPECT_TRUE(run.decoder.Page().cutShort);
     // The stream itself ends inside the image data: the same rows, still a success.
     Bytes whole =
         GifBuilder().Screen(4, 4, kFourColors).Image(0, 0, 4, 4, pixels, false, {}, 2).Get();
@@ -250,6 +251,7 @@ TEST(GifDecoder, DataEndingEarlyLeavesRemainingRowsPreSized) {
     Decoded truncated(whole);
     ASSERT_TRUE(truncated.ok);
     EXPECT_EQ(truncated.Row(0), "1231");
+    EXPECT_TRUE(truncated.decoder.Page().cutShort);
 }
 
 TEST(GifDecoder, MoreThanTenBogusBytesFail) {
@@ -330,29 +332,52 @@ TEST(GifDecoder, HostileDimensionsAndCodeSizesFailCleanly) {
     EXPECT_EQ(eleven.dib.Index(1, 0), 0xFF);
 }
 
-TEST(GifDecoder, CodeBeyondNextFreeRepeatsFirstIndex) {
-    // Minimum code size 2: clear 4, end 5, next free 6. Code 7 names no entry yet; it is read
-    // as the previous string plus its first index.
-    Decoded run(WithCodes(3, 1, {4, 1, 7, 5}));
-    ASSERT_TRUE(run.ok);
-    EXPECT_EQ(run.Row(0), "111");
-}
-
-TEST(GifDecoder, CircularChainsStopTheImage) {
-    // Code 7 arrives while 6 is next free, so entry 7 is later defined with itself as prefix;
-    // reading 7 again must stop instead of looping. The image keeps its pre-sized rows.
-    Decoded self(WithCodes(5, 2, {4, 1, 7, 2, 7, 1, 1, 1, 1, 1, 1, 5}));
-    ASSERT_TRUE(self.ok);
-    EXPECT_TRUE(self.Saw("circular table entry BIG ERROR"));
-    EXPECT_EQ(self.Row(0), "00000");
-    // Two entries pointing at each other (11 -> 12 -> 11), minimum code size 3.
-    Decoded pair(WithCodes(4, 2, {8, 1, 12, 11, 1, 12, 1, 1, 1, 9}, 3));
-    ASSERT_TRUE(pair.ok);
-    EXPECT_TRUE(pair.Saw("circular table entry BIG ERROR"));
-    // A code after a clear must be a literal.
-    Decoded afterClear(WithCodes(2, 1, {4, 6, 1, 5}));
-    ASSERT_TRUE(afterClear.ok);
-    EXPECT_EQ(afterClear.Row(0), "00");
+TEST(GifDecoder, InvalidImageDataFailsTheImageAndDataEndingEarlyMarksItCutShort) {
+    struct Case {
+        const char* what;
+        Bytes gif;
+        bool invalid;
+    };
+    // Minimum code size 2: clear 4, end 5, next free 6 after the first code.
+    const Case cases[] = {
+        {"first code 7, past the table", WithCodes(2, 2, {7, 1, 5}), true},
+        {"first code after a clear is 6, no colour", WithCodes(2, 1, {4, 6, 1, 5}), true},
+        {"code 7 mid-stream while 6 is next free", WithCodes(3, 1, {4, 1, 7, 5}), true},
+        // Entry 7 defined with itself as prefix: the chain would be circular.
+        {"self-referring chain", WithCodes(5, 2, {4, 1, 7, 2, 7, 1, 1, 1, 1, 1, 1, 5}), true},
+        // Two entries pointing at each other (11 -> 12 -> 11), minimum code size 3.
+        {"two-entry cycle", WithCodes(4, 2, {8, 1, 12, 11, 1, 12, 1, 1, 1, 9}, 3), true},
+        {"end code after two of four pixels", WithCodes(2, 2, {4, 1, 2, 5}), false},
+        // The last byte's spare bits still read as code 0: four of sixteen pixels.
+        {"codes run out after four of sixteen pixels", WithCodes(4, 4, {4, 1, 2}), false},
+    };
+    for (const Case& c : cases) {
+        Decoded one(c.gif);
+        EXPECT_EQ(one.ok, !c.invalid) << c.what;
+        int delivered = 0;
+        bool cutShort = false;
+        const GifScanResult scan =
+            GifDecoder::DecodeAllImages(c.gif, 10, [&](const GifPageInfo& page, CDib&&) {
+                ++delivered;
+                cutShort = page.cutShort;
+                return true;
+            });
+        EXPECT_EQ(scan.complete, !c.invalid) << c.what;
+        if (c.invalid) {
+            EXPECT_TRUE(one.Saw("image data is invalid")) << c.what;
+            EXPECT_EQ(delivered, 0) << c.what << ": no half-decoded image";
+            EXPECT_EQ(scan.error.empty(), false) << c.what;
+        } else {
+            EXPECT_TRUE(one.decoder.Page().cutShort) << c.what;
+            EXPECT_EQ(one.Row(0).substr(0, 2), "12") << c.what;
+            EXPECT_EQ(delivered, 1) << c.what;
+            EXPECT_TRUE(cutShort && scan.cutShort) << c.what;
+        }
+    }
+    // Garbage after the last pixel is not judged: the image is whole by then.
+    Decoded tail(WithCodes(1, 1, {4, 1, 7, 5}));
+    ASSERT_TRUE(tail.ok);
+    EXPECT_FALSE(tail.decoder.Page().cutShort);
 }
 
 TEST(GifDecoder, NoColourTableDecodesAgainstBlack) {

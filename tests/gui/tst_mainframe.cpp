@@ -202,18 +202,24 @@ void tst_MainFrame::progressDialogOnlyAboveThreeHundredThousandBytes() {
 
 void tst_MainFrame::damagedGifClosesItsWindow() {
     MainFrameFixture f;
-    test::GifBuilder gif;
-    gif.Screen(8, 8, {{0, 0, 0}, {255, 255, 255}});
-    gif.Control(1, 10).Image(0, 0, 8, 8, test::Bytes(64, 1), false, {}, 2);
-    gif.Control(1, 10).Descriptor(0, 0, 8, 8).Raw({12, 0});  // code size 12: not decodable
-    const QString path = f.Write(QStringLiteral("broken.gif"), gif.Get());
-    CAnvoView* view = f.frame.OpenDocumentFile(path);
-    QVERIFY(view);
-    view->RunPendingLoad();
-    QCOMPARE(f.ui.asked.back().title, std::string("broken.gif"));
-    QCOMPARE(f.ui.asked.back().message, std::string("손상된 GIF파일입니다."));
-    QTRY_COMPARE(f.frame.OpenDocumentCount(), 0);
-    QCOMPARE(f.frame.Slots().UsedSlots(), 0);
+    test::GifBuilder broken;
+    broken.Screen(8, 8, {{0, 0, 0}, {255, 255, 255}});
+    broken.Control(1, 10).Image(0, 0, 8, 8, test::Bytes(64, 1), false, {}, 2);
+    broken.Control(1, 10).Descriptor(0, 0, 8, 8).Raw({12, 0});  // code size 12: not decodable
+    test::GifBuilder pastTable;  // a 2 x 2 image whose first code, 7, lies past the table
+    pastTable.Screen(2, 2, {{0, 0, 0}, {255, 255, 255}}).Descriptor(0, 0, 2, 2);
+    pastTable.Codes(2, {7, 1, 5}).Trailer();
+    for (const auto& [name, bytes] : {std::pair{QStringLiteral("broken.gif"), broken.Get()},
+                                      std::pair{QStringLiteral("past.gif"), pastTable.Get()}}) {
+        const QString path = f.Write(name, bytes);
+        CAnvoView* view = f.frame.OpenDocumentFile(path);
+        QVERIFY(view);
+        view->RunPendingLoad();
+        QCOMPARE(f.ui.asked.back().title, name.toStdString());
+        QCOMPARE(f.ui.asked.back().message, std::string("손상된 GIF파일입니다."));
+        QTRY_COMPARE(f.frame.OpenDocumentCount(), 0);
+        QCOMPARE(f.frame.Slots().UsedSlots(), 0);
+    }
 }
 
 void tst_MainFrame::stillImageOpensAsOneFrame() {

@@ -117,6 +117,7 @@ bool DocumentLoader::LoadDocument(const std::string& path, const CollectRequest*
 void DocumentLoader::CollectFrames(const CollectRequest& collect) {
     table_.busy = true;
     table_.loadingScreen = true;
+    table_.loadedCutShortPage = false;
     const int count = static_cast<int>(collect.paths.size());
     // File of each alphabetical place.
     std::vector<int> fileAt(collect.paths.size(), 0);
@@ -200,10 +201,13 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
         table_.FinishLoadedDisplayImages(table_.firstBatchPending);
         table_.SetZoom(-1, -1, false);
         table_.firstBatchPending = false;
-        if (table_.frameCount < images) {
+        // Fewer frames than images, or an image whose data ended early: saving over the file
+        // would lose what was not read.
+        if (table_.frameCount < images || table_.loadedCutShortPage) {
             document_.partialSourcePath = path;
             document_.partialSourceImages = images;
             document_.partialLoadedImages = table_.frameCount;
+            document_.partialDamaged = table_.loadedCutShortPage;
         }
     }
     table_.busy = false;
@@ -212,6 +216,10 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
     if (outcome == GifLoad::Complete && images > FrameTable::kMaxFrames) {
         ShowInfoBox(ui_, TruncatedLoadText(images), FileNamePart(path));
     }
+    if (outcome != GifLoad::Damaged && table_.loadedCutShortPage) {
+        ShowInfoBox(ui_, kCutShortLoadText, FileNamePart(path));
+    }
+    table_.loadedCutShortPage = false;
     return outcome;
 }
 

@@ -45,6 +45,9 @@ public:
     // document is also reported once (TruncatedLoadText).
     GifLoad RunDeferredGifLoad();
     static std::string TruncatedLoadText(int images);
+    // Said once when an image's data ended early; the document is then partial and damaged.
+    static constexpr const char* kCutShortLoadText =
+        "파일이 손상되어 읽을 수 있는 부분만 불러왔습니다.";
 
     // Shortened path for the progress dialog's title.
     static std::string ShortenPath(const std::string& path, std::size_t maxLength = 48);

@@ -120,7 +120,7 @@ ImageLoad LoadImageForPaste(const std::string& path, Imaging& imaging, IncomingI
         MemoryStream in{std::span<const std::uint8_t>(bytes)};
         MemoryStream bmp;
         GifDecoder decoder;
-        if (!decoder.Decode(&in, bmp, "i", 0) || decoder.ImageMissing())
+        if (!decoder.Decode(&in, bmp, "i", 0) || decoder.ImageMissing() || decoder.Page().cutShort)
             return ImageLoad::DamagedGif;
         bmp.SeekToBegin();
         if (!out.image.Read(bmp)) return ImageLoad::DamagedGif;

@@ -109,6 +109,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string PartialOverwriteText(const CAnvoDoc& document) {
+    if (document.partialDamaged) {
+        return "이 파일은 손상되어 읽을 수 있는 부분만 불러왔습니다. 저장하면 읽지 못한 부분이 "
+               "파일에서 사라집니다. 덮어쓰겠습니까?";
+    }
     return "이 파일의 이미지 " + std::to_string(document.partialSourceImages) + "개 중 " +
            std::to_string(document.partialLoadedImages) +
            "개만 불러왔습니다. 저장하면 나머지 이미지 " +
@@ -158,6 +162,7 @@ bool SaveDocument(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
         document.partialSourcePath.clear();
         document.partialSourceImages = 0;
         document.partialLoadedImages = 0;
+        document.partialDamaged = false;
     }
     return true;
 }

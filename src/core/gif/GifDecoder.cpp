@@ -16,6 +16,10 @@ constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::size_t kInfoHeaderBytes = 40;
 constexpr std::size_t kBitsOffset = kFileHeaderBytes + kInfoHeaderBytes + 4 * 256;
 
+std::size_t PixelCount(const GifPageInfo& page) {
+    return static_cast<std::size_t>(page.width) * static_cast<std::size_t>(page.height);
+}
+
 std::size_t StrideOf(std::int32_t width) {
     return (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
 }
@@ -82,6 +86,13 @@ void WriteBmpHeaders(std::uint8_t* p, const GifPageInfo& page, const GifImageHea
 }
 
 }  // namespace
+
+GifImageData JudgeImageData(const GifLzw::Outcome& outcome, std::size_t pixelCount) {
+    // pastTable only counts codes met before the image was full.
+    if (outcome.pastTable) return GifImageData::Invalid;
+    if (outcome.pixels >= pixelCount) return GifImageData::Whole;
+    return outcome.end == GifLzw::End::Corrupt ? GifImageData::Invalid : GifImageData::CutShort;
+}
 
 void GifDecoder::ResetCall() {
     page_ = GifPageInfo{};
@@ -201,6 +212,12 @@ bool GifDecoder::Decode(ByteStream* input, ByteStream& output, std::string_view 
                               errorSink_)) {
                 return false;
             }
+            const GifImageData judged = JudgeImageData(outcome, PixelCount(page_));
+            if (judged == GifImageData::Invalid) {
+                ReportLzw(outcome, errorSink_, trace);
+                return fail("image data is invalid");
+            }
+            page_.cutShort = judged == GifImageData::CutShort;
             if (trace) {
                 std::fprintf(stderr, "reading %d by %d%s GIF image\n", page_.width, page_.height,
                              page_.interlaced ? " interlaced" : "");
@@ -261,6 +278,14 @@ GifScanResult GifDecoder::DecodeAllImages(std::span<const std::uint8_t> bytes,
                           keepFirst)) {
             return finish();
         }
+        const GifImageData judged = JudgeImageData(outcome, PixelCount(image.page));
+        if (judged == GifImageData::Invalid) {
+            ReportLzw(outcome, keepFirst, false);
+            keepFirst("image data is invalid");
+            return finish();
+        }
+        image.page.cutShort = judged == GifImageData::CutShort;
+        result.cutShort = result.cutShort || image.page.cutShort;
         reader.ContinueAt(outcome.stopOffset);
         CDib dib;
         try {

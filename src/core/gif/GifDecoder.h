@@ -30,6 +30,14 @@ namespace vorla {
 class UserInterface;
 struct GifImageHeader;
 
+// How one image's compressed data ended. One rule for every reader of GIFs in the program:
+// Invalid data (a code past the next free table entry, or a first code that is neither a clear
+// code nor a colour, before the image is full) makes the image unreadable; data that ends early
+// leaves the rest of the image at index 0 and marks the page cutShort. Codes after the last
+// pixel are never judged: the image is whole by then.
+enum class GifImageData { Whole, CutShort, Invalid };
+GifImageData JudgeImageData(const GifLzw::Outcome& outcome, std::size_t pixelCount);
+
 struct GifScanResult {
     bool complete = false;       // read up to the trailer or the end of data without a failure
     std::size_t imageCount = 0;  // images met; every image of the stream when complete
@@ -39,6 +47,7 @@ struct GifScanResult {
     // A looping block was met before the scan ended. Pages handed to the sink only know of the
     // blocks before them (their loopBlock); this is the answer for everything read.
     bool loopBlock = false;
+    bool cutShort = false;  // a delivered image's data ended early (its page says cutShort)
 };
 
 class GifDecoder {
@@ -84,6 +93,7 @@ public:
     // unreadable block, or an image that Decode would refuse; images delivered before it stay
     // valid. It differs from Decode only on damaged data that Decode reads on past the wanted
     // image: Decode fails the whole stream, the scan still delivers the images before the damage.
+    // An image with invalid data (JudgeImageData) ends the scan as a failure, in both.
     static GifScanResult DecodeAllImages(std::span<const std::uint8_t> bytes, std::size_t maxImages,
                                          const ImageSink& sink);
 

@@ -192,7 +192,10 @@ GifLzw::Step GifLzw::Advance() {
         }
         return Step::Emitted;
     }
-    if (code > nextFree_) chained_ = true;
+    if (code > nextFree_) {
+        chained_ = true;
+        if constexpr (kEmit) pastTable_ = pastTable_ || written_ < capacity_;
+    }
     if (chained_) return Chase(code, kEmit);
 
     const std::size_t start = written_;
@@ -258,6 +261,7 @@ GifLzw::Outcome GifLzw::Run(std::span<const std::uint8_t> bytes, std::size_t dat
     capacity_ = pixels == nullptr ? 0 : capacity;
     written_ = 0;
     truncated_ = false;
+    pastTable_ = false;
     oldOrigin_ = 0;
     oldLength_ = 0;
     chainBudget_ = kChainBudget;
@@ -277,6 +281,7 @@ GifLzw::Outcome GifLzw::Run(std::span<const std::uint8_t> bytes, std::size_t dat
             outcome.end = End::Full;
             outcome.extraData = true;
             outcome.stopOffset = OffsetAfterBit(bytes, dataOffset, bit_);
+            outcome.pastTable = pastTable_;
             return outcome;
         }
     } else if (step == Step::Emitted) {
@@ -303,6 +308,7 @@ GifLzw::Outcome GifLzw::Run(std::span<const std::uint8_t> bytes, std::size_t dat
             outcome.stopOffset = OffsetAfterBit(bytes, dataOffset, bit_);
             break;
     }
+    outcome.pastTable = pastTable_;
     return outcome;
 }
 

@@ -47,6 +47,9 @@ public:
         bool missingEod = false;     // the end code was followed by more non-empty sub-blocks
         bool extraData = false;      // StopAtFull: more indices followed the last pixel
         bool circular = false;       // End::Corrupt came from a circular or endless chain
+        // A code past the next free table entry came while pixels were still wanted: the data
+        // is invalid, whatever the classic reading below makes of it.
+        bool pastTable = false;
     };
 
     GifLzw();
@@ -97,6 +100,7 @@ private:
     std::uint8_t firstIndex_ = 0;  // first index of the string last decoded
     bool afterClear_ = true;       // the next code starts a generation and must be a literal
     bool chained_ = false;         // a code pointed past nextFree_: decode by chains
+    bool pastTable_ = false;       // such a code came before capacity was reached
     std::uint64_t chainBudget_ = 0;
 
     std::uint8_t* out_ = nullptr;

@@ -21,6 +21,10 @@ struct GifPageInfo {
     // The stream holds a looping block (a NETSCAPE2.0 or ANIMEXTS1.0 application extension with
     // a loop sub-block) anywhere in it; without one, viewers play the animation once.
     bool loopBlock = false;
+    // The image's data ended before its last pixel (a file cut short, or an encoder that stopped
+    // early): the pixels not covered are index 0. Whether that is acceptable is the caller's
+    // decision (JudgeImageData).
+    bool cutShort = false;
 };
 
 }  // namespace vorla

@@ -21,6 +21,9 @@ public:
     std::string partialSourcePath;
     int partialSourceImages = 0;  // images in that file
     int partialLoadedImages = 0;  // of those, the ones the load read
+    // The file is damaged and only its readable part was loaded (an image's data ended early):
+    // saving over it asks the same way, with words of its own.
+    bool partialDamaged = false;
 
     bool IsPartial() const { return !partialSourcePath.empty(); }
 

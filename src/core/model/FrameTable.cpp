@@ -128,6 +128,7 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
             if (loaded != ImagingResult::Ok || !ReadIntoNewSlot(image)) return kAddFailed;
             if (isFirst) displayedUpTo_ = 0;
             EntryFromDecoder(isFirst, info);
+            loadedCutShortPage = loadedCutShortPage || info.cutShort;
             // A document opened from a GIF file plays as that file does: endlessly only with a
             // looping block. Its loop count is not kept; any count plays forever here.
             if (isFirst) settings.loopForever = info.loopBlock;

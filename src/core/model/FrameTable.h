@@ -93,6 +93,8 @@ public:
     bool firstBatchPending = false;
     std::string sourceGifPath;
     bool pendingGifLoad = false;
+    // A GIF page added since the load began had data that ended early (GifPageInfo::cutShort).
+    bool loadedCutShortPage = false;
     int rebuildSuspend = 0;  // 1: RebuildDisplayImages does nothing; 2: rebuilds without commit
     bool busy = false;
     bool loadingScreen = false;  // a load or generator run draws nothing of the animation yet
