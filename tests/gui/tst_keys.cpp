@@ -5,10 +5,12 @@
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QTextBrowser>
 
 #include "GuiFixture.h"
 #include "core/edit/FrameClipboard.h"
 #include "gui/app/Commands.h"
+#include "gui/dialogs/HelpWindow.h"
 #include "gui/external/DesktopLauncher.h"
 #include "gui/play/CAnimationBar.h"
 
@@ -127,32 +129,73 @@ void tst_Keys::pagesOpenWithoutADesktopHandlerOrSaySo() {
     QTemporaryDir bin;
     const QByteArray savedPath = qgetenv("PATH");
     const QString record = bin.filePath(QStringLiteral("opened.txt"));
-    {
-        // A browser on PATH and no xdg-open: the fallback reaches it.
-        QFile script(bin.filePath(QStringLiteral("firefox")));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\n").arg(record).toUtf8());
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    // Launchers as scripts on an otherwise empty PATH: "records" writes its argument down,
+    // any other value is the status the launcher exits with at once.
+    auto useLaunchers = [&](const QList<std::pair<QString, QString>>& launchers) {
+        for (const QString& old : QDir(bin.path()).entryList(QDir::Files))
+            QFile::remove(bin.filePath(old));
+        for (const auto& [name, behaviour] : launchers) {
+            QFile script(bin.filePath(name));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(
+                behaviour == QStringLiteral("records")
+                    ? QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\n").arg(record).toUtf8()
+                    : QStringLiteral("#!/bin/sh\nexit %1\n").arg(behaviour).toUtf8());
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    };
     qputenv("PATH", bin.path().toUtf8());
     const QString page = f_->File(QStringLiteral("page.html"));
     QFile(page).open(QIODevice::WriteOnly);
-    QVERIFY(OpenLocalFileOrSay(f_->ui, page));
-    QTRY_VERIFY(QFile::exists(record));
-    QFile opened(record);
-    QVERIFY(opened.open(QIODevice::ReadOnly));
-    QVERIFY(QString::fromUtf8(opened.readAll()).contains(QStringLiteral("page.html")));
-
-    // Nothing at all to start: the user reads which file to open.
-    QFile::remove(bin.filePath(QStringLiteral("firefox")));
+    const QString rec = QStringLiteral("records");
+    const QString firefox = QStringLiteral("firefox");
+    const QString xdg = QStringLiteral("xdg-open");
+    const QString sensible = QStringLiteral("sensible-browser");
+    struct Case {
+        const char* what;
+        QList<std::pair<QString, QString>> launchers;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"a browser and no xdg-open", {{firefox, rec}}, true},
+        {"xdg-open fails, the browser after it opens", {{xdg, "3"}, {firefox, rec}}, true},
+        {"every launcher starts and fails", {{xdg, "3"}, {sensible, "1"}}, false},
+    };
+    for (const Case& c : cases) {
+        useLaunchers(c.launchers);
+        QFile::remove(record);
+        f_->ui.asked.clear();
+        QVERIFY2(OpenLocalFileOrSay(f_->ui, page, &f_->frame), c.what);
+        if (c.opens) {
+            QTRY_VERIFY2(QFile::exists(record), c.what);
+            QFile opened(record);
+            QVERIFY(opened.open(QIODevice::ReadOnly));
+            QVERIFY2(QString::fromUtf8(opened.readAll()).contains(QStringLiteral("page.html")),
+                     c.what);
+            QTest::qWait(50);
+            QVERIFY2(f_->ui.asked.empty(), c.what);
+        } else {
+            QTRY_COMPARE(f_->ui.asked.size(), std::size_t{1});
+            QCOMPARE(f_->ui.asked[0].message, BrowserFailureText(page).toStdString());
+        }
+    }
+    // Nothing at all to start: the user reads at once which file to open.
+    useLaunchers({});
     f_->ui.asked.clear();
-    QVERIFY(!OpenLocalFileOrSay(f_->ui, page));
-    qputenv("PATH", savedPath);
+    QVERIFY(!OpenLocalFileOrSay(f_->ui, page, &f_->frame));
     QCOMPARE(f_->ui.asked.size(), std::size_t{1});
     QVERIFY(QString::fromStdString(f_->ui.asked[0].message).contains(page));
-    QVERIFY(QString::fromStdString(f_->ui.asked[0].message)
-                .startsWith(QStringLiteral("웹 브라우저를 실행할 수 없습니다.")));
+
+    // F1 without a working browser shows the help inside the program.
+    useLaunchers({{xdg, "4"}});
+    f_->ui.asked.clear();
+    QTest::keyClick(&f_->frame, Qt::Key_F1);
+    HelpWindow* help = nullptr;
+    QTRY_VERIFY((help = f_->frame.findChild<HelpWindow*>()) && help->isVisible());
+    QVERIFY(help->Browser()->toPlainText().contains(QStringLiteral("Vorla")));
+    QVERIFY(f_->ui.asked.empty());
+    qputenv("PATH", savedPath);
 }
 
 QTEST_MAIN(tst_Keys)

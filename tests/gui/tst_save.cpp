@@ -4,12 +4,16 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include "GuiFixture.h"
 #include "MenuDriving.h"
 #include "core/gif/GifDecoder.h"
 #include "gui/app/Commands.h"
+#include "gui/app/QtUserInterface.h"
+#include "gui/dialogs/ChoiceDialog.h"
+#include "gui/dialogs/TwoChoiceDialog.h"
 
 using namespace vorla;
 using namespace vorla::guitest;
@@ -42,6 +46,8 @@ private slots:
     void readOnlyTargetKeepsItsBytes();
     void sizePreviewShowsTheSavedSize();
     void closingAChangedDocumentAsks();
+    void returnOnTheQuitQuestionSavesAfterAnOverwriteAnswer();
+    void cancelInAnyQuestionStopsQuitAndCloseAll();
     void longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest();
     void saveAsProposesTheDocumentsOwnFolder();
     void saveDialogsForNewPicturesOpenInTheUsersFolders();
@@ -132,6 +138,129 @@ void tst_Save::closingAChangedDocumentAsks() {
     f.ui.twoChoiceAnswers.push_back(kTwoChoiceSecond);
     QVERIFY(view->parentWidget()->close());
     QTRY_COMPARE(f.frame.OpenDocumentCount(), 0);
+}
+
+// A key as the user types it: to the widget that has the focus in the dialog.
+void TypeIntoDialog(QDialog& dialog, Qt::Key key) {
+    QWidget* target = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
+    QTest::keyClick(target, key);
+}
+
+// The offscreen platform does not give the activation back after a box closes by itself; the
+// closing box's deactivation arrives late, so it is let through first.
+void ActivateAfterBox(QWidget& window) {
+    QTest::qWait(30);
+    window.activateWindow();
+    QTRY_VERIFY(window.isActiveWindow());
+}
+
+void tst_Save::returnOnTheQuitQuestionSavesAfterAnOverwriteAnswer() {
+    // The program's own dialogs, answered with real keys and clicks.
+    QTemporaryDir home;
+    test::GifBuilder gif;
+    gif.Screen(6, 4, {{0, 0, 0}, {255, 0, 0}});
+    for (int k = 0; k < 303; ++k)
+        gif.Control(1, 10).Image(0, 0, 6, 4, test::Bytes(24, k % 2), false, {}, 2);
+    const QString path = home.filePath(QStringLiteral("long.gif"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const test::Bytes bytes = gif.Trailer().Get();
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+    QtUserInterface ui;
+    ApplicationState state(home.path().toStdString() + "/", ui, 1200);
+    MagickImaging imaging;
+    CMainFrame frame(state, imaging, QStringLiteral(VORLA_PROGRAM_DIR));
+    ui.SetMainWindow(&frame);
+    frame.resize(1000, 700);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTimer answer;
+    WhenModal<ChoiceDialog>(answer, [](ChoiceDialog& d) { TypeIntoDialog(d, Qt::Key_Return); });
+    CAnvoView* view = frame.OpenDocumentFile(path);
+    QVERIFY(view);
+    view->RunPendingLoad();  // says that 300 of 303 images loaded
+    QCOMPARE(view->Table().frameCount, 300);
+
+    // Ctrl+S, and 덮어쓰기 clicked with the mouse.
+    WhenModal<TwoChoiceDialog>(answer, [](TwoChoiceDialog& d) {
+        QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("button1099")), Qt::LeftButton);
+    });
+    ActivateAfterBox(frame);
+    view->setFocus();
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(CountImages(ReadFile(path)), 300);
+
+    view->Table().entries[1].selected = 1;
+    frame.UpdateCommandStates();
+    ActivateAfterBox(frame);
+    WhenModal<ChoiceDialog>(answer, [](ChoiceDialog& d) { TypeIntoDialog(d, Qt::Key_Return); });
+    view->setFocus();
+    QTest::keyClick(&frame, Qt::Key_Delete);
+    QCOMPARE(view->Table().frameCount, 299);
+
+    // Ctrl+Q: Return answers the save question with its default, 저장.
+    QString asked;
+    WhenModal<TwoChoiceDialog>(answer, [&asked](TwoChoiceDialog& d) {
+        asked = d.message;
+        TypeIntoDialog(d, Qt::Key_Return);
+    });
+    ActivateAfterBox(frame);
+    QTest::keyClick(&frame, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(asked, QStringLiteral("long.gif의 변경 내용을 저장하시겠습니까?"));
+    QCOMPARE(CountImages(ReadFile(path)), 299);
+    QTRY_COMPARE(frame.OpenDocumentCount(), 0);
+}
+
+void tst_Save::cancelInAnyQuestionStopsQuitAndCloseAll() {
+    MainFrameFixture f;
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+    QList<CAnvoView*> views;
+    for (const char* name : {"a.gif", "b.gif", "c.gif"}) {
+        views << f.Open(f.MakeGif(QString::fromLatin1(name), 3, 12, 8));
+        QVERIFY(views.back());
+    }
+    for (CAnvoView* changed : {views[0], views[2]}) {
+        changed->Table().entries[0].selected = 1;
+        f.ui.answers.push_back({true, 0});
+        changed->DeleteSelection();
+    }
+    struct Case {
+        const char* what;
+        std::deque<int> answers;  // one per changed window, in the order they are asked
+        int keyModifiers;
+        Qt::Key key;
+    };
+    const Case cases[] = {
+        {"종료, 취소 for a.gif", {kTwoChoiceCancel}, Qt::ControlModifier, Qt::Key_Q},
+        {"종료, 저장 안 함 for a.gif, 취소 for c.gif",
+         {kTwoChoiceSecond, kTwoChoiceCancel},
+         Qt::ControlModifier,
+         Qt::Key_Q},
+        {"모든 창 닫기, 취소 for a.gif",
+         {kTwoChoiceCancel},
+         Qt::ControlModifier | Qt::AltModifier,
+         Qt::Key_X},
+    };
+    for (const Case& c : cases) {
+        f.ui.asked.clear();
+        f.ui.twoChoiceAnswers = c.answers;
+        views[1]->setFocus();
+        QTest::keyClick(&f.frame, c.key, Qt::KeyboardModifiers(c.keyModifiers));
+        QTest::qWait(20);
+        QVERIFY2(f.ui.twoChoiceAnswers.empty(), c.what);
+        QCOMPARE(f.ui.asked.size(), c.answers.size());
+        QCOMPARE(f.ui.asked.front().message, std::string("a.gif의 변경 내용을 저장하시겠습니까?"));
+        QVERIFY2(f.frame.OpenDocumentCount() == 3, c.what);
+        QVERIFY2(f.frame.isVisible(), c.what);
+    }
+    // Answered all the way, the command closes every window.
+    f.ui.twoChoiceAnswers = {kTwoChoiceSecond, kTwoChoiceSecond};
+    QTest::keyClick(&f.frame, Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
+    QTRY_COMPARE(f.frame.OpenDocumentCount(), 0);
+    QVERIFY(f.ui.unexpected.empty());
 }
 
 void tst_Save::longFileSaysWhatLoadedAndSaveAsksBeforeDroppingTheRest() {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -26,6 +27,7 @@
 #include "gui/app/ExternalToolPane.h"
 #include "gui/app/HandOver.h"
 #include "gui/app/VorlaApplication.h"
+#include "gui/dialogs/HelpWindow.h"
 #include "gui/external/DesktopLauncher.h"
 #include "gui/play/CAnimationBar.h"
 #include "gui/view/CAnvoView.h"
@@ -235,8 +237,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    mdiArea_->closeAllSubWindows();
-    if (!mdiArea_->subWindowList().isEmpty()) {
+    if (!CloseEveryDocument()) {
         event->ignore();
         return;
     }
@@ -431,10 +432,20 @@ void CMainFrame::OpenHelp() {
     // A help file put into the program folder wins; otherwise the page shipped with the program.
     const QString chm = QString::fromStdString(app_.ProgramFile("vorla.chm"));
     if (QFileInfo::exists(chm)) {
-        OpenLocalFileOrSay(Ui(), chm);
+        OpenLocalFileOrSay(Ui(), chm, this);
         return;
     }
-    OpenLocalPage(QStringLiteral("help/index.html"));
+    const QString page = AssetPath(QStringLiteral("help/index.html"));
+    if (!QFileInfo::exists(page)) {
+        Ui().ShowMessage(page.toStdString() + "를 찾을 수 없습니다.");
+        return;
+    }
+    // Help is never out of reach: without a browser that starts, the program shows it itself.
+    auto inProgram = [this, page] {
+        if (!helpWindow_) helpWindow_ = new HelpWindow(this);
+        helpWindow_->ShowPage(page);
+    };
+    if (!OpenLocalFileInDesktop(page, this, inProgram)) inProgram();
 }
 
 void CMainFrame::OpenLocalPage(const QString& name) {
@@ -443,20 +454,42 @@ void CMainFrame::OpenLocalPage(const QString& name) {
         Ui().ShowMessage(page.toStdString() + "를 찾을 수 없습니다.");
         return;
     }
-    OpenLocalFileOrSay(Ui(), page);
+    OpenLocalFileOrSay(Ui(), page, this);
 }
 
 void CMainFrame::CloseAllWindows() {
-    // Each close may ask a question and each pump runs anything: a window may be gone by the
-    // time its turn comes.
-    QList<QPointer<QMdiSubWindow>> children;
-    for (QMdiSubWindow* child : mdiArea_->subWindowList(QMdiArea::StackingOrder))
-        children.append(child);
-    for (const QPointer<QMdiSubWindow>& child : children) {
-        if (!child) continue;
-        child->close();
-        if (!Ui().PumpMessages()) break;
+    CloseEveryDocument();
+}
+
+bool CMainFrame::CloseEveryDocument() {
+    // Each question runs an event loop: a window may be gone by the time its turn comes.
+    QList<QPointer<CChildFrame>> children;
+    for (QMdiSubWindow* child : mdiArea_->subWindowList(QMdiArea::StackingOrder)) {
+        if (auto* frame = qobject_cast<CChildFrame*>(child)) children.append(frame);
     }
+    auto forget = [&] {
+        for (const QPointer<CChildFrame>& child : children)
+            if (child) child->View()->ConfirmClose(false);
+    };
+    for (const QPointer<CChildFrame>& child : children) {
+        if (!child) continue;
+        if (AnyViewBusy()) {
+            RefuseWhileBusy();
+            forget();
+            return false;
+        }
+        if (!child->View()->QueryClose()) {
+            forget();
+            return false;
+        }
+        if (child) child->View()->ConfirmClose(true);
+    }
+    for (const QPointer<CChildFrame>& child : children) {
+        if (child) child->close();
+    }
+    // A window that refused after all (busy since its answer) asks again next time.
+    forget();
+    return mdiArea_->subWindowList().isEmpty();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -37,6 +37,7 @@ class ApplicationState;
 class CAnimationBar;
 class CAnvoView;
 class ExternalToolPane;
+class HelpWindow;
 class Imaging;
 class StripArt;
 class UserInterface;
@@ -200,6 +201,9 @@ private:
     void OpenLocalPage(const QString& name);
     void ShowColourReadout();
     void CloseAllWindows();
+    // Asks about every changed document first and only then closes every window, so that
+    // 취소 in any question keeps every window open. true when none is left.
+    bool CloseEveryDocument();
     QString AssetPath(const QString& name) const;
 
     ApplicationState& app_;
@@ -234,6 +238,7 @@ private:
     QRect savedPlacement_;
     QPointer<QLabel> colourWindow_;
     QPointer<QDialog> pickPrompt_;
+    QPointer<HelpWindow> helpWindow_;  // the help shown inside the program, made on first need
 };
 
 }  // namespace vorla

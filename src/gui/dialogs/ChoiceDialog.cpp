@@ -158,6 +158,18 @@ void ChoiceDialog::ApplyFieldsToControls() {
     checkBox_->setText(checkBoxText);
     checkBox_->setVisible(withCheckBox);
     checkBox_->setEnabled(withCheckBox);
+
+    // The dialog is reused: the button that had the focus when the last question ended (say
+    // Cancel) would otherwise take Enter this time. OK is the default whenever it shows.
+    QPushButton* byDefault = okButton_->isVisibleTo(this) ? okButton_ : cancelButton_;
+    okButton_->setDefault(byDefault == okButton_);
+    cancelButton_->setDefault(byDefault == cancelButton_);
+    // The checked option takes the focus where there is one, so the arrow keys move the choice.
+    QWidget* focus = byDefault;
+    if (preselected >= 0 && preselected <= 3 && options_[preselected]->isVisibleTo(this) &&
+        options_[preselected]->isEnabled())
+        focus = options_[preselected];
+    focus->setFocus(Qt::OtherFocusReason);
 }
 
 void ChoiceDialog::accept() {

@@ -49,9 +49,13 @@ void TwoChoiceDialog::ApplyFieldsToControls() {
     const bool secondOff = disableMask.size() > 1 && disableMask.at(1) == QLatin1Char('X');
     firstButton_->setEnabled(!firstOff);
     secondButton_->setEnabled(!secondOff);
-    // Enter gives the first answer that can be given.
-    firstButton_->setDefault(!firstOff);
-    secondButton_->setDefault(firstOff && !secondOff);
+    // Enter gives the first answer that can be given. The dialog is reused: a button that had
+    // the focus when an earlier question ended would otherwise take Enter (a focused push button
+    // becomes the default), so the default button takes the focus afresh each time.
+    QPushButton* byDefault = !firstOff ? firstButton_ : !secondOff ? secondButton_ : cancelButton_;
+    for (QPushButton* button : {firstButton_, secondButton_, cancelButton_})
+        button->setDefault(button == byDefault);
+    byDefault->setFocus(Qt::OtherFocusReason);
     messageLabel_->setText(message);
 }
 

@@ -163,8 +163,10 @@ public:
     void SaveOptimized();
     void SaveFrame(bool fromMainMenu);
     void BrowserPreview();
-    // Asks to save a changed document before its window closes; false: keep the window.
+    // Asks to save a changed document before its window closes; false: keep the window. After
+    // ConfirmClose the next call asks nothing (the question was already answered).
     bool QueryClose();
+    void ConfirmClose(bool confirmed) { closeConfirmed_ = confirmed; }
 
     // Gives the pending GIF load a turn (the worker's request; also used by tests).
     void RunPendingLoad();
@@ -296,6 +298,7 @@ private:
     // goes with it; hidden (never deleted) between sessions.
     QPointer<CFramePropertiesDialog> frameDialog_;
     bool frameDialogOpen_ = false;
+    bool closeConfirmed_ = false;  // a close-everything command has had its answer for this view
     Colorref effectMarginColour_ = 0;  // the overlap's margin colour chooser keeps its colour
     struct ExternalState;
     std::unique_ptr<ExternalState> external_;  // created at first use

@@ -102,10 +102,11 @@ void CAnvoView::SaveFrame(bool fromMainMenu) {
 void CAnvoView::BrowserPreview() {
     const std::string page =
         saving::WriteBrowserPreview(table_, document_, *encoder_, main_.App().ProgramDirectory());
-    if (!page.empty()) OpenLocalFileOrSay(main_.Ui(), QString::fromStdString(page));
+    if (!page.empty()) OpenLocalFileOrSay(main_.Ui(), QString::fromStdString(page), this);
 }
 
 bool CAnvoView::QueryClose() {
+    if (closeConfirmed_) return true;
     // Closing keeps what the frame dialog shows: it ends as 적용 before the save question.
     if (frameDialogOpen_) EndFrameDialog(true);
     if (!document_.modified || table_.frameCount == 0) return true;
