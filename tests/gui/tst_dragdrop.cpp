@@ -47,12 +47,20 @@ void tst_DragDrop::moveIntoAnotherWindowRemovesTheOriginals() {
     CAnvoView* target = f.Open(f.MakeGif(QStringLiteral("b.gif"), 2, 30, 20, 22));
     QVERIFY(source && target);
     QTest::qWait(1100);  // drops wait a second after a load
+    f.frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f.frame));
+    source->setFocus();
+    QTRY_COMPARE(f.frame.ActiveView(), source);
     source->Table().entries[1].selected = 1;
     source->Table().entries[2].selected = 1;
     BeginDrag(f, source);
     f.ui.answers.push_back({true, 1});  // "이동"
     target->SignalDrop(GapPoint(target, 1));
     QTRY_COMPARE(target->Table().frameCount, 4);
+    // The window that took the drop is the active one: Ctrl+S saves it.
+    QCOMPARE(f.frame.ActiveView(), target);
+    QTest::keyClick(&f.frame, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!target->Document().modified);
     QCOMPARE(f.ui.asked.back().title, std::string("드래그 & 드롭"));
     QCOMPARE(f.ui.asked.back().message, std::string("2개의 프레임을 첨가하겠습니까?"));
     QCOMPARE(target->Table().entries[1].delay, 11);

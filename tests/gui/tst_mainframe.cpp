@@ -24,6 +24,7 @@ private slots:
     void placementFallsBackToTheDefault();
     void paneCheckMarksFollowThePanes();
     void gifWithMoreThanThreeHundredImagesLoadsThreeHundredFrames();
+    void filesOpenedTogetherStartAsOneOpenedAlone();
     void gifWithoutControlBlocksLoadsEveryImage();
     void progressDialogOnlyAboveThreeHundredThousandBytes();
     void damagedGifClosesItsWindow();
@@ -198,6 +199,19 @@ void tst_MainFrame::progressDialogOnlyAboveThreeHundredThousandBytes() {
         QCOMPARE(view->Table().frameCount, 4);
         QCOMPARE(sawProgress, size > 300000);
     }
+}
+
+void tst_MainFrame::filesOpenedTogetherStartAsOneOpenedAlone() {
+    MainFrameFixture f;
+    f.state.zoomPercent = 5;  // a first start: the absent "lookratio" reads as 5
+    // Both windows exist before either file is read, as with two files on the command line.
+    CAnvoView* a = f.frame.OpenDocumentFile(f.MakeGif(QStringLiteral("a.gif"), 2, 120, 80));
+    CAnvoView* b = f.frame.OpenDocumentFile(f.MakeGif(QStringLiteral("b.gif"), 2, 120, 80));
+    QVERIFY(a && b);
+    a->RunPendingLoad();
+    b->RunPendingLoad();
+    QCOMPARE(f.state.zoomPercent, 100);
+    QCOMPARE(ReadIntSetting(f.ui, f.state.GeneralIni(), "lookratio"), 100);
 }
 
 void tst_MainFrame::damagedGifClosesItsWindow() {

@@ -228,7 +228,13 @@ void CAnvoView::ResizeChildFrame(int width, int height, bool moveToCascade) {
 }
 
 int CAnvoView::OpenDocumentCount() {
-    return main_.OpenDocumentCount();
+    // Windows still waiting for their first frame (files opened together, say from the command
+    // line) do not count: each document starts as it would have started alone.
+    int shown = 1;
+    for (const CAnvoView* other : main_.Views()) {
+        if (other != this && other->table_.frameCount > 0) ++shown;
+    }
+    return shown;
 }
 
 void CAnvoView::RepaintAllDocuments() {

@@ -1,6 +1,7 @@
 // Commands of the view: zoom, selection moves, deletion and the drop of dragged frames.
 #include <QApplication>
 #include <QDateTime>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
 #include <chrono>
@@ -102,6 +103,11 @@ void CAnvoView::SignalDrop(const QPoint& globalPos) {
     // The hover hit ends with the drag; the drop keeps where the button was released.
     dropHit_ = HitAt(viewport()->mapFromGlobal(globalPos));
     dropPending_ = true;
+    // The window that takes the drop is the one the user works in now: Ctrl+S saves it.
+    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        if (QMdiArea* area = child->mdiArea()) area->setActiveSubWindow(child);
+    }
+    setFocus(Qt::OtherFocusReason);
 }
 
 void CAnvoView::HandleDrop() {
