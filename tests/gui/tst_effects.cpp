@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "GuiFixture.h"
+#include "MenuDriving.h"
 #include "core/edit/FrameClipboard.h"
 #include "gui/app/Commands.h"
 #include "gui/dialogs/EffectSettingsSheet.h"
@@ -23,11 +24,6 @@ namespace {
 QPoint GapPoint(CAnvoView* view, int k) {
     const StripMetrics m = view->Metrics();
     return QPoint(60, m.GapTop(k) + 6 - view->verticalScrollBar()->value());
-}
-
-QPoint FramePoint(CAnvoView* view, int k) {
-    const StripMetrics m = view->Metrics();
-    return QPoint(60, m.ImageTop(k) + m.displayHeight / 2 - view->verticalScrollBar()->value());
 }
 
 void ClickStrip(CAnvoView* view, const QPoint& at) {
@@ -72,6 +68,7 @@ private slots:
     void aRefusedValueKeepsTheSheetAndItsTexts();
     void aFadeRunsUnderItsProgressDialogAndRefusesEdits();
     void theOverlapFromTheContextMenuKeepsTheFrameClipboard();
+    void gapMenuEffectsTakeTheFrameBeforeTheGapAndACancelLeavesNoMark();
 
 private:
     CAnvoView* OpenStrip(MainFrameFixture& f, int frames) {
@@ -204,6 +201,46 @@ void tst_Effects::aFadeRunsUnderItsProgressDialogAndRefusesEdits() {
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QTRY_COMPARE(view->Table().frameCount, 3);
+}
+
+void tst_Effects::gapMenuEffectsTakeTheFrameBeforeTheGapAndACancelLeavesNoMark() {
+    MainFrameFixture f;
+    CAnvoView* view = OpenStrip(f, 3);
+    QVERIFY(view);
+    const QString title = view->parentWidget()->windowTitle();
+    auto fadeFromGapMenu = [&](bool cancel) {
+        f.ui.onPump = [cancel] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* progress = qobject_cast<WorkProgressDialog*>(w);
+                if (cancel && progress && progress->isVisible())
+                    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        };
+        const auto sheetStep = OnSheet([](EffectSettingsSheet* sheet) {
+            Type(sheet->Field(0), QStringLiteral("4"));
+            ClickButton(sheet, QDialogButtonBox::Ok);
+        });
+        // The gap between frames 1 and 2.
+        const bool picked =
+            PickFromContextMenu(view, GapPoint(view, 2), CommandId::ContextFadeInOut);
+        f.ui.onPump = nullptr;
+        return picked;
+    };
+    // Cancelled in its progress dialog: the frames, the flag and the title are as before.
+    QVERIFY(fadeFromGapMenu(true));
+    QCOMPARE(view->Table().frameCount, 3);
+    QVERIFY(!view->Document().modified);
+    QCOMPARE(view->parentWidget()->windowTitle(), title);
+    // Run to its end: frame 1, the one before the gap, is the source between its four darker
+    // copies on either side.
+    QVERIFY(fadeFromGapMenu(false));
+    QCOMPARE(view->Table().frameCount, 3 + 8);
+    QCOMPARE(int(view->Table().frameImages[5].Index(0, 0)), 1);
+    QCOMPARE(view->Table().entries[5].selected, std::uint8_t{1});
+    QCOMPARE(view->parentWidget()->windowTitle(), title + QStringLiteral(" *"));
+    // Before the first frame there is no frame to take.
+    QVERIFY(
+        !PickFromContextMenu(view, GapPoint(view, 0), CommandId::ContextScatterAppearDisappear));
 }
 
 void tst_Effects::theOverlapFromTheContextMenuKeepsTheFrameClipboard() {

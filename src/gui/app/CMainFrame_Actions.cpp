@@ -498,6 +498,15 @@ std::unique_ptr<QMenu> CMainFrame::ContextMenuFor(CAnvoView* view, const HitResu
     if (gapAfterLast) off << 32780 << 32804;
     if (gapBeforeFirst) off << 32781 << 32811;
     if (frameMenu && hit.index == 0) off << 32874;
+    if (!frameMenu) {
+        // The gap menu's "효과" items work on the frame before the clicked gap, whatever the
+        // selection (the click selected the gap): off only before the first frame.
+        off.removeAll(static_cast<int>(CommandId::ContextFadeInOut));
+        off.removeAll(static_cast<int>(CommandId::ContextScatterAppearDisappear));
+        if (hit.index <= 0)
+            off << static_cast<int>(CommandId::ContextFadeInOut)
+                << static_cast<int>(CommandId::ContextScatterAppearDisappear);
+    }
 
     // Owned by the caller and parented to nothing: no window that a nested loop may close can
     // take the menu with it while it runs.

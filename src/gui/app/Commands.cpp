@@ -352,8 +352,8 @@ const std::vector<MenuNode>& GapContextMenu() {
             Separator(),
             Item(C::GapMenuOverlap),
         }),
-        // The single-frame effects also appear here under their gap-menu names; with a gap
-        // selected they stay disabled.
+        // The single-frame effects also appear here under their gap-menu names; they work on
+        // the frame before the gap.
         Submenu("효과", {
             Item(C::ContextFadeInOut, "조도 증가->감소"),
             Item(C::ContextScatterAppearDisappear, "흩뿌리기로 나타났다 사라지기"),

@@ -297,9 +297,8 @@ void CFramePropertiesDialog::Begin(int frame) {
     session_.Begin(Table(), frame, view_.Document().modified);
     snapshot_.reset();
     marginsPickPending_ = dragging_ = resizing_ = false;
-    const QString title =
-        view_.parentWidget() ? view_.parentWidget()->windowTitle() : view_.Caption();
-    setWindowTitle(title + tr("의 ") + QString::number(frame + 1) + tr("번 프레임"));
+    // The document's name, without the window's " *" mark for unsaved changes.
+    setWindowTitle(view_.Caption() + tr("의 ") + QString::number(frame + 1) + tr("번 프레임"));
     const FrameEntry& entry = Entry();
     const int paletteSize =
         effects::PaletteSize(Table().frameImages[static_cast<std::size_t>(frame)], entry);

@@ -187,6 +187,12 @@ void CAnvoView::MarkModified() {
 }
 
 void CAnvoView::Invalidate() {
+    // Core commands set and restore the modified flag themselves (a cancelled effect puts the
+    // earlier value back): the title's mark follows the flag as it is now.
+    if (document_.modified != titleShowsModified_) {
+        titleShowsModified_ = document_.modified;
+        emit titleChanged(Caption());
+    }
     byteCosts_->Touch();
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();

@@ -298,7 +298,9 @@ private:
     // goes with it; hidden (never deleted) between sessions.
     QPointer<CFramePropertiesDialog> frameDialog_;
     bool frameDialogOpen_ = false;
-    bool closeConfirmed_ = false;  // a close-everything command has had its answer for this view
+    bool closeConfirmed_ = false;
+    bool titleShowsModified_ = false;  // the window title's " *" as last announced  // a
+                                       // close-everything command has had its answer for this view
     Colorref effectMarginColour_ = 0;  // the overlap's margin colour chooser keeps its colour
     struct ExternalState;
     std::unique_ptr<ExternalState> external_;  // created at first use

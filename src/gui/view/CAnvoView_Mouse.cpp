@@ -178,8 +178,14 @@ void CAnvoView::ShowContextMenuAt(const QPoint& point) {
         chosen = menu->exec(viewport()->mapToGlobal(point));
     }
     if (!self) return;
-    if (chosen && chosen->data().isValid())
-        main_.Dispatch(static_cast<CommandId>(chosen->data().toInt()));
+    if (chosen && chosen->data().isValid()) {
+        const auto id = static_cast<CommandId>(chosen->data().toInt());
+        // From the gap menu, the single-frame effects take the frame before the gap.
+        if (hit.kind != HitResult::kFrame &&
+            (id == CommandId::ContextFadeInOut || id == CommandId::ContextScatterAppearDisappear))
+            table_.menuFrame = hit.index - 1;
+        main_.Dispatch(id);
+    }
     if (self) main_.UpdateCommandStates();
 }
 
