@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include "core/edit/FrameClipboard.h"
 #include "core/external/EditorSlots.h"
@@ -200,6 +201,13 @@ TEST_F(ExternalLinksTest, ATruncatedFileReloadsOnlyOnceItIsComplete) {
     test::WriteBytes(path, bytes);
     EXPECT_EQ(poller.Pass(*table), std::vector<int>{1});
     EXPECT_EQ(Image(1).Index(0, 0), 2);
+    EXPECT_TRUE(ui.Log().empty()) << "a file being written is no news: " << ui.LastMessage();
+    // A file that stays unreadable is named once, however long it stays so.
+    test::WriteBytes(path, {'B', 'M', 'x'});
+    for (int pass = 0; pass < 3 * external::LinkPoller::kPassesBeforeReport; ++pass)
+        EXPECT_TRUE(poller.Pass(*table).empty());
+    ASSERT_EQ(ui.Log().size(), 1u);
+    EXPECT_EQ(ui.LastMessage(), external::LinkPoller::UnreadableText(path));
 }
 
 TEST_F(ExternalLinksTest, TwoUntitledDocumentsWorkInSeparateFolders) {
@@ -224,6 +232,8 @@ TEST_F(ExternalLinksTest, AHandOffTakesItsFileAwayFromAFrameThatMovedThere) {
 TEST_F(ExternalLinksTest, ANewFileForALinkIsTheBlankPictureAndLeavesTheFrameUnlinked) {
     const std::string path = dir.File("new.bmp");
     std::string proposed;
+    HandOver({0});  // linked before: "경로 다시 지정" to the new file drops that link too
+    ui.Answer(true, 2);
     ui.Answer(true, 0);  // yes
     const std::vector<std::uint8_t> blank(187, 0x47);
     const auto outcome = external::LinkFrameByHand(
@@ -287,6 +297,36 @@ TEST_F(ExternalLinksTest, SignaturesTellApartEverySave) {
     EXPECT_EQ(link.linkedTime, 1700000000) << "the record keeps whole seconds";
     EXPECT_EQ(external::LinkedSignature(link), first);
     EXPECT_FALSE(external::ReadFileSignature(dir.File("none")).exists);
+}
+
+TEST_F(ExternalLinksTest, ImageMagicksOneAndFourBitAndRle8FilesReloadInPlace) {
+    if (!test::HaveCommand("convert -version")) GTEST_SKIP() << "ImageMagick's convert is missing";
+    // Colours, convert's options, and the depth and compression they must give.
+    const std::tuple<int, const char*, int, std::uint32_t> variants[] = {
+        {2, "-type palette", 1, 0},
+        {4, "-type palette", 4, 0},
+        {4, "-type palette -compress RLE", 8, 1}};
+    HandOver({1});
+    const std::string path = Entry(1).link.linkedPath, made = dir.File("made.bmp");
+    for (const auto& [colours, options, bits, compression] : variants) {
+        SCOPED_TRACE(options);
+        CDib picture = Picture(20, 10, 0);
+        picture.SetColorCount(colours);
+        for (int i = 0; i < 200; ++i)
+            picture.SetIndex(i % 20, i / 20,
+                             static_cast<std::uint8_t>((i % 20 / 3 + i / 20) % colours));
+        SaveAs(made, picture);
+        ASSERT_EQ(test::RunCommand("convert '" + made + "' " + options + " 'BMP3:" + made + "'"),
+                  0);
+        CDib written;  // really that layout, not an 8-bit file that would read anyway
+        ASSERT_TRUE(written.FromBytes(test::ReadBytes(made)));
+        ASSERT_EQ(std::pair(written.BitCount(), written.Compression()),
+                  std::pair(bits, compression));
+        test::WriteBytes(path, test::ReadBytes(made));
+        ASSERT_EQ(poller.Pass(*table), std::vector<int>{1});
+        for (int i = 0; i < 200; ++i)
+            EXPECT_EQ(Image(1).PixelColor(i % 20, i / 20), picture.PixelColor(i % 20, i / 20)) << i;
+    }
 }
 
 // ---- The paint-program edit ----

@@ -7,6 +7,7 @@
 #include "core/edit/Saving.h"
 #include "core/effects/PaletteOps.h"
 #include "core/gif/GifDecoder.h"
+#include "core/model/BmpPixels.h"
 #include "core/model/ByteStream.h"
 #include "core/model/FrameTable.h"
 #include "core/port/Imaging.h"
@@ -26,6 +27,14 @@ std::size_t Slot(int frame) {
 bool IsPlain8Bit(const CDib& image) {
     return !image.IsEmpty() && image.BitCount() == 8 && image.Compression() == 0 &&
            image.ColorCount() > 0;
+}
+
+// The file size a BMP's file header states (0 when the writer left it out, as some do).
+std::uint64_t DeclaredBmpSize(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.size() < 6) return 0;
+    return static_cast<std::uint64_t>(bytes[2]) | (static_cast<std::uint64_t>(bytes[3]) << 8) |
+           (static_cast<std::uint64_t>(bytes[4]) << 16) |
+           (static_cast<std::uint64_t>(bytes[5]) << 24);
 }
 
 // Characters a folder name cannot hold, or that would name another folder.
@@ -52,7 +61,9 @@ bool DecodeGif(const std::vector<std::uint8_t>& bytes, edit::IncomingImage& out)
     MemoryStream in{std::span<const std::uint8_t>(bytes)};
     MemoryStream bmp;
     GifDecoder decoder;
-    if (!decoder.Decode(&in, bmp, "i", 0) || decoder.ImageMissing()) return false;
+    // Data ending early: the file is still being written.
+    if (!decoder.Decode(&in, bmp, "i", 0) || decoder.ImageMissing() || decoder.Page().cutShort)
+        return false;
     bmp.SeekToBegin();
     CDib image;
     if (!image.Read(bmp) || !IsPlain8Bit(image)) return false;
@@ -151,17 +162,24 @@ ReadResult ReadLinkedImage(const std::string& path, Imaging& imaging, edit::Inco
         CDib image;
         const bool isBmp = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
         if (isBmp && image.FromBytes(bytes)) {
-            if (IsPlain8Bit(image)) {
-                incoming.image = std::move(image);
-                decoded = true;
-            } else if (image.BitCount() >= 24) {
-                decoded = ToEightBits(image, imaging, incoming.image);
+            CDib expanded;
+            if (image.BitCount() <= 8) {
+                decoded = ExpandToIndexed8(image, incoming.image);
+            } else if (ExpandToTrueColour(image, expanded)) {
+                decoded = ToEightBits(expanded, imaging, incoming.image);
             }
         }
-        if (!decoded && !isBmp) {
-            // Other formats are read from the file; the second stat below catches a change.
-            decoded = imaging.LoadFile(path, 8, image) == ImagingResult::Ok && IsPlain8Bit(image);
-            if (decoded) incoming.image = std::move(image);
+        if (!decoded && isBmp && DeclaredBmpSize(bytes) > bytes.size()) {
+            // Shorter than its own header says: still being written. The imaging role might
+            // take the half it finds, so it is not asked; the next pass reads the file again.
+            return ReadResult::NotReady;
+        }
+        if (!decoded) {
+            // Other formats, and BMP layouts the own reader does not take, are read from the
+            // file; the second stat below catches a change.
+            CDib loaded;
+            decoded = imaging.LoadFile(path, 8, loaded) == ImagingResult::Ok && IsPlain8Bit(loaded);
+            if (decoded) incoming.image = std::move(loaded);
         }
     }
     if (!decoded) return ReadResult::NotReady;
@@ -224,6 +242,10 @@ bool ReplaceFrameInPlace(FrameTable& table, int frame, const edit::IncomingImage
     return true;
 }
 
+std::string LinkPoller::UnreadableText(const std::string& path) {
+    return "연결된 파일을 읽을 수 없습니다. 지원하지 않는 형식이거나 손상된 파일입니다.\n" + path;
+}
+
 std::vector<int> LinkPoller::Pass(FrameTable& table) {
     std::vector<int> reloaded;
     for (int k = 0; k < table.frameCount; ++k) {
@@ -237,9 +259,19 @@ std::vector<int> LinkPoller::Pass(FrameTable& table) {
         if (declined != declined_.end() && declined->second == now) continue;
         edit::IncomingImage incoming;
         FileSignature read;
-        // Not whole yet: the signature stays, so the next pass tries again.
-        if (ReadLinkedImage(link.linkedPath, table.Images(), incoming, read) != ReadResult::Ok)
+        // Not whole yet: the signature stays, so the next pass tries again. A version of the
+        // file that stays unreadable for kPassesBeforeReport passes is not being written any
+        // more: the user hears of it once.
+        if (ReadLinkedImage(link.linkedPath, table.Images(), incoming, read) != ReadResult::Ok) {
+            Failing& failing = failing_[link.linkedPath];
+            if (!(failing.signature == now)) failing = Failing{now, 0, false};
+            if (++failing.passes >= kPassesBeforeReport && !failing.reported) {
+                failing.reported = true;
+                table.Ui().ShowMessage(UnreadableText(link.linkedPath));
+            }
             continue;
+        }
+        failing_.erase(link.linkedPath);
         if (!ReplaceFrameInPlace(table, k, incoming)) {
             declined_[link.linkedPath] = read;
             continue;
@@ -292,6 +324,12 @@ LinkOutcome LinkFrameByHand(FrameTable& table, int frame,
                          "프레임 자동 업데이트", "*nothing", true))
             return LinkOutcome::Cancelled;
         if (!WriteFileAtomically(path, blankTemplate)) return LinkOutcome::Failed;
+        // The new file is only made: the frame follows no file (not the one it followed before).
+        if (!link.linkedPath.empty()) {
+            link.linkedPath.clear();
+            StoreSignature(link, FileSignature{});
+            table.Host().Invalidate();
+        }
         return LinkOutcome::CreatedFile;
     }
     edit::IncomingImage incoming;

@@ -50,8 +50,9 @@ int HandFramesToEditor(FrameTable& table, const EditorSlot& slot, const std::str
                        ProgramLauncher& launcher);
 
 enum class ReadResult { Ok, NotReady, Missing };
-// Reads an image file whole at 8 bits: GIF through the program's decoder, 8-bit BMP as it is,
-// anything else through the imaging role (more than 256 colours are quantised). NotReady: the
+// Reads an image file whole at 8 bits: GIF through the program's decoder, BMP of any depth and
+// compression through the program's reader, anything else (or a BMP it cannot take) through the
+// imaging role (more than 256 colours are quantised). NotReady: the
 // file changed while it was read, or does not decode (yet). `signature` is the file's signature
 // during the read.
 ReadResult ReadLinkedImage(const std::string& path, Imaging& imaging, edit::IncomingImage& out,
@@ -71,9 +72,23 @@ public:
     // undo step). Returns the frames reloaded.
     std::vector<int> Pass(FrameTable& table);
 
+    // Passes (of 100 ms) one version must stay unreadable before the user hears of it: a
+    // program may take a while to finish writing a large file.
+    static constexpr int kPassesBeforeReport = 30;
+    // What the user reads, once per version of the file, when a linked file stays unreadable.
+    static std::string UnreadableText(const std::string& path);
+
 private:
     // Signatures already answered without a reload (an enlargement declined), per path.
     std::map<std::string, FileSignature> declined_;
+    // A linked file that could not be read: the version seen, the passes it stayed so, and
+    // whether it was reported.
+    struct Failing {
+        FileSignature signature;
+        int passes = 0;
+        bool reported = false;
+    };
+    std::map<std::string, Failing> failing_;
 };
 
 // "프레임 자동 업데이트" for one frame. askPath(title, proposedName) is the open-file dialog ("":

@@ -58,6 +58,9 @@ public:
     Colorref PaletteColor(int index) const;
     void SetPaletteColor(int index, Colorref color);
 
+    // The red, green and blue masks of a BITFIELDS bitmap; empty for every other compression.
+    const std::vector<std::uint32_t>& Masks() const { return masks_; }
+
     std::vector<std::uint8_t>& Bits() { return bits_; }
     const std::vector<std::uint8_t>& Bits() const { return bits_; }
     // Row y counted from the top of the picture, whatever the storage order.
