@@ -169,6 +169,7 @@ void tst_External::ctrlMChangesTheScreenAndCancelTakesItBack() {
     FrameTable& table = view->Table();
     QCOMPARE(table.settings.screenWidth, 40);
     bool seen = false;
+    QStringList widthsShown;
     WhenModal<GlobalPropertiesDialog>(
         view,
         [&](GlobalPropertiesDialog* dialog) {
@@ -176,12 +177,24 @@ void tst_External::ctrlMChangesTheScreenAndCancelTakesItBack() {
             ClickSizeButton(dialog, edit::kGrowWidth);
             QCOMPARE(table.settings.screenWidth, 41);  // the strip follows at once
             QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("41"));
+            // A size refused as typed does not stay in the field once the user leaves it
+            // (typing 7000 takes 700 on the way).
+            dialog->activateWindow();
+            QTest::qWaitForWindowActive(dialog);
+            for (const char* typed : {"7000", "5"}) {
+                dialog->WidthEdit()->setFocus();
+                dialog->WidthEdit()->selectAll();
+                QTest::keyClicks(dialog->WidthEdit(), QString::fromLatin1(typed));
+                QTest::keyClick(dialog->WidthEdit(), Qt::Key_Tab);
+                widthsShown << dialog->WidthEdit()->text();
+            }
             dialog->LoopCheck()->click();
             dialog->reject();
         },
         &seen);
     QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier);
     QVERIFY(seen);
+    QCOMPARE(widthsShown, QStringList({QStringLiteral("700"), QStringLiteral("40")}));
     QCOMPARE(table.settings.screenWidth, 40);
     QVERIFY(!table.settings.loopForever);
     QVERIFY(!view->Document().modified);

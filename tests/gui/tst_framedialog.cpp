@@ -227,6 +227,18 @@ void tst_FrameDialog::allDelaysComeBackOnCancelAndOneUndoRevertsAnApply() {
     dialog->AllFramesCheck()->click();
     TypeInto(dialog->DelayEdit(), QStringLiteral("99999"));
     QCOMPARE(Delays(view), std::vector<int>(5, -1));  // 65535 in the 16-bit field
+    // Leaving a field shows the value in force: the clamped delay, the offsets not taken.
+    const QString left = dialog->LeftEdit()->text();
+    QApplication::setActiveWindow(dialog);
+    for (const auto& [field, typed, shown] :
+         {std::tuple{dialog->DelayEdit(), "99999", QStringLiteral("65535")},
+          std::tuple{dialog->LeftEdit(), "-5", left},
+          std::tuple{dialog->LeftEdit(), "99999999999", left}}) {
+        field->setFocus();
+        TypeInto(field, QString::fromLatin1(typed));
+        QTest::keyClick(field, Qt::Key_Tab);
+        QCOMPARE(field->text(), shown);
+    }
     dialog->reject();
     QVERIFY(!DialogOpen(view));
     QCOMPARE(Delays(view), before);
@@ -241,6 +253,10 @@ void tst_FrameDialog::allDelaysComeBackOnCancelAndOneUndoRevertsAnApply() {
     QVERIFY(!DialogOpen(view));
     QCOMPARE(Delays(view), std::vector<int>(5, 33));
     QVERIFY(view->Document().modified);
+    // The caption names the document without the window's mark for changes.
+    view->OpenFrameDialog(2);
+    QCOMPARE(view->FrameDialog()->windowTitle(), view->Caption() + QStringLiteral("의 3번 프레임"));
+    view->FrameDialog()->reject();
     QVERIFY(view->CanUndo());
     view->Undo();
     QCOMPARE(Delays(view), before);

@@ -259,6 +259,11 @@ void CFramePropertiesDialog::BuildControls() {
     connect(disposalCombo_, &QComboBox::activated, this, &CFramePropertiesDialog::DisposalChosen);
     connect(leftEdit_, &QLineEdit::textEdited, this, &CFramePropertiesDialog::OffsetEdited);
     connect(topEdit_, &QLineEdit::textEdited, this, &CFramePropertiesDialog::OffsetEdited);
+    // Typing applies what it can at once; after Return or leaving the field, the field shows the
+    // value in force, so a refused or clamped text does not stay behind.
+    for (QLineEdit* edit : {delayEdit_, leftEdit_, topEdit_})
+        connect(edit, &QLineEdit::editingFinished, this,
+                &CFramePropertiesDialog::ShowValuesInForce);
     connect(transparencyCheck_, &QCheckBox::clicked, this,
             &CFramePropertiesDialog::TransparencyClicked);
     connect(interlaceCheck_, &QCheckBox::clicked, this, &CFramePropertiesDialog::InterlaceClicked);
@@ -528,6 +533,19 @@ void CFramePropertiesDialog::DelayEdited() {
                          allFramesCheck_->isChecked());
     view_.Invalidate();
     view_.RefreshAnimationPane();
+}
+
+void CFramePropertiesDialog::ShowValuesInForce() {
+    if (filling_ || !session_.Active()) return;
+    const FrameEntry& entry = Entry();
+    const std::pair<QLineEdit*, int> fields[] = {
+        {delayEdit_, edit::DelayOf(entry)}, {leftEdit_, entry.left}, {topEdit_, entry.top}};
+    filling_ = true;
+    for (const auto& [field, value] : fields) {
+        const QString text = QString::number(value);
+        if (field->text() != text) field->setText(text);
+    }
+    filling_ = false;
 }
 
 void CFramePropertiesDialog::DisposalChosen(int item) {

@@ -100,6 +100,7 @@ private:
     void Refresh();
     void RefreshPalette();
     void FillTransparentColourText();
+    void ShowValuesInForce();
     void UpdateScrollRanges();
     // After an edit of the frame's image or transparency: thumbnail, canvas, colours, snapshot.
     void AfterFrameChange(bool renewSnapshot);

@@ -97,6 +97,9 @@ GlobalPropertiesDialog::GlobalPropertiesDialog(CAnvoView& view, bool fromFrameDi
 
     connect(widthEdit_, &QLineEdit::textEdited, this, [this] { SizeTyped(false); });
     connect(heightEdit_, &QLineEdit::textEdited, this, [this] { SizeTyped(true); });
+    // After Return or leaving a field, both show the size in force, not a refused text.
+    for (QLineEdit* edit : {widthEdit_, heightEdit_})
+        connect(edit, &QLineEdit::editingFinished, this, [this] { FillSize(); });
     connect(minimiseButton_, &QPushButton::clicked, this, [this] {
         edit::MinimiseScreen(view_.Table());
         FillSize();
