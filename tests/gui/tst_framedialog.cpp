@@ -17,6 +17,7 @@
 #include "gui/app/Commands.h"
 #include "gui/dialogs/CFramePropertiesCanvas.h"
 #include "gui/dialogs/CFramePropertiesDialog.h"
+#include "gui/dialogs/CFramePropertiesMagnifier.h"
 
 using namespace vorla;
 using namespace vorla::guitest;
@@ -490,6 +491,11 @@ void tst_FrameDialog::cutResizeAndRotateGoBackOnCancel() {
     QCOMPARE(small->Table().entries[1].width, 21);
     QCOMPARE(small->Table().entries[1].height, 20);
     QCOMPARE(small->Table().frameImages[1].Width(), 21);
+    // The magnifier shows the resized frame: the pixel up and left of the pointer is its
+    // bottom-right corner, outside the frame before the drag.
+    using M = CFramePropertiesMagnifier;
+    QCOMPARE(dialog->Magnifier()->Cell(M::kCentreColumn - 1, M::kCentreRow - 1),
+             static_cast<int>(small->Table().frameImages[1].PixelColor(20, 19)));
     TypeInto(dialog->WidthEdit(), QStringLiteral("0"));
     QCOMPARE(dialog->WidthEdit()->text(), QStringLiteral("1"));
     QCOMPARE(small->Table().entries[1].width, 1);

@@ -121,6 +121,9 @@ void tst_Save::sizePreviewShowsTheSavedSize() {
     QCOMPARE(f.ui.asked.back().title, std::string("파일 용량"));
     QVERIFY(QString::fromStdString(f.ui.asked.back().message)
                 .startsWith(QStringLiteral("저장시 파일 크기: ")));
+    // The ordinary save first, then the optimised one.
+    QVERIFY(QString::fromStdString(f.ui.asked.back().message)
+                .contains(QStringLiteral(" bytes\n\n최적화하여 저장시 파일 크기: ")));
     QVERIFY(QString::fromStdString(f.ui.asked.back().message).endsWith(QStringLiteral(" bytes")));
 }
 

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QToolTip>
 
 #include "GuiFixture.h"
 #include "core/edit/Selection.h"
@@ -43,6 +44,7 @@ private slots:
     void previewShowsTheCompositeWithRestoredBackground();
     void paintedCopiesStayWithinTheirBound();
     void delaysAboveHalfTheRangePlayLong();
+    void theFrameTooltipNamesItsOptimisedBytes();
 
 private:
     QPoint FramePoint(int k) const {
@@ -272,5 +274,18 @@ void tst_Strip::delaysAboveHalfTheRangePlayLong() {
     QVERIFY2(shown.count() <= 1, qPrintable(QString::number(shown.count())));
 }
 
+void tst_Strip::theFrameTooltipNamesItsOptimisedBytes() {
+    QTRY_VERIFY_WITH_TIMEOUT(view_->ByteCosts().Known(), 10000);
+    QApplication::setActiveWindow(&f_->frame);
+    view_->setFocus();
+    // The pointer rests on frame 2: after its rest the tooltip explains the figure on the row.
+    QCursor::setPos(view_->viewport()->mapToGlobal(FramePoint(1)));
+    QTest::mouseMove(view_->viewport(), FramePoint(1));
+    QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 5000);
+    QVERIFY2(QToolTip::text().endsWith(
+                 QStringLiteral("최적화하여 저장한 파일에서 이 프레임의 크기: %1 bytes")
+                     .arg(view_->ByteCosts().Cost(1))),
+             qPrintable(QToolTip::text()));
+}
 QTEST_MAIN(tst_Strip)
 #include "tst_strip.moc"

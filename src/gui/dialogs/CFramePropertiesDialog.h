@@ -79,6 +79,7 @@ public:
     CFramePropertiesPalette* PaletteGrid() const { return paletteGrid_; }
     QLabel* UsedColoursLabel() const { return usedColours_; }
     QLabel* ColourReadout() const { return colourReadout_; }
+    const CFramePropertiesMagnifier* Magnifier() const { return magnifier_; }
     QLabel* HintLine() const { return hint_; }
 
 public slots:

@@ -156,6 +156,8 @@ void CFramePropertiesDialog::CanvasReleased(const QPoint& point) {
             AfterFrameChange(false);
         else
             Refresh();
+        // The pixels under the pointer are the resized frame's now.
+        UpdateMagnifier(point - QPoint(Entry().left, Entry().top));
     }
     resizing_ = false;
 }

@@ -158,7 +158,9 @@ public:
     bool CanRedo() const;
     void OnFileSave();
     void OnFileSaveAs();
+    // "파일 용량": the size of an ordinary save, then of an optimised one.
     void ShowSavedSize();
+    static constexpr const char* kOptimisedSizeLabel = "최적화하여 저장시 파일 크기";
     // "최적화하여 저장" (CAnvoView_Optimize.cpp).
     void SaveOptimized();
     void SaveFrame(bool fromMainMenu);

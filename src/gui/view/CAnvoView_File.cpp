@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "core/edit/OptimizedSave.h"
 #include "core/edit/Saving.h"
 #include "core/gif/GifEncoder.h"
 #include "core/model/ApplicationState.h"
@@ -73,8 +74,16 @@ void CAnvoView::OnFileSaveAs() {
 void CAnvoView::ShowSavedSize() {
     const std::int64_t size = saving::MeasureSave(table_, *encoder_);
     if (size < 0) return;
+    // Both ways of saving, so the user can choose: the optimised size is measured now, under a
+    // progress dialog whose Cancel leaves just the ordinary figure.
+    const optimized::Report optimised =
+        optimized::Run(optimized::SourceOf(table_), main_.Ui(), std::string());
     Invalidate();
-    ShowInfoBox(main_.Ui(), saving::SizeText("*default", size), "파일 용량");
+    const bool both = optimised.outcome == optimized::Outcome::Written && optimised.bytes >= 0;
+    ShowInfoBox(main_.Ui(),
+                both ? saving::SizeText(kOptimisedSizeLabel, optimised.bytes, "*default", size)
+                     : saving::SizeText("*default", size),
+                "파일 용량");
 }
 
 void CAnvoView::SaveFrame(bool fromMainMenu) {
