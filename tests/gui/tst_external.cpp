@@ -180,7 +180,7 @@ void tst_External::ctrlMChangesTheScreenAndCancelTakesItBack() {
             // A size refused as typed does not stay in the field once the user leaves it
             // (typing 7000 takes 700 on the way).
             dialog->activateWindow();
-            QTest::qWaitForWindowActive(dialog);
+            (void)QTest::qWaitForWindowActive(dialog);
             for (const char* typed : {"7000", "5"}) {
                 dialog->WidthEdit()->setFocus();
                 dialog->WidthEdit()->selectAll();
