@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include "GuiFixture.h"
+#include "MenuDriving.h"
 #include "core/edit/Selection.h"
 #include "gui/app/Commands.h"
 
@@ -45,6 +46,7 @@ private slots:
     void paintedCopiesStayWithinTheirBound();
     void delaysAboveHalfTheRangePlayLong();
     void theFrameTooltipNamesItsOptimisedBytes();
+    void expandingFromTheContextMenuIsOneUndoStep();
 
 private:
     QPoint FramePoint(int k) const {
@@ -287,5 +289,30 @@ void tst_Strip::theFrameTooltipNamesItsOptimisedBytes() {
                      .arg(view_->ByteCosts().Cost(1))),
              qPrintable(QToolTip::text()));
 }
+void tst_Strip::expandingFromTheContextMenuIsOneUndoStep() {
+    // A whole first frame, then a 10 x 10 patch: the second frame shows both.
+    test::GifBuilder gif;
+    gif.Screen(60, 40, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
+    gif.Control(1, 10).Image(0, 0, 60, 40, test::Bytes(60 * 40, 1), false, {}, 2);
+    gif.Control(1, 10).Image(20, 10, 10, 10, test::Bytes(100, 2), false, {}, 2);
+    CAnvoView* view = f_->Open(f_->Write(QStringLiteral("patch.gif"), gif.Trailer().Get()));
+    QVERIFY(view);
+    view->parentWidget()->resize(400, 600);
+    view->setFocus();
+    QTRY_COMPARE(f_->frame.ActiveView(), view);
+    const StripMetrics m = view->Metrics();
+    const QPoint second(60,
+                        m.ImageTop(1) + m.displayHeight / 2 - view->verticalScrollBar()->value());
+    QVERIFY(PickFromContextMenu(view, second, CommandId::ExpandFrames));
+    const FrameEntry& e = view->Table().entries[1];
+    QCOMPARE(QSize(e.width, e.height), QSize(60, 40));
+    QCOMPARE(int(view->Table().frameImages[1].Index(0, 0)), 1);  // the first frame shows through
+    QVERIFY(view->Document().modified);
+    QApplication::setActiveWindow(&f_->frame);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(QSize(view->Table().entries[1].width, view->Table().entries[1].height), QSize(10, 10));
+}
+
 QTEST_MAIN(tst_Strip)
 #include "tst_strip.moc"

@@ -17,6 +17,7 @@
 
 #include "GiflibFile.h"
 #include "core/edit/DocumentLoader.h"
+#include "core/edit/FrameExpansion.h"
 #include "core/edit/OptimizedSave.h"
 #include "core/edit/Saving.h"
 #include "core/gif/GifEncoder.h"
@@ -183,6 +184,36 @@ protected:
         ++pillowCompared;
     }
 
+    // Opens a frame-optimised file, expands every frame ("프레임 펼치기") and writes it by Save and
+    // by the optimising save: both must show what the original shows, in giflib and in Pillow.
+    void CheckExpansion(const std::string& path) {
+        SCOPED_TRACE(path);
+        test::ScriptedUserInterface ui;
+        test::RecordingHost host;
+        ApplicationState app(dir.Path().string() + "/", ui, 1200);
+        app.zoomPercent = 100;
+        FrameTable table(app, ui, imaging, host, test::Bytes{}, 0);
+        CAnvoDoc document;
+        DocumentLoader loader(table, document, ui);
+        ASSERT_TRUE(loader.LoadDocument(path, nullptr, false));
+        ASSERT_EQ(loader.RunDeferredGifLoad(), DocumentLoader::GifLoad::Complete);
+        ASSERT_TRUE(edit::ExpandSelectedFrames(table).done) << ui.LastMessage();
+        const std::string expanded = path + ".expanded.gif";
+        const std::string small = path + ".expanded.optimised.gif";
+        GifEncoder encoder;
+        ASSERT_TRUE(saving::SaveDocument(table, document, encoder, expanded));
+        ASSERT_EQ(optimized::Run(optimized::SourceOf(table), ui, small).outcome,
+                  optimized::Outcome::Written);
+        std::printf("%-22s original %8zu  expanded %8zu  expanded, optimised %8zu\n",
+                    path.substr(path.rfind('/') + 1).c_str(), test::ReadBytes(path).size(),
+                    test::ReadBytes(expanded).size(), test::ReadBytes(small).size());
+        const Shown original = GiflibShown(path);
+        ASSERT_FALSE(original.frames.empty());
+        EXPECT_EQ(Compare(GiflibShown(expanded), original), "") << "giflib, expanded";
+        EXPECT_EQ(Compare(GiflibShown(small), original), "") << "giflib, optimised";
+        if (pillow) EXPECT_EQ(Compare(PillowShown(expanded), PillowShown(path)), "") << "Pillow";
+    }
+
     void Make(const std::string& command) {
         ASSERT_EQ(test::RunCommand(command + " >/dev/null 2>&1"), 0) << command;
     }
@@ -295,6 +326,35 @@ TEST_F(OptimizedSaveOracle, PillowTransparencyPalettesAndDisposals) {
     Check(File("pil_anim.gif"));
     Check(File("pil_noise_interlaced.gif"));
     EXPECT_GE(pillowCompared + pillowSkipped, 2);
+}
+
+TEST_F(OptimizedSaveOracle, ExpandedFramesShowWhatTheOptimisedOriginalShowed) {
+    if (!test::HaveCommand("ffmpeg -version") || !test::HaveCommand("gifsicle --version") ||
+        !test::HaveCommand("convert -version"))
+        GTEST_SKIP() << "ffmpeg, gifsicle or ImageMagick is not installed";
+    // ffmpeg's own frame-optimised output, the same squeezed by gifsicle -O3, and ImageMagick's
+    // -layers optimize over transparency with restore to background and to previous.
+    const std::string video = File("x_ff.gif");
+    Make("ffmpeg -nostdin -loglevel error -f lavfi -i testsrc=size=96x64:rate=10 -t 2 -loop 0 -y " +
+         video);
+    CheckExpansion(video);
+    const std::string squeezed = File("x_gifsicle.gif");
+    Make("gifsicle -O3 " + video + " -o " + squeezed);
+    CheckExpansion(squeezed);
+    const std::string layers = File("x_layers.gif");
+    Make(
+        "convert -delay 7 -dispose Background -size 40x30 xc:none -fill red -draw 'circle "
+        "20,15 20,5' -dispose Previous -delay 12 \\( -size 40x30 xc:none -fill blue -draw "
+        "'rectangle 5,5 20,20' \\) -dispose None \\( -size 40x30 xc:none -fill green -draw "
+        "'rectangle 12,3 30,25' \\) -loop 0 -layers optimize " +
+        layers);
+    CheckExpansion(layers);
+    if (pillow) {
+        ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + std::string(VORLA_TOOLS_DIR) +
+                                   "/make_pillow_gifs.py " + dir.Path().string()),
+                  0);
+        CheckExpansion(File("pil_anim.gif"));  // transparency, disposals 1, 2, 3, 1, 2
+    }
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
         {static_cast<int>(CommandId::FrameMenuMergeWithPrevious),
          [](V& v) { v.MergeWithPrevious(false); }},
         {static_cast<int>(CommandId::FrameDuplicate), [](V& v) { v.DuplicateFrames(true); }},
+        {static_cast<int>(CommandId::ExpandFrames), [](V& v) { v.ExpandFrames(); }},
         {static_cast<int>(CommandId::FrameMenuDuplicate), [](V& v) { v.DuplicateFrames(false); }},
         {static_cast<int>(CommandId::AnimationAdvancedEffect),
          [](V& v) { v.OnAdvancedAnimation(true); }},
@@ -423,6 +424,9 @@ void CMainFrame::UpdateCommandStates() {
                 break;
             case CommandId::FrameMenuAdvancedEffect:
                 enabled = hasView && frames > 0 && pickMode_ == 0;
+                break;
+            case CommandId::ExpandFrames:
+                enabled = hasView && frames > 0 && pickMode_ == 0 && !FrameDialogOpen();
                 break;
             case CommandId::FrameMenuProperties:
                 enabled = hasView && frames > 0 && pickMode_ == 0 && !FrameDialogOpen();

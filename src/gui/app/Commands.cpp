@@ -88,6 +88,8 @@ const std::vector<CommandInfo> kCommands = {
     {C::AnimationScatterAppearDisappear, "흩뿌리기로 나타났다 사라지기...", "Alt+U", ""},
     {C::AnimationOverlap,          "오버랩...",              "Shift+V",  ""},
     {C::AnimationAdvancedEffect,   "고급 애니메이션 효과...", "",        ""},
+    {C::ExpandFrames,              "프레임 펼치기",          "",
+     "바뀐 부분만 저장된 프레임을 그 자리에서 보이는 화면 전체의 그림으로 펼칩니다."},
     {C::EffectSettings,            "",                       "",
      "애니메이션 효과들의 세부 설정을 합니다."},
     // Window
@@ -285,6 +287,8 @@ const std::vector<MenuNode>& MainMenuBar() {
             Item(C::AnimationOverlap),
             Separator(),
             Item(C::AnimationAdvancedEffect),
+            Separator(),
+            Item(C::ExpandFrames),
         }),
         Submenu("창(&W)", {
             Item(C::CascadeWindows),
@@ -318,6 +322,7 @@ const std::vector<MenuNode>& FrameContextMenu() {
         Item(C::FrameMenuDeleteAllButThis),
         Item(C::FrameMenuMergeWithPrevious),
         Item(C::FrameMenuDuplicate),
+        Item(C::ExpandFrames),
         Separator(),
         Submenu("애니메이션 효과", {
             Item(C::ContextFadeInOut),

@@ -104,6 +104,7 @@ enum class CommandId : int {
     GlobalPropertiesAlternate = 32923,
     CascadeWindows = 32924,  // the Window menu's arrangements of the document windows
     TileWindows = 32925,
+    ExpandFrames = 32926,   // "프레임 펼치기"
     SaveOptimized = 32990,  // the optimising save; an id no other command uses
     // Framework commands.
     FileNewDocument = 57600,  // sent by FileNew and CollectOpen; no menu item

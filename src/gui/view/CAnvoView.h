@@ -158,6 +158,8 @@ public:
     bool CanRedo() const;
     void OnFileSave();
     void OnFileSaveAs();
+    // "프레임 펼치기" for the selected frames, or all (FrameExpansion.h).
+    void ExpandFrames();
     // "파일 용량": the size of an ordinary save, then of an optimised one.
     void ShowSavedSize();
     static constexpr const char* kOptimisedSizeLabel = "최적화하여 저장시 파일 크기";

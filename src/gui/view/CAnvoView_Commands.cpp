@@ -8,6 +8,7 @@
 
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameEditing.h"
+#include "core/edit/FrameExpansion.h"
 #include "core/edit/Paste.h"
 #include "core/edit/Selection.h"
 #include "core/port/UserInterface.h"
@@ -92,6 +93,11 @@ void CAnvoView::DeleteSelectedFrames() {
     if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
     Invalidate();
     main_.UpdateCommandStates();
+}
+
+void CAnvoView::ExpandFrames() {
+    if (table_.frameCount == 0) return;
+    if (edit::ExpandSelectedFrames(table_).done) AfterFramesChanged();
 }
 
 void CAnvoView::SignalDrop(const QPoint& globalPos) {

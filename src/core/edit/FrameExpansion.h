@@ -1,0 +1,46 @@
+// "프레임 펼치기": frames stored as patches over what the frames before them left on the screen
+// become full pictures of the logical screen, each showing exactly what a viewer shows at its
+// turn (GifCanvas's composite), so that edits which change the frames before a patch no longer
+// change what the patch shows.
+//
+// An expanded frame sits at 0,0, covers the screen and keeps what it shows with disposal 1 (2
+// when its own disposal cleared or restored part of the screen: see Replace). Its
+// palette is its own palette followed by the colours the composite brings in; only when those
+// come to more than 256 is the picture quantised (through the imaging port). Pixels where the
+// composite is transparent take the frame's transparent index (a new one when the frame had
+// none), so drawing the expanded frame over anything gives back the composite.
+#pragma once
+
+#include <vector>
+
+namespace vorla {
+
+class FrameTable;
+
+namespace edit {
+
+struct ExpansionResult {
+    bool done = false;        // the frames were replaced (one undo step)
+    bool cancelled = false;   // the user stopped it: nothing changed
+    int quantised = 0;        // frames whose colours did not fit in 256 entries
+    std::vector<int> frames;  // the frames expanded, ascending
+};
+
+// The frames that must be expanded with `wanted` for every frame to look as before: a frame
+// whose disposal was 2 or 3 changed the screen for the frame after it, which an expanded
+// frame (disposal 1) no longer does, so that next frame is expanded too, and so on.
+std::vector<int> ExpansionClosure(const FrameTable& table, std::vector<int> wanted);
+
+// Expands the selected frames, or all when none is selected ("프레임 펼치기"), under a progress
+// dialog (shown after a short while, with Cancel) and as one undo step. Says once when colours
+// had to be reduced.
+ExpansionResult ExpandSelectedFrames(FrameTable& table);
+
+// Expands exactly `frames` (plus their closure) without asking or recording an undo step: for
+// callers that make the expansion part of their own step. false when the imaging port could not
+// reduce a frame's colours (nothing changed then).
+bool ExpandFramesInPlace(FrameTable& table, const std::vector<int>& frames,
+                         ExpansionResult& result);
+
+}  // namespace edit
+}  // namespace vorla
