@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/edit/OptimizedSave.h"
+#include "core/port/UserInterface.h"
 #include "support/TableTest.h"
 
 namespace vorla {
@@ -109,6 +110,24 @@ TEST_F(FrameExpansionTest, APartialExpansionTakesTheFramesItsDisposalsReach) {
     EXPECT_EQ(Composites(), before);
     EXPECT_EQ(table->entries[0].width, 8) << "frame 0 was whole already";
     EXPECT_EQ(table->frameImages[0].ColorCount(), 4) << "and is untouched";
+}
+
+TEST_F(FrameExpansionTest, StructuralEditsAskOncePerDocumentAndOnlyAboutPatches) {
+    EXPECT_TRUE(edit::AnyFrameDependsOnEarlier(*table));
+    ui.AnswerTwoChoice(kTwoChoiceCancel);
+    EXPECT_EQ(edit::ConfirmStructuralEdit(*table), edit::StructuralAnswer::Cancel);
+    ui.AnswerTwoChoice(kTwoChoiceSecond);  // 그대로 편집: the frames stay as stored
+    EXPECT_EQ(edit::ConfirmStructuralEdit(*table), edit::StructuralAnswer::Proceed);
+    EXPECT_EQ(table->entries[1].width, 3);
+    EXPECT_EQ(edit::ConfirmStructuralEdit(*table), edit::StructuralAnswer::Proceed) << "once";
+    ASSERT_EQ(ui.Log().size(), 2u);
+    EXPECT_EQ(ui.Log()[0].message, edit::kExpandQuestion);
+    // Frames that all stand alone are never asked about.
+    table->expansionQuestionAnswered = false;
+    ASSERT_TRUE(edit::ExpandSelectedFrames(*table).done);
+    EXPECT_FALSE(edit::AnyFrameDependsOnEarlier(*table));
+    EXPECT_EQ(edit::ConfirmStructuralEdit(*table), edit::StructuralAnswer::Proceed);
+    EXPECT_EQ(ui.Log().size(), 2u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "GuiFixture.h"
 #include "MenuDriving.h"
+#include "core/edit/FrameExpansion.h"
 #include "core/edit/Selection.h"
 #include "gui/app/Commands.h"
 
@@ -312,6 +313,30 @@ void tst_Strip::expandingFromTheContextMenuIsOneUndoStep() {
     view->setFocus();
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(QSize(view->Table().entries[1].width, view->Table().entries[1].height), QSize(10, 10));
+
+    // Delete on the patch file asks first; the default answer expands and deletes as one step.
+    const FrameTable& table = view->Table();
+    const std::vector<CDib> images(table.frameImages.begin(), table.frameImages.begin() + 2);
+    const std::vector<FrameEntry> entries(table.entries.begin(), table.entries.begin() + 2);
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {},
+        QPoint(60, m.ImageTop(0) + m.displayHeight / 2 - view->verticalScrollBar()->value()));
+    f_->ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);
+    f_->ui.answers.push_back({true, 0});  // the delete question
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(f_->ui.asked.at(f_->ui.asked.size() - 2).message, std::string(edit::kExpandQuestion));
+    QCOMPARE(table.frameCount, 1);
+    QCOMPARE(QSize(table.entries[0].width, table.entries[0].height), QSize(60, 40));
+    QCOMPARE(int(table.frameImages[0].Index(25, 15)), 2);  // the patch over the first frame
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(table.frameCount, 2);
+    for (int k = 0; k < 2; ++k) {
+        QVERIFY(table.frameImages[static_cast<std::size_t>(k)] ==
+                images[static_cast<std::size_t>(k)]);
+        FrameEntry back = table.entries[static_cast<std::size_t>(k)];
+        back.selected = entries[static_cast<std::size_t>(k)].selected;  // the click selected
+        QVERIFY(back == entries[static_cast<std::size_t>(k)]);
+    }
 }
 
 QTEST_MAIN(tst_Strip)

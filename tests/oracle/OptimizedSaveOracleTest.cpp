@@ -17,6 +17,7 @@
 
 #include "GiflibFile.h"
 #include "core/edit/DocumentLoader.h"
+#include "core/edit/FrameEditing.h"
 #include "core/edit/FrameExpansion.h"
 #include "core/edit/OptimizedSave.h"
 #include "core/edit/Saving.h"
@@ -24,6 +25,7 @@
 #include "core/model/ApplicationState.h"
 #include "core/model/CAnvoDoc.h"
 #include "core/model/FrameTable.h"
+#include "core/port/UserInterface.h"
 #include "imaging/MagickImaging.h"
 #include "support/FakeHosts.h"
 #include "support/GifBuilder.h"
@@ -212,6 +214,32 @@ protected:
         EXPECT_EQ(Compare(GiflibShown(expanded), original), "") << "giflib, expanded";
         EXPECT_EQ(Compare(GiflibShown(small), original), "") << "giflib, optimised";
         if (pillow) EXPECT_EQ(Compare(PillowShown(expanded), PillowShown(path)), "") << "Pillow";
+
+        // Deleting frame 3 after "펼치고 편집" leaves every other frame as it was.
+        FrameTable again(app, ui, imaging, host, test::Bytes{}, 0);
+        CAnvoDoc other;
+        DocumentLoader reload(again, other, ui);
+        ASSERT_TRUE(reload.LoadDocument(path, nullptr, false));
+        ASSERT_EQ(reload.RunDeferredGifLoad(), DocumentLoader::GifLoad::Complete);
+        // Asked only where some frame shows earlier ones (not ImageMagick's layers here).
+        const bool depends = edit::AnyFrameDependsOnEarlier(again);
+        ui.AnswerTwoChoice(kTwoChoiceFirst);
+        ASSERT_EQ(edit::ConfirmStructuralEdit(again),
+                  depends ? edit::StructuralAnswer::Expanded : edit::StructuralAnswer::Proceed);
+        again.entries[2].selected = 1;
+        ASSERT_TRUE(edit::DeleteSelectedFrames(again, nullptr));
+        const std::string deleted = path + ".deleted.gif";
+        ASSERT_TRUE(saving::SaveDocument(again, other, encoder, deleted));
+        Shown want = original;
+        want.frames.erase(want.frames.begin() + 2);
+        want.delays.erase(want.delays.begin() + 2);
+        EXPECT_EQ(Compare(GiflibShown(deleted), want), "") << "giflib, frame 3 deleted";
+        if (pillow) {
+            Shown pillowWant = PillowShown(path);
+            pillowWant.frames.erase(pillowWant.frames.begin() + 2);
+            pillowWant.delays.erase(pillowWant.delays.begin() + 2);
+            EXPECT_EQ(Compare(PillowShown(deleted), pillowWant), "") << "Pillow, frame 3 deleted";
+        }
     }
 
     void Make(const std::string& command) {

@@ -272,4 +272,66 @@ ExpansionResult ExpandSelectedFrames(FrameTable& table) {
     return result;
 }
 
+bool AnyFrameDependsOnEarlier(const FrameTable& table) {
+    const int width = table.settings.screenWidth;
+    const int height = table.settings.screenHeight;
+    if (table.frameCount < 2 || width < 1 || height < 1) return false;
+    GifCanvas canvas;
+    canvas.Reset(width, height);
+    for (int k = 0; k < table.frameCount; ++k) {
+        const CDib& image = table.frameImages[Slot(k)];
+        const FrameEntry& entry = table.entries[Slot(k)];
+        const bool covers = entry.left <= 0 && entry.top <= 0 &&
+                            entry.left + image.Width() >= width &&
+                            entry.top + image.Height() >= height;
+        // An opaque frame over the whole screen hides everything before it.
+        if (k > 0 && !(covers && !entry.transparent)) {
+            const std::vector<std::uint32_t>& screen = canvas.Pixels();
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    if (screen[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                               static_cast<std::size_t>(x)] == 0)
+                        continue;
+                    const int ix = x - entry.left, iy = y - entry.top;
+                    const bool painted =
+                        ix >= 0 && iy >= 0 && ix < image.Width() && iy < image.Height() &&
+                        !(entry.transparent && image.Index(ix, iy) == entry.transparentIndex);
+                    if (!painted) return true;
+                }
+            }
+        }
+        canvas.Draw(image, entry.left, entry.top, ScreenValues(image, entry));
+        canvas.Dispose(WrittenDisposal(entry));
+    }
+    return false;
+}
+
+StructuralAnswer ConfirmStructuralEdit(FrameTable& table) {
+    if (table.expansionQuestionAnswered || !AnyFrameDependsOnEarlier(table))
+        return StructuralAnswer::Proceed;
+    UserInterface& ui = table.Ui();
+    switch (ui.AskTwoChoice(kExpandQuestion, "프레임 펼치기", "펼치고 편집", "그대로 편집", "OO")) {
+        case kTwoChoiceFirst: break;
+        case kTwoChoiceSecond:
+            table.expansionQuestionAnswered = true;
+            return StructuralAnswer::Proceed;
+        default: return StructuralAnswer::Cancel;
+    }
+    table.expansionQuestionAnswered = true;
+    std::vector<int> all;
+    for (int k = 0; k < table.frameCount; ++k) all.push_back(k);
+    ExpansionResult result;
+    if (!ExpandFramesInPlace(table, all, result)) {
+        ReportProgramError(ui, "61402", false);
+        return StructuralAnswer::Cancel;
+    }
+    table.Host().MarkModified();
+    table.Host().Invalidate();
+    if (result.quantised > 0) {
+        ui.ShowMessage(std::to_string(result.quantised) +
+                       "개 프레임은 색이 256가지를 넘어 색 수를 줄였습니다.");
+    }
+    return StructuralAnswer::Expanded;
+}
+
 }  // namespace vorla::edit

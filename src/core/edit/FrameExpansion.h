@@ -42,5 +42,19 @@ ExpansionResult ExpandSelectedFrames(FrameTable& table);
 bool ExpandFramesInPlace(FrameTable& table, const std::vector<int>& frames,
                          ExpansionResult& result);
 
+// True when some frame shows something of the frames before it: where it leaves the screen
+// uncovered or transparent, the frames before it left something visible.
+bool AnyFrameDependsOnEarlier(const FrameTable& table);
+
+// Before a command that changes which frames come before others, on an animation whose frames
+// depend on earlier ones: asks once per document whether to expand every frame first
+// ("펼치고 편집", the default; "그대로 편집"; 취소). The expansion is not an undo step of its own:
+// the command's step takes it in.
+enum class StructuralAnswer { Proceed, Expanded, Cancel };
+StructuralAnswer ConfirmStructuralEdit(FrameTable& table);
+inline constexpr const char* kExpandQuestion =
+    "이 애니메이션은 바뀐 부분만 저장된 프레임으로 되어 있어, 편집하면 뒤 프레임의 모습이 "
+    "달라집니다. 먼저 모든 프레임을 펼칠까요?";
+
 }  // namespace edit
 }  // namespace vorla

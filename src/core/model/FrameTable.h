@@ -97,6 +97,9 @@ public:
     bool loadedCutShortPage = false;
     int rebuildSuspend = 0;  // 1: RebuildDisplayImages does nothing; 2: rebuilds without commit
     bool busy = false;
+    // The question whether to expand a frame-optimised animation before a structural edit was
+    // answered (edit::ConfirmStructuralEdit): it is asked once per document.
+    bool expansionQuestionAnswered = false;
     bool loadingScreen = false;  // a load or generator run draws nothing of the animation yet
     int documentSlot = -1;
     std::string snapshotFilePath;    // undo store of this document

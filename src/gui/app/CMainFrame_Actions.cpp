@@ -323,6 +323,7 @@ void CMainFrame::Dispatch(CommandId id) {
         return;
     }
     CAnvoView::BusyScope busy(*view);
+    if (ChangesFrameOrder(id) && !view->ConfirmStructuralEdit()) return;
     forView->second(*view);
 }
 

@@ -369,4 +369,29 @@ const std::vector<MenuNode>& GapContextMenu() {
 
 // clang-format on
 
+bool ChangesFrameOrder(CommandId id) {
+    switch (id) {
+        case C::EditDelete: case C::FrameMenuDelete:
+        case C::EditCut: case C::FrameMenuCut:
+        case C::EditPaste: case C::FrameMenuPaste: case C::GapMenuPaste:
+        case C::EditPasteFromClipboard: case C::EditPasteFromFile:
+        case C::GapMenuPasteFromClipboard: case C::GapMenuPasteFromFile:
+        case C::FrameMenuPasteFromClipboard: case C::FrameMenuPasteFromFile:
+        case C::FrameDeleteAllBefore: case C::FrameDeleteAllAfter: case C::FrameDeleteAllButOne:
+        case C::GapMenuDeleteAllBefore: case C::GapMenuDeleteAllAfter:
+        case C::FrameMenuDeleteAllButThis:
+        case C::FrameMergeWithPrevious: case C::FrameMenuMergeWithPrevious:
+        case C::FrameDuplicate: case C::FrameMenuDuplicate:
+        case C::AnimationFadeIn: case C::AnimationFadeOut: case C::AnimationFadeInOut:
+        case C::AnimationScatterAppear: case C::AnimationScatterDisappear:
+        case C::AnimationScatterAppearDisappear: case C::AnimationOverlap:
+        case C::AnimationAdvancedEffect: case C::FrameMenuAdvancedEffect:
+        case C::GapMenuFadeIn: case C::GapMenuFadeOut: case C::ContextFadeInOut:
+        case C::GapMenuScatterAppear: case C::GapMenuScatterDisappear:
+        case C::ContextScatterAppearDisappear: case C::GapMenuOverlap:
+            return true;
+        default: return false;
+    }
+}
+
 }  // namespace vorla

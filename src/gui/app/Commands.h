@@ -161,4 +161,9 @@ const std::vector<MenuNode>& MainMenuBar();
 const std::vector<MenuNode>& FrameContextMenu();
 const std::vector<MenuNode>& GapContextMenu();
 
+// Commands that change which frames come before others (delete, cut, paste and insert, replace,
+// merge, duplicate and the generators): on a frame-optimised animation they first offer to
+// expand the frames (edit::ConfirmStructuralEdit).
+bool ChangesFrameOrder(CommandId id);
+
 }  // namespace vorla

@@ -160,6 +160,9 @@ public:
     void OnFileSaveAs();
     // "프레임 펼치기" for the selected frames, or all (FrameExpansion.h).
     void ExpandFrames();
+    // Before a command that changes which frames come before others: false when the user
+    // cancelled (edit::ConfirmStructuralEdit).
+    bool ConfirmStructuralEdit();
     // "파일 용량": the size of an ordinary save, then of an optimised one.
     void ShowSavedSize();
     static constexpr const char* kOptimisedSizeLabel = "최적화하여 저장시 파일 크기";

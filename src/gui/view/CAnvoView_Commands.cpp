@@ -100,6 +100,12 @@ void CAnvoView::ExpandFrames() {
     if (edit::ExpandSelectedFrames(table_).done) AfterFramesChanged();
 }
 
+bool CAnvoView::ConfirmStructuralEdit() {
+    const edit::StructuralAnswer answer = edit::ConfirmStructuralEdit(table_);
+    if (answer == edit::StructuralAnswer::Expanded) AfterFramesChanged();
+    return answer != edit::StructuralAnswer::Cancel;
+}
+
 void CAnvoView::SignalDrop(const QPoint& globalPos) {
     if (IsBusy()) {
         // The frames stay where they are; a busy window takes no drop.
@@ -126,6 +132,7 @@ void CAnvoView::HandleDrop() {
     if (now - main_.App().loadStartMs < 1000 || clipboard.Count() < 1 || hit.index < 0) return;
     const bool intoSource = drag.sourceView == this;
     if (intoSource && hit.kind == HitResult::kFrame) return;
+    if (!ConfirmStructuralEdit()) return;
 
     ChoiceRequest request;
     request.title = "드래그 & 드롭";
