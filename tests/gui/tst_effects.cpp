@@ -13,6 +13,8 @@
 #include "GuiFixture.h"
 #include "MenuDriving.h"
 #include "core/edit/FrameClipboard.h"
+#include "core/edit/FrameExpansion.h"
+#include "core/edit/OptimizedSave.h"
 #include "gui/app/Commands.h"
 #include "gui/dialogs/EffectSettingsSheet.h"
 
@@ -69,6 +71,7 @@ private slots:
     void aFadeRunsUnderItsProgressDialogAndRefusesEdits();
     void theOverlapFromTheContextMenuKeepsTheFrameClipboard();
     void gapMenuEffectsTakeTheFrameBeforeTheGapAndACancelLeavesNoMark();
+    void aFadeOutBeforePatchesLeavesThemLookingAsBefore();
 
 private:
     CAnvoView* OpenStrip(MainFrameFixture& f, int frames) {
@@ -241,6 +244,35 @@ void tst_Effects::gapMenuEffectsTakeTheFrameBeforeTheGapAndACancelLeavesNoMark()
     // Before the first frame there is no frame to take.
     QVERIFY(
         !PickFromContextMenu(view, GapPoint(view, 0), CommandId::ContextScatterAppearDisappear));
+}
+
+void tst_Effects::aFadeOutBeforePatchesLeavesThemLookingAsBefore() {
+    MainFrameFixture f;
+    OpenStrip(f, 1);
+    // A whole first frame, then two patches that show it around them.
+    test::GifBuilder gif;
+    gif.Screen(40, 30, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
+    gif.Control(1, 10).Image(0, 0, 40, 30, test::Bytes(40 * 30, 1), false, {}, 2);
+    gif.Control(1, 10).Image(10, 5, 8, 8, test::Bytes(64, 2), false, {}, 2);
+    gif.Control(1, 10).Image(20, 15, 8, 8, test::Bytes(64, 3), false, {}, 2);
+    CAnvoView* view = f.Open(f.Write(QStringLiteral("patches.gif"), gif.Trailer().Get()));
+    QVERIFY(view);
+    view->parentWidget()->resize(300, 700);
+    QApplication::setActiveWindow(&f.frame);
+    view->setFocus();
+    const auto before = optimized::CompositeScreens(optimized::SourceOf(view->Table()));
+    ClickStrip(view, GapPoint(view, 1));               // after the first frame
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);  // 펼치고 편집
+    const auto sheetStep = OnSheet([](EffectSettingsSheet* sheet) {
+        Type(sheet->Field(0), QStringLiteral("3"));
+        ClickButton(sheet, QDialogButtonBox::Ok);
+    });
+    QTest::keyClick(view, Qt::Key_O, Qt::ShiftModifier);
+    QCOMPARE(f.ui.asked.front().message, std::string(edit::kExpandQuestion));
+    QCOMPARE(view->Table().frameCount, 3 + 3);
+    const auto after = optimized::CompositeScreens(optimized::SourceOf(view->Table()));
+    QVERIFY(after[0] == before[0]);
+    QVERIFY2(after[4] == before[1] && after[5] == before[2], "the patches look as before");
 }
 
 void tst_Effects::theOverlapFromTheContextMenuKeepsTheFrameClipboard() {
