@@ -2,7 +2,8 @@
 """Writes GIF files with Pillow for the decoder's oracle tests. Usage: make_pillow_gifs.py DIR
 
 Files: odd sizes (1x1, 3x7, 641x1), a 1-bit image, an animation whose frames carry their own
-palettes, transparency, disposals and delays, and a large noisy image whose data needs many
+palettes, transparency, disposals and delays, one that Pillow frame-optimises itself, and a
+large noisy image whose data needs many
 LZW table resets. Deterministic: fixed seeds only.
 """
 import os
@@ -39,6 +40,17 @@ def main(out):
     frames[0].save(os.path.join(out, "pil_anim.gif"), save_all=True, append_images=frames[1:],
                    duration=[30, 70, 110, 20, 50], disposal=[1, 2, 3, 1, 2], transparency=5,
                    loop=0, optimize=False)
+
+    # Frame-optimised by Pillow itself: after the first, each frame is only the box that changed
+    # (a square moving over a fixed background).
+    background = palette_image(64, 48, 8, random.Random(3)).convert("RGB")
+    moving = []
+    for i in range(6):
+        frame = background.copy()
+        frame.paste((250, 40 * i, 20), (6 + 8 * i, 10, 18 + 8 * i, 22))
+        moving.append(frame)
+    moving[0].save(os.path.join(out, "pil_optimised.gif"), save_all=True,
+                   append_images=moving[1:], duration=60, loop=0, optimize=True)
 
 
 if __name__ == "__main__":

@@ -172,7 +172,7 @@ TEST(GifDecoderOracle, PillowFilesMatchGiflib) {
     test::TempDir dir;
     const std::string script = std::string(VORLA_TOOLS_DIR) + "/make_pillow_gifs.py";
     ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + script + " " + dir.Path().string()), 0);
-    EXPECT_EQ(CompareFolder(dir.Path()), 7);
+    EXPECT_EQ(CompareFolder(dir.Path()), 8);
 }
 
 }  // namespace

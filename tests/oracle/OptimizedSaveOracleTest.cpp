@@ -10,7 +10,9 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -381,8 +383,50 @@ TEST_F(OptimizedSaveOracle, ExpandedFramesShowWhatTheOptimisedOriginalShowed) {
         ASSERT_EQ(test::RunCommand("/usr/bin/python3 " + std::string(VORLA_TOOLS_DIR) +
                                    "/make_pillow_gifs.py " + dir.Path().string()),
                   0);
-        CheckExpansion(File("pil_anim.gif"));  // transparency, disposals 1, 2, 3, 1, 2
+        CheckExpansion(File("pil_anim.gif"));       // transparency, disposals 1, 2, 3, 1, 2
+        CheckExpansion(File("pil_optimised.gif"));  // Pillow's optimize=True
     }
+}
+
+TEST_F(OptimizedSaveOracle, ExpandingPastTwoHundredFiftySixColoursQuantisesAndSaysSo) {
+    // A first frame of 256 colours, then a patch whose own table holds 128 entries: the second
+    // frame's own colours and those it shows of the first come to 128 + 192.
+    std::vector<test::Rgb> first, second;
+    for (int i = 0; i < 256; ++i)
+        first.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 7});
+    for (int i = 0; i < 128; ++i)
+        second.push_back({9, static_cast<std::uint8_t>(2 * i), static_cast<std::uint8_t>(i)});
+    test::Bytes all(256), patch(64);
+    for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    for (int i = 0; i < 64; ++i)
+        patch[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(2 * i);
+    test::GifBuilder gif;
+    gif.Screen(16, 16).Loop(0);
+    gif.Control(1, 10).Image(0, 0, 16, 16, all, false, first, 8);
+    gif.Control(1, 10).Image(4, 4, 8, 8, patch, false, second, 8);
+    const std::string path = File("many_colours.gif");
+    test::WriteBytes(path, gif.Trailer().Get());
+
+    test::ScriptedUserInterface ui;
+    test::RecordingHost host;
+    ApplicationState app(dir.Path().string() + "/", ui, 1200);
+    FrameTable table(app, ui, imaging, host, test::Bytes{}, 0);
+    CAnvoDoc document;
+    DocumentLoader loader(table, document, ui);
+    ASSERT_TRUE(loader.LoadDocument(path, nullptr, false));
+    ASSERT_EQ(loader.RunDeferredGifLoad(), DocumentLoader::GifLoad::Complete);
+    const auto before = optimized::CompositeScreens(optimized::SourceOf(table));
+    const edit::ExpansionResult result = edit::ExpandSelectedFrames(table);
+    ASSERT_TRUE(result.done);
+    EXPECT_EQ(result.quantised, 1);
+    EXPECT_EQ(ui.Messages().size(), 1u) << "said once";
+    const auto after = optimized::CompositeScreens(optimized::SourceOf(table));
+    EXPECT_EQ(after[0], before[0]) << "the first frame's 256 colours fit";
+    // The reduced frame stays close: no channel further than 24 from the original.
+    int worst = 0;
+    for (std::size_t i = 0; i < after[1].size(); ++i)
+        worst = std::max(worst, std::abs(after[1][i] - before[1][i]));
+    EXPECT_LE(worst, 24);
 }
 
 }  // namespace
