@@ -29,6 +29,7 @@ private slots:
     void frameSaveIsOffDuringAPick();
     void animationPaneFitsTheAnimation();
     void pagesOpenWithoutADesktopHandlerOrSaySo();
+    void theKeysEveryEditorHas();
 
 private:
     std::unique_ptr<MainFrameFixture> f_;
@@ -196,6 +197,57 @@ void tst_Keys::pagesOpenWithoutADesktopHandlerOrSaySo() {
     QVERIFY(help->Browser()->toPlainText().contains(QStringLiteral("Vorla")));
     QVERIFY(f_->ui.asked.empty());
     qputenv("PATH", savedPath);
+}
+
+void tst_Keys::theKeysEveryEditorHas() {
+    const FrameTable& table = view_->Table();
+    auto selected = [&] {
+        QString marks;
+        for (int k = 0; k < table.frameCount; ++k)
+            marks += table.entries[static_cast<std::size_t>(k)].selected ? QLatin1Char('X')
+                                                                         : QLatin1Char('.');
+        return marks;
+    };
+    auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(&f_->frame, k, modifiers);
+    };
+    key(Qt::Key_End);
+    QCOMPARE(selected(), QStringLiteral("...X"));
+    key(Qt::Key_Up, Qt::ShiftModifier);
+    key(Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(selected(), QStringLiteral(".XXX"));
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(selected(), QStringLiteral("..XX"));
+    key(Qt::Key_Home);
+    QCOMPARE(selected(), QStringLiteral("X..."));
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(selected(), QStringLiteral("XX.."));
+
+    // Space stops and resumes the playback of the active document.
+    key(Qt::Key_Space);
+    QVERIFY(view_->PausedByUser());
+    const int stoppedAt = view_->PlaybackFrame();
+    QTest::qWait(300);  // the frames have a delay of 10 cs
+    QCOMPARE(view_->PlaybackFrame(), stoppedAt);
+    key(Qt::Key_Space);
+    QVERIFY(!view_->PausedByUser());
+    QTRY_VERIFY(view_->PlaybackFrame() != stoppedAt);
+
+    // Ctrl+Shift+Z redoes what Ctrl+Z undid; Ctrl+Shift+S is 다른 이름으로 저장.
+    f_->ui.answers.push_back({true, 0});
+    key(Qt::Key_Delete);
+    QCOMPARE(table.frameCount, 2);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(table.frameCount, 4);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(table.frameCount, 2);
+    QString proposed;
+    f_->frame.savePathAnswer = [&](const QString& name) {
+        proposed = name;
+        return QString();
+    };
+    key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QFileInfo(proposed).fileName(), QStringLiteral("keys.gif"));
 }
 
 QTEST_MAIN(tst_Keys)

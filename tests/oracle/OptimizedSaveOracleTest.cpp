@@ -215,7 +215,9 @@ protected:
         ASSERT_FALSE(original.frames.empty());
         EXPECT_EQ(Compare(GiflibShown(expanded), original), "") << "giflib, expanded";
         EXPECT_EQ(Compare(GiflibShown(small), original), "") << "giflib, optimised";
-        if (pillow) EXPECT_EQ(Compare(PillowShown(expanded), PillowShown(path)), "") << "Pillow";
+        if (pillow) {
+            EXPECT_EQ(Compare(PillowShown(expanded), PillowShown(path)), "") << "Pillow";
+        }
 
         // Deleting frame 3 after "펼치고 편집" leaves every other frame as it was.
         FrameTable again(app, ui, imaging, host, test::Bytes{}, 0);

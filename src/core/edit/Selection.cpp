@@ -157,6 +157,46 @@ int MoveWithArrow(FrameTable& table, const StripMetrics& m, Arrow arrow, int top
     return -1;
 }
 
+int SelectEndFrame(FrameTable& table, const StripMetrics& m, bool last, int top, int bottom) {
+    if (table.frameCount == 0) return -1;
+    const int k = last ? table.frameCount - 1 : 0;
+    table.ClearSelection(true, -1);
+    Entry(table, k).selected = 1;
+    table.lastSelectedFrame = k;
+    return ScrollToFrame(m, k, top, bottom);
+}
+
+int ExtendSelection(FrameTable& table, const StripMetrics& m, bool down, int top, int bottom,
+                    int& anchor, int& end) {
+    const int last = table.frameCount - 1;
+    if (last < 0) return -1;
+    auto isRange = [&] {
+        if (anchor < 0 || end < 0 || anchor > last || end > last) return false;
+        for (int k = 0; k <= last; ++k) {
+            const bool inside = k >= std::min(anchor, end) && k <= std::max(anchor, end);
+            if ((Entry(table, k).selected != 0) != inside) return false;
+        }
+        return true;
+    };
+    bool move = true;
+    if (!isRange()) {
+        int start = table.CountSelection() > 0 ? table.lastSelectedFrame : -1;
+        if (start < 0 || start > last || !Entry(table, start).selected) {
+            // Nothing to extend: the key selects the first visible frame.
+            start = 0;
+            while (start < last && !FrameVisible(m, start, top, bottom)) ++start;
+            move = false;
+        }
+        anchor = end = start;
+    }
+    if (move) end = std::clamp(end + (down ? 1 : -1), 0, last);
+    table.ClearSelection(true, -1);
+    for (int k = std::min(anchor, end); k <= std::max(anchor, end); ++k)
+        Entry(table, k).selected = 1;
+    table.lastSelectedFrame = end;
+    return ScrollToFrame(m, end, top, bottom);
+}
+
 bool ConfirmDeleteSelection(FrameTable& table, UserInterface& ui) {
     int n = table.CountSelection();
     if (n <= 0) return false;

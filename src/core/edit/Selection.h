@@ -28,6 +28,19 @@ enum class Arrow { Up, Down, Left, Right };
 int MoveWithArrow(FrameTable& table, const StripMetrics& metrics, Arrow arrow, int visibleTop,
                   int visibleBottom);
 
+// Home / End: only the first / last frame selected. Returns the scroll position that brings it
+// into view, or -1.
+int SelectEndFrame(FrameTable& table, const StripMetrics& metrics, bool last, int visibleTop,
+                   int visibleBottom);
+
+// Shift+Up / Shift+Down: the selection becomes the frames from `anchor` to `end`, end moved one
+// frame up or down. anchor and end are the caller's memory of the range last made this way;
+// when the selection is no longer that range they start again at the last selected frame (the
+// first visible frame when no frame is selected). Returns the scroll position that brings end
+// into view, or -1.
+int ExtendSelection(FrameTable& table, const StripMetrics& metrics, bool down, int visibleTop,
+                    int visibleBottom, int& anchor, int& end);
+
 // The delete question: false when nothing is selected, when every frame is (after the message
 // "프레임을 삭제할 수 없습니다.") or when the user declines.
 bool ConfirmDeleteSelection(FrameTable& table, UserInterface& ui);

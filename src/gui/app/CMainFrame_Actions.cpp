@@ -49,6 +49,11 @@ const std::unordered_map<int, std::function<void(CAnvoView&)>>& ViewCommands() {
         {static_cast<int>(CommandId::ArrowDown), arrow(selection::Arrow::Down)},
         {static_cast<int>(CommandId::ArrowLeft), arrow(selection::Arrow::Left)},
         {static_cast<int>(CommandId::ArrowRight), arrow(selection::Arrow::Right)},
+        {static_cast<int>(CommandId::FirstFrame), [](V& v) { v.SelectEndFrame(false); }},
+        {static_cast<int>(CommandId::LastFrame), [](V& v) { v.SelectEndFrame(true); }},
+        {static_cast<int>(CommandId::ExtendSelectionUp), [](V& v) { v.ExtendSelection(false); }},
+        {static_cast<int>(CommandId::ExtendSelectionDown), [](V& v) { v.ExtendSelection(true); }},
+        {static_cast<int>(CommandId::TogglePlayback), [](V& v) { v.TogglePlayback(); }},
         {static_cast<int>(CommandId::ContextMenuKey),
          [](V& v) { v.ShowContextMenuAt(v.viewport()->mapFromGlobal(QCursor::pos())); }},
         {static_cast<int>(CommandId::ContextMenuAtCurrent),
@@ -356,6 +361,11 @@ void CMainFrame::UpdateCommandStates() {
             case CommandId::ArrowDown:
             case CommandId::ArrowLeft:
             case CommandId::ArrowRight:
+            case CommandId::FirstFrame:
+            case CommandId::LastFrame:
+            case CommandId::ExtendSelectionUp:
+            case CommandId::ExtendSelectionDown:
+            case CommandId::TogglePlayback:
             case CommandId::ContextMenuKey:
             case CommandId::ContextMenuAtCurrent: enabled = hasView && frames > 0; break;
             case CommandId::EditDelete:

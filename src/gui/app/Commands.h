@@ -104,7 +104,12 @@ enum class CommandId : int {
     GlobalPropertiesAlternate = 32923,
     CascadeWindows = 32924,  // the Window menu's arrangements of the document windows
     TileWindows = 32925,
-    ExpandFrames = 32926,   // "프레임 펼치기"
+    ExpandFrames = 32926,  // "프레임 펼치기"
+    FirstFrame = 32927,    // keys every editor has: Home, End, Shift+Up, Shift+Down, Space
+    LastFrame = 32928,
+    ExtendSelectionUp = 32929,
+    ExtendSelectionDown = 32930,
+    TogglePlayback = 32931,
     SaveOptimized = 32990,  // the optimising save; an id no other command uses
     // Framework commands.
     FileNewDocument = 57600,  // sent by FileNew and CollectOpen; no menu item

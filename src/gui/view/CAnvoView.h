@@ -158,6 +158,12 @@ public:
     bool CanRedo() const;
     void OnFileSave();
     void OnFileSaveAs();
+    // Home / End, Shift+Up / Shift+Down (selection::SelectEndFrame, ExtendSelection).
+    void SelectEndFrame(bool last);
+    void ExtendSelection(bool down);
+    // Space: pauses or resumes this document's playback (the header row and the pane).
+    void TogglePlayback();
+    bool PausedByUser() const { return pausedByUser_; }
     // "프레임 펼치기" for the selected frames, or all (FrameExpansion.h).
     void ExpandFrames();
     // Before a command that changes which frames come before others: false when the user
@@ -306,6 +312,9 @@ private:
     QPointer<CFramePropertiesDialog> frameDialog_;
     bool frameDialogOpen_ = false;
     bool closeConfirmed_ = false;
+    bool pausedByUser_ = false;  // Space stopped the playback (not the undo guard above)
+    int extendAnchor_ = -1;      // the range Shift+Up / Shift+Down last made
+    int extendEnd_ = -1;
     bool titleShowsModified_ = false;  // the window title's " *" as last announced  // a
                                        // close-everything command has had its answer for this view
     Colorref effectMarginColour_ = 0;  // the overlap's margin colour chooser keeps its colour

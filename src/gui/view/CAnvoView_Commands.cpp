@@ -51,6 +51,29 @@ void CAnvoView::MoveSelection(int arrow) {
     main_.UpdateCommandStates();
 }
 
+void CAnvoView::SelectEndFrame(bool last) {
+    const int top = verticalScrollBar()->value();
+    const int scroll =
+        selection::SelectEndFrame(table_, Metrics(), last, top, top + viewport()->height());
+    if (scroll >= 0) verticalScrollBar()->setValue(scroll);
+    Invalidate();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::ExtendSelection(bool down) {
+    const int top = verticalScrollBar()->value();
+    const int scroll = selection::ExtendSelection(
+        table_, Metrics(), down, top, top + viewport()->height(), extendAnchor_, extendEnd_);
+    if (scroll >= 0) verticalScrollBar()->setValue(scroll);
+    Invalidate();
+    main_.UpdateCommandStates();
+}
+
+void CAnvoView::TogglePlayback() {
+    pausedByUser_ = !pausedByUser_;
+    if (!pausedByUser_) WakePlayback();
+}
+
 void CAnvoView::DeleteSelection() {
     // Frames dropped outside every document window: the strip's own question.
     if (!selection::ConfirmDeleteSelection(table_, main_.Ui())) return;

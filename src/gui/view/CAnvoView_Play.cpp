@@ -38,7 +38,8 @@ void CAnvoView::WakePlayback() {
 
 void CAnvoView::PlaybackStep() {
     if (closing_) return;
-    if (table_.frameCount < 2 || playbackPaused || table_.loadingScreen || main_.App().busyGuard) {
+    if (table_.frameCount < 2 || playbackPaused || pausedByUser_ || table_.loadingScreen ||
+        main_.App().busyGuard) {
         nextDeadlineMs_ = 0;
         playbackTimer_.start(kIdlePollMs);
         return;
