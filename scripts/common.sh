@@ -8,7 +8,7 @@ VORLA_RUN_PACKAGES=(
 )
 VORLA_TEST_PACKAGES=(
   libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip imagemagick giflib-tools libgif-dev python3-pil
-  gifsicle ffmpeg gdb
+  gifsicle ffmpeg gdb desktop-file-utils appstream
 )
 VORLA_BUILD_DIR=${VORLA_BUILD_DIR:-build/release}
 

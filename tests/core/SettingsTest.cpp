@@ -182,12 +182,15 @@ TEST(Settings, WaitForFileAccessWaitsWhileAnotherHolderLocksTheFile) {
     EXPECT_TRUE(WaitForFileAccess(path, 0));
 }
 
-TEST(ProgramDirectory, HomeOverridesThenWritableProgramFolderThenPerUserFolder) {
+TEST(ProgramDirectory, HomeOverridesThenPortableProgramFolderThenPerUserFolder) {
     TempDir dir;
     const std::string exe = dir.Path().string();
     const std::string home = dir.File("home");
     EXPECT_EQ(ProgramDirectory::Resolve(exe, {dir.File("vh"), "", home}), dir.File("vh") + "/");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("vh")));
+    // A writable program folder alone is not enough: only a portable copy keeps its files there.
+    EXPECT_EQ(ProgramDirectory::Resolve(exe, {"", "", home}), home + "/.local/share/vorla/");
+    test::WriteBytes(dir.File(ProgramDirectory::kPortableMarker), {});
     EXPECT_EQ(ProgramDirectory::Resolve(exe, {"", "", home}), exe + "/");
 
     const std::string missing = dir.File("not-there");

@@ -103,6 +103,7 @@ private slots:
     void secondStartHandsOverEveryFileInTurn();
     void messageDuringAHandOverOutlivesTheSocket();
     void firstStartWritesVersionAndClampsZoom();
+    void optionsAnswerWithoutADisplay();
 
 private:
     // A started `vorla` with this test's folders; finished or killed by the caller.
@@ -334,6 +335,50 @@ void tst_Startup::firstStartWritesVersionAndClampsZoom() {
 
     first.kill();
     QVERIFY(first.waitForFinished());
+}
+
+void tst_Startup::optionsAnswerWithoutADisplay() {
+    const QString program =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../src/gui/vorla");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("VORLA_HOME"), home_->path());
+    struct Case {
+        QStringList arguments;
+        int status;
+        QString out;  // the start of standard output
+        QString err;  // a part of standard error
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, QStringLiteral("사용법: vorla"), {}},
+        {{"--version"}, 0, QStringLiteral("Vorla 1.05 beta1\n"), {}},
+        {{"-x.gif"}, 2, {}, QStringLiteral("알 수 없는 옵션입니다: -x.gif")},
+    };
+    for (const Case& c : cases) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, c.arguments);
+        QVERIFY(process.waitForFinished(10000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), c.status);
+        QVERIFY2(out.startsWith(c.out), qPrintable(out));
+        QVERIFY2(err.contains(c.err), qPrintable(err));
+        if (c.status == 2) QCOMPARE(err.count(QLatin1Char('\n')), 1);  // one line
+    }
+    // After "--" the same name is a file: the program starts and keeps running.
+    const QString file = home_->filePath(QStringLiteral("-x.gif"));
+    QVERIFY(QFile::copy(QStringLiteral(VORLA_PROGRAM_DIR) + QStringLiteral("/dfnwim.dxt"), file));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess opened;
+    opened.setProcessEnvironment(env);
+    opened.setWorkingDirectory(home_->path());
+    opened.start(program, {QStringLiteral("--"), QStringLiteral("-x.gif")});
+    QVERIFY(opened.waitForStarted());
+    QVERIFY2(!opened.waitForFinished(3000), qPrintable(opened.readAllStandardError()));
+    opened.kill();
+    opened.waitForFinished();
 }
 
 QTEST_MAIN(tst_Startup)

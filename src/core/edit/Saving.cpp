@@ -218,10 +218,16 @@ bool SaveChosenFrameFile(FrameTable& table, const std::string& path) {
                       FrameFormat(Extension(path)).value_or(ImageFormat::Bmp));
 }
 
+void RemoveBrowserPreview(const std::string& programDirectory) {
+    std::error_code ignored;
+    std::filesystem::remove(programDirectory + kPreviewGifName, ignored);
+    std::filesystem::remove(programDirectory + kPreviewPageName, ignored);
+}
+
 std::string WriteBrowserPreview(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,
                                 const std::string& programDirectory) {
-    const std::string gifPath = programDirectory + "Tarnwick.gif";
-    const std::string pagePath = programDirectory + "Tarnwick.html";
+    const std::string gifPath = programDirectory + kPreviewGifName;
+    const std::string pagePath = programDirectory + kPreviewPageName;
     const bool wasModified = document.modified;
     MemoryStream stream;
     const bool written = WriteAnimation(table, stream, true, false, encoder, &document) >= 0 &&

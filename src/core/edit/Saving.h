@@ -55,6 +55,11 @@ bool SaveFrameToFile(FrameTable& table, const std::string& path);
 // extension names (as SaveFrameToFile), as a BMP for any other name.
 bool SaveChosenFrameFile(FrameTable& table, const std::string& path);
 
+inline constexpr const char* kPreviewGifName = "Tarnwick.gif";
+inline constexpr const char* kPreviewPageName = "Tarnwick.html";
+// Removes the preview's two files: they live only while the program runs.
+void RemoveBrowserPreview(const std::string& programDirectory);
+
 // The browser preview: "Tarnwick.gif" and the one-line "Tarnwick.html" in programDirectory;
 // returns the page's path ("" when the files could not be written). The modified flag stays.
 std::string WriteBrowserPreview(FrameTable& table, CAnvoDoc& document, GifEncoder& encoder,

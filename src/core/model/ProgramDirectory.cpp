@@ -42,7 +42,12 @@ std::string ProgramDirectory::Resolve(const std::string& executableDirectory,
         CreateFolder(env.vorlaHome);
         return WithSlash(env.vorlaHome);
     }
-    if (!executableDirectory.empty() && IsWritableFolder(executableDirectory)) {
+    // A portable copy (a "vorla-portable" file beside the executable) keeps everything beside
+    // it; an installed one never writes into its bin folder.
+    std::error_code error;
+    if (!executableDirectory.empty() &&
+        std::filesystem::exists(WithSlash(executableDirectory) + kPortableMarker, error) &&
+        IsWritableFolder(executableDirectory)) {
         return WithSlash(executableDirectory);
     }
     std::string dataHome = env.xdgDataHome;

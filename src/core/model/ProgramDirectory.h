@@ -18,10 +18,14 @@ public:
     // The current process's environment.
     static Environment FromProcessEnvironment();
 
+    // The file beside the executable that marks a portable copy.
+    static constexpr const char* kPortableMarker = "vorla-portable";
+
     // The writable folder for settings and temporary files, ending with '/':
-    // VORLA_HOME when set; else the executable's folder when it is writable (portable use); else
-    // XDG_DATA_HOME/vorla, or ~/.local/share/vorla. VORLA_HOME and the per-user folder are
-    // created when missing. Returns "" when no folder can be named at all (no HOME either).
+    // VORLA_HOME when set; else the executable's folder when it holds kPortableMarker and is
+    // writable (a portable copy); else XDG_DATA_HOME/vorla, or ~/.local/share/vorla. VORLA_HOME and
+    // the per-user folder are created when missing. Returns "" when no folder can be named at all
+    // (no HOME either).
     static std::string Resolve(const std::string& executableDirectory, const Environment& env);
 
     // A read-only asset: beside the executable, else in the installed share folder

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "core/model/CommandLine.h"
 #include "core/model/Settings.h"
 #include "core/port/UserInterface.h"
 #include "gui/app/CMainFrame.h"
@@ -11,10 +12,11 @@
 namespace vorla {
 
 QStringList CommandLineFiles(const QStringList& arguments) {
+    std::vector<std::string> after;
+    for (const QString& argument : arguments.mid(1)) after.push_back(argument.toStdString());
     QStringList files;
-    for (const QString& argument : arguments.mid(1)) {
-        if (!argument.isEmpty()) files.append(argument);
-    }
+    for (const std::string& path : ParseCommandLine(after).paths)
+        files.append(QString::fromStdString(path));
     return files;
 }
 

@@ -7,7 +7,9 @@
 #include <QScreen>
 #include <QSettings>
 
+#include "core/edit/Saving.h"
 #include "core/model/ApplicationState.h"
+#include "core/model/CommandLine.h"
 #include "core/model/ProgramDirectory.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/app/HandOver.h"
@@ -23,14 +25,6 @@ static void InitVorlaResources() {
 
 namespace vorla {
 
-namespace {
-
-constexpr int kMajorVersion = 1;
-constexpr int kMinorVersion = 5;  // shown with two digits: "05"
-constexpr int kBetaNumber = 1;
-
-}  // namespace
-
 VorlaApplication::VorlaApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Tarnwick"));
     setApplicationName(QStringLiteral("Vorla"));
@@ -42,10 +36,7 @@ VorlaApplication::VorlaApplication(int& argc, char** argv) : QApplication(argc, 
 VorlaApplication::~VorlaApplication() = default;
 
 QString VorlaApplication::VersionText() {
-    return QStringLiteral("%1.%2 beta%3")
-        .arg(kMajorVersion)
-        .arg(kMinorVersion, 2, 10, QLatin1Char('0'))
-        .arg(kBetaNumber);
+    return QString::fromStdString(ProgramVersion());
 }
 
 QString VorlaApplication::ApplicationTitle() {
@@ -101,6 +92,9 @@ bool VorlaApplication::InitInstance() {
     connect(singleInstance_.get(), &SingleInstance::requestReceived, mainFrame_.get(),
             &CMainFrame::HandleRequest);
 
+    // The browser preview's files serve only while the program runs.
+    connect(this, &QCoreApplication::aboutToQuit, this,
+            [this] { saving::RemoveBrowserPreview(state_->ProgramDirectory()); });
     state_->LoadZoom();
     mainFrame_->show();
     for (const QString& file : commandLineFiles) mainFrame_->OpenCommandLineFile(file);

@@ -1,7 +1,25 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/model/CommandLine.h"
 #include "gui/app/VorlaApplication.h"
 #include "imaging/ThreadPolicy.h"
 
 int main(int argc, char** argv) {
+    // Read before any display is opened: --help and --version work without one.
+    const vorla::CommandLine line =
+        vorla::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.action) {
+        case vorla::CommandLine::Action::Help:
+            std::fputs(vorla::UsageText().c_str(), stdout);
+            return 0;
+        case vorla::CommandLine::Action::Version: std::puts(vorla::VersionLine().c_str()); return 0;
+        case vorla::CommandLine::Action::Error:
+            std::fprintf(stderr, "%s\n", line.error.c_str());
+            return vorla::kUsageErrorStatus;
+        case vorla::CommandLine::Action::Run: break;
+    }
     vorla::UsePassiveThreadWait(argv);
     vorla::VorlaApplication app(argc, argv);
     if (!app.InitInstance()) return 0;
