@@ -52,7 +52,10 @@ void CAnimationBar::FitAnimation(const QSize& screenSize) {
     wanted = wanted.expandedTo(QSize(kInitialSize, kInitialSize));
     if (const QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
-        wanted = wanted.boundedTo(available.size());
+        // At most half the screen each way, so the strip, the menus and the other windows stay
+        // in sight; a larger animation is shown scaled down inside it.
+        wanted =
+            wanted.boundedTo((available.size() / 2).expandedTo(QSize(kInitialSize, kInitialSize)));
         resize(wanted);
         // Keep the grown pane on the screen.
         QRect placed = frameGeometry();

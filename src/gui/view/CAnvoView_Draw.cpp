@@ -223,7 +223,22 @@ void CAnvoView::DrawComposite(QPainter& painter, int x, int y, bool fullSize,
 void CAnvoView::DrawAnimationFrameToPane(QPainter& painter, const QRect& area) {
     const QColor face = QApplication::palette().color(QPalette::Button);
     painter.fillRect(area, face);
-    DrawComposite(painter, area.left() + 10, area.top() + 10, true, face);
+    // An animation larger than the pane is shown whole, scaled down to fit inside the margins.
+    const QRect inside = area.adjusted(10, 10, -10, -10);
+    const QSize screen(table_.settings.screenWidth, table_.settings.screenHeight);
+    if (inside.isEmpty() || screen.isEmpty() ||
+        (screen.width() <= inside.width() && screen.height() <= inside.height())) {
+        DrawComposite(painter, area.left() + 10, area.top() + 10, true, face);
+        return;
+    }
+    const QSize fitted = screen.scaled(inside.size(), Qt::KeepAspectRatio);
+    painter.save();
+    painter.translate(inside.topLeft());
+    painter.scale(static_cast<double>(fitted.width()) / screen.width(),
+                  static_cast<double>(fitted.height()) / screen.height());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    DrawComposite(painter, 0, 0, true, face);
+    painter.restore();
 }
 
 void CAnvoView::UpdatePreviewArea() {
