@@ -286,9 +286,17 @@ void tst_Strip::theFrameTooltipNamesItsOptimisedBytes() {
     QTest::mouseMove(view_->viewport(), FramePoint(1));
     QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 5000);
     QVERIFY2(QToolTip::text().endsWith(
-                 QStringLiteral("최적화하여 저장한 파일에서 이 프레임의 크기: %1 bytes")
+                 QStringLiteral("최적화하여 저장한 파일에서 이 프레임의 크기(추정): 약 %1 bytes")
                      .arg(view_->ByteCosts().Cost(1))),
              qPrintable(QToolTip::text()));
+
+    // A change of one frame's delay makes the figures of that frame and the next again, no more.
+    QSignalSpy made(&view_->ByteCosts(), &FrameByteCosts::Changed);
+    view_->Table().entries[2].delay = 77;
+    view_->Invalidate();
+    QTRY_VERIFY_WITH_TIMEOUT(made.count() >= 2 && view_->ByteCosts().Cost(3) >= 0, 10000);
+    QVERIFY2(view_->ByteCosts().LastCompressed() <= 3,
+             qPrintable(QString::number(view_->ByteCosts().LastCompressed())));
 }
 void tst_Strip::expandingFromTheContextMenuIsOneUndoStep() {
     // A whole first frame, then a 10 x 10 patch: the second frame shows both.

@@ -78,6 +78,8 @@ void CAnvoView::ShowSavedSize() {
     // progress dialog whose Cancel leaves just the ordinary figure.
     const optimized::Report optimised =
         optimized::Run(optimized::SourceOf(table_), main_.Ui(), std::string());
+    if (optimised.outcome == optimized::Outcome::Written)
+        byteCosts_->SetExact(optimised.frameBytes);
     Invalidate();
     const bool both = optimised.outcome == optimized::Outcome::Written && optimised.bytes >= 0;
     ShowInfoBox(main_.Ui(),

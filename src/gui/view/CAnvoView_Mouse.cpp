@@ -239,10 +239,15 @@ void CAnvoView::ShowTooltip(const HitResult& hit) {
                    .arg(edit::DelayOf(e))
                    .arg(disposal < 4 ? tr(kDisposal[disposal]) : tr("처리 방법 %1").arg(disposal))
                    .arg(e.transparent ? tr("투명") : tr("불투명"));
-        // The small figure above the delay badge, once measured.
+        // The small figure above the delay badge: an estimate until an optimising save has
+        // measured it.
         const std::int64_t bytes = byteCosts_->Cost(hit.index);
-        if (bytes >= 0)
-            text += tr("\n최적화하여 저장한 파일에서 이 프레임의 크기: %1 bytes").arg(bytes);
+        if (bytes >= 0) {
+            text += byteCosts_->Estimated()
+                        ? tr("\n최적화하여 저장한 파일에서 이 프레임의 크기(추정): 약 %1 bytes")
+                              .arg(bytes)
+                        : tr("\n최적화하여 저장한 파일에서 이 프레임의 크기: %1 bytes").arg(bytes);
+        }
     } else {
         int before = hit.kind == HitResult::kGapAfterLast ? table_.frameCount : hit.index;
         text = before == 0 ? tr("첫 프레임 앞")

@@ -76,8 +76,13 @@ void CAnvoView::SaveOptimized() {
             }
         }
     }
+    const bool asTheyAre =
+        chosen.frames.size() == source.frames.size() &&
+        (chosen.frames.empty() || chosen.frames[0].image == source.frames[0].image);
     const optimized::Report written = optimized::Run(chosen, ui, path.toStdString());
     if (written.outcome == optimized::Outcome::Written) {
+        // The strip shows the exact figures of this save until the next edit.
+        if (asTheyAre) byteCosts_->SetExact(written.frameBytes);
         ui.PumpMessages();
         ui.ShowNotice("저장되었습니다.", 300, 1);
     }
