@@ -139,21 +139,41 @@ std::string Compare(const Shown& have, const Shown& want) {
     return what;
 }
 
+// A file opened as the program opens it, in a document of its own.
+struct Opened {
+    Opened(const std::string& folder, Imaging& imaging, const std::string& path)
+        : app(folder + "/", ui, 1200), table(app, ui, imaging, host, test::Bytes{}, 0) {
+        app.zoomPercent = 100;
+        DocumentLoader loader(table, document, ui);
+        ok = loader.LoadDocument(path, nullptr, false) &&
+             loader.RunDeferredGifLoad() == DocumentLoader::GifLoad::Complete;
+    }
+    test::ScriptedUserInterface ui;
+    test::RecordingHost host;
+    ApplicationState app;
+    FrameTable table;
+    CAnvoDoc document;
+    bool ok = false;
+};
+
+// What a file shows without its third frame.
+Shown WithoutThird(Shown shown) {
+    shown.frames.erase(shown.frames.begin() + 2);
+    shown.delays.erase(shown.delays.begin() + 2);
+    return shown;
+}
+
 class OptimizedSaveOracle : public ::testing::Test {
 protected:
     // Opens path as the program does, writes it by Save and by the optimising save, and
     // compares what giflib and Pillow show of both.
     void Check(const std::string& path) {
         SCOPED_TRACE(path);
-        test::ScriptedUserInterface ui;
-        test::RecordingHost host;
-        ApplicationState app(dir.Path().string() + "/", ui, 1200);
-        app.zoomPercent = 100;
-        FrameTable table(app, ui, imaging, host, test::Bytes{}, 0);
-        CAnvoDoc document;
-        DocumentLoader loader(table, document, ui);
-        ASSERT_TRUE(loader.LoadDocument(path, nullptr, false));
-        ASSERT_EQ(loader.RunDeferredGifLoad(), DocumentLoader::GifLoad::Complete);
+        Opened opened(dir.Path().string(), imaging, path);
+        ASSERT_TRUE(opened.ok);
+        test::ScriptedUserInterface& ui = opened.ui;
+        FrameTable& table = opened.table;
+        CAnvoDoc& document = opened.document;
         const std::string ordinary = path + ".saved.gif";
         const std::string small = path + ".optimised.gif";
         GifEncoder encoder;
@@ -192,21 +212,14 @@ protected:
     // by the optimising save: both must show what the original shows, in giflib and in Pillow.
     void CheckExpansion(const std::string& path) {
         SCOPED_TRACE(path);
-        test::ScriptedUserInterface ui;
-        test::RecordingHost host;
-        ApplicationState app(dir.Path().string() + "/", ui, 1200);
-        app.zoomPercent = 100;
-        FrameTable table(app, ui, imaging, host, test::Bytes{}, 0);
-        CAnvoDoc document;
-        DocumentLoader loader(table, document, ui);
-        ASSERT_TRUE(loader.LoadDocument(path, nullptr, false));
-        ASSERT_EQ(loader.RunDeferredGifLoad(), DocumentLoader::GifLoad::Complete);
-        ASSERT_TRUE(edit::ExpandSelectedFrames(table).done) << ui.LastMessage();
+        Opened opened(dir.Path().string(), imaging, path);
+        ASSERT_TRUE(opened.ok);
+        ASSERT_TRUE(edit::ExpandSelectedFrames(opened.table).done) << opened.ui.LastMessage();
         const std::string expanded = path + ".expanded.gif";
         const std::string small = path + ".expanded.optimised.gif";
         GifEncoder encoder;
-        ASSERT_TRUE(saving::SaveDocument(table, document, encoder, expanded));
-        ASSERT_EQ(optimized::Run(optimized::SourceOf(table), ui, small).outcome,
+        ASSERT_TRUE(saving::SaveDocument(opened.table, opened.document, encoder, expanded));
+        ASSERT_EQ(optimized::Run(optimized::SourceOf(opened.table), opened.ui, small).outcome,
                   optimized::Outcome::Written);
         std::printf("%-22s original %8zu  expanded %8zu  expanded, optimised %8zu\n",
                     path.substr(path.rfind('/') + 1).c_str(), test::ReadBytes(path).size(),
@@ -215,34 +228,22 @@ protected:
         ASSERT_FALSE(original.frames.empty());
         EXPECT_EQ(Compare(GiflibShown(expanded), original), "") << "giflib, expanded";
         EXPECT_EQ(Compare(GiflibShown(small), original), "") << "giflib, optimised";
+
+        // Frame 3 deleted after "펼치고 편집" (asked only where a frame shows earlier ones).
+        Opened again(dir.Path().string(), imaging, path);
+        const bool depends = edit::AnyFrameDependsOnEarlier(again.table);
+        again.ui.AnswerTwoChoice(kTwoChoiceFirst);
+        ASSERT_EQ(edit::ConfirmStructuralEdit(again.table),
+                  depends ? edit::StructuralAnswer::Expanded : edit::StructuralAnswer::Proceed);
+        again.table.entries[2].selected = 1;
+        ASSERT_TRUE(edit::DeleteSelectedFrames(again.table, nullptr));
+        const std::string deleted = path + ".deleted.gif";
+        ASSERT_TRUE(saving::SaveDocument(again.table, again.document, encoder, deleted));
+        EXPECT_EQ(Compare(GiflibShown(deleted), WithoutThird(original)), "") << "giflib, deleted";
         if (pillow) {
             EXPECT_EQ(Compare(PillowShown(expanded), PillowShown(path)), "") << "Pillow";
-        }
-
-        // Deleting frame 3 after "펼치고 편집" leaves every other frame as it was.
-        FrameTable again(app, ui, imaging, host, test::Bytes{}, 0);
-        CAnvoDoc other;
-        DocumentLoader reload(again, other, ui);
-        ASSERT_TRUE(reload.LoadDocument(path, nullptr, false));
-        ASSERT_EQ(reload.RunDeferredGifLoad(), DocumentLoader::GifLoad::Complete);
-        // Asked only where some frame shows earlier ones (not ImageMagick's layers here).
-        const bool depends = edit::AnyFrameDependsOnEarlier(again);
-        ui.AnswerTwoChoice(kTwoChoiceFirst);
-        ASSERT_EQ(edit::ConfirmStructuralEdit(again),
-                  depends ? edit::StructuralAnswer::Expanded : edit::StructuralAnswer::Proceed);
-        again.entries[2].selected = 1;
-        ASSERT_TRUE(edit::DeleteSelectedFrames(again, nullptr));
-        const std::string deleted = path + ".deleted.gif";
-        ASSERT_TRUE(saving::SaveDocument(again, other, encoder, deleted));
-        Shown want = original;
-        want.frames.erase(want.frames.begin() + 2);
-        want.delays.erase(want.delays.begin() + 2);
-        EXPECT_EQ(Compare(GiflibShown(deleted), want), "") << "giflib, frame 3 deleted";
-        if (pillow) {
-            Shown pillowWant = PillowShown(path);
-            pillowWant.frames.erase(pillowWant.frames.begin() + 2);
-            pillowWant.delays.erase(pillowWant.delays.begin() + 2);
-            EXPECT_EQ(Compare(PillowShown(deleted), pillowWant), "") << "Pillow, frame 3 deleted";
+            EXPECT_EQ(Compare(PillowShown(deleted), WithoutThird(PillowShown(path))), "")
+                << "Pillow, deleted";
         }
     }
 
@@ -409,19 +410,14 @@ TEST_F(OptimizedSaveOracle, ExpandingPastTwoHundredFiftySixColoursQuantisesAndSa
     const std::string path = File("many_colours.gif");
     test::WriteBytes(path, gif.Trailer().Get());
 
-    test::ScriptedUserInterface ui;
-    test::RecordingHost host;
-    ApplicationState app(dir.Path().string() + "/", ui, 1200);
-    FrameTable table(app, ui, imaging, host, test::Bytes{}, 0);
-    CAnvoDoc document;
-    DocumentLoader loader(table, document, ui);
-    ASSERT_TRUE(loader.LoadDocument(path, nullptr, false));
-    ASSERT_EQ(loader.RunDeferredGifLoad(), DocumentLoader::GifLoad::Complete);
+    Opened opened(dir.Path().string(), imaging, path);
+    ASSERT_TRUE(opened.ok);
+    FrameTable& table = opened.table;
     const auto before = optimized::CompositeScreens(optimized::SourceOf(table));
     const edit::ExpansionResult result = edit::ExpandSelectedFrames(table);
     ASSERT_TRUE(result.done);
     EXPECT_EQ(result.quantised, 1);
-    EXPECT_EQ(ui.Messages().size(), 1u) << "said once";
+    EXPECT_EQ(opened.ui.Messages().size(), 1u) << "said once";
     const auto after = optimized::CompositeScreens(optimized::SourceOf(table));
     EXPECT_EQ(after[0], before[0]) << "the first frame's 256 colours fit";
     // The reduced frame stays close: no channel further than 24 from the original.
