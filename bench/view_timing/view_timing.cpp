@@ -2,6 +2,9 @@
 // difference between the shown and the intended time), and painting costs what is visible, not
 // the length of the animation (a 300-frame strip against a 3-frame one in the same window).
 //   QT_QPA_PLATFORM=offscreen vorla_view_timing [frames=50] [delays=2,10,250]
+//   QT_QPA_PLATFORM=offscreen vorla_view_timing scale      (open, save, optimised save and strip
+//       figures at 320x240, 960x540 and 1920x1080)
+#include <sys/resource.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,6 +16,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/edit/OptimizedSave.h"
+#include "core/edit/Saving.h"
+#include "core/gif/GifByteEstimate.h"
+#include "core/gif/GifEncoder.h"
 #include "core/model/ApplicationState.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/dialogs/CFramePropertiesCanvas.h"
@@ -117,6 +124,73 @@ void MeasureDialogCanvas(CMainFrame& frame, const QString& gif) {
     QCoreApplication::processEvents();
 }
 
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// One row of the scale table: a 120-frame animation of w x h opened, saved, saved optimised and
+// its strip figures estimated. Times are CPU seconds; per-pixel figures are compared with the
+// first row by the caller. (Playback's share of a core is measured on the running program: the
+// offscreen platform's event loop does not idle like a desktop's.)
+struct ScaleRow {
+    double open = 0, save = 0, optimised = 0, figures = 0;
+};
+
+ScaleRow MeasureScale(CMainFrame& frame, const QString& gif) {
+    ScaleRow row;
+    double t = CpuSeconds();
+    CAnvoView* view = frame.OpenDocumentFile(gif);
+    view->RunPendingLoad();
+    row.open = CpuSeconds() - t;
+    GifEncoder encoder;
+    CAnvoDoc document = view->Document();
+    t = CpuSeconds();
+    saving::SaveDocument(view->Table(), document, encoder,
+                         (gif + QStringLiteral(".saved.gif")).toStdString());
+    row.save = CpuSeconds() - t;
+    const GifSourceAnimation source = optimized::SourceOf(view->Table());
+    t = CpuSeconds();
+    optimized::Measure(source);
+    row.optimised = CpuSeconds() - t;
+    std::vector<std::int64_t> figures;
+    int compressed = 0;
+    t = CpuSeconds();
+    GifByteEstimator().Estimate(source, std::vector<bool>(source.frames.size(), true), figures,
+                                compressed);
+    row.figures = CpuSeconds() - t;
+    view->parentWidget()->close();
+    QCoreApplication::processEvents();
+    return row;
+}
+
+void PrintScaleTable(CMainFrame& frame, const QTemporaryDir& home) {
+    std::printf("scale table, 120 frames (CPU s; per pixel against 320x240):\n");
+    std::printf("%-10s %8s %8s %10s %8s   %s\n", "size", "open", "save", "optimised", "figures",
+                "open/save/optimised/figures per pixel");
+    ScaleRow first;
+    double firstPixels = 0;
+    for (const QSize size : {QSize(320, 240), QSize(960, 540), QSize(1920, 1080)}) {
+        const QString path = home.filePath(QStringLiteral("scale-%1.gif").arg(size.width()));
+        const ScaleRow row =
+            MeasureScale(frame, WriteGif(path, 120, {10}, size.width(), size.height()));
+        const double pixels = static_cast<double>(size.width()) * size.height();
+        if (firstPixels == 0) {
+            first = row;
+            firstPixels = pixels;
+        }
+        auto ratio = [&](double v, double f) {
+            return f > 0 ? (v / pixels) / (f / firstPixels) : 0;
+        };
+        std::printf("%4dx%-5d %8.3f %8.3f %10.3f %8.3f   %.2f / %.2f / %.2f / %.2f\n", size.width(),
+                    size.height(), row.open, row.save, row.optimised, row.figures,
+                    ratio(row.open, first.open), ratio(row.save, first.save),
+                    ratio(row.optimised, first.optimised), ratio(row.figures, first.figures));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,6 +209,10 @@ int main(int argc, char** argv) {
     frame.resize(1000, 800);
     frame.show();
 
+    if (argc > 1 && QString::fromLatin1(argv[1]) == QStringLiteral("scale")) {
+        PrintScaleTable(frame, home);
+        return 0;
+    }
     MeasurePlayback(frame,
                     WriteGif(home.filePath(QStringLiteral("play.gif")), frames, delays, 120, 80),
                     delays);
