@@ -10,7 +10,7 @@
 # animations this script makes with ffmpeg and ImageMagick, and the samples the build puts into
 # "샘플" beside the program; xdotool clicks and types (there is no window manager, so every key
 # follows a click into the window that should get it), ImageMagick's import photographs the
-# screen and each picture is cropped to the part the pages talk about.
+# screen and each picture is cropped to what the pages talk about.
 #
 # Needs Xvfb, xdotool, ImageMagick (import, convert) and ffmpeg. Run it again after a change of
 # the user interface and look at every picture before committing it.
@@ -231,7 +231,7 @@ park() {
     sleep "${1:-0.5}"
 }
 
-# Photographs the screen and keeps the part at x, y (screen pixels) of width w and height h.
+# Photographs the screen and keeps the rectangle at x, y (screen pixels) of width w and height h.
 shot() {
     local name=$1 x=$2 y=$3 w=$4 h=$5
     import -window root "$work/screen.png"
@@ -327,8 +327,8 @@ session_samples() {
     wizard=$(wait_window '^색상수 줄이기 마법사$')
     sleep 1
     shot_window colour-reduction "$wizard"
-    local wx wy ww wh
-    read -r wx wy ww wh < <(geometry "$wizard")
+    local wx wy
+    read -r wx wy _ < <(geometry "$wizard")
     xdotool mousemove $((wx + 20)) $((wy + 15)) click 1
     key Escape
     wait_gone '^색상수 줄이기 마법사$'
@@ -346,7 +346,13 @@ session_samples() {
 
     # 최적화하여 저장: the seventh item of the File menu.
     menu $file_menu_x Down Down Down Down Down Down Down Return
-    shot_window optimized-save "$(wait_window '^최적화하여 저장$')"
+    # With 파일 크기 제한 ticked, so that its field shows.
+    local optimise ox oy
+    optimise=$(wait_window '^최적화하여 저장$')
+    read -r ox oy _ < <(geometry "$optimise")
+    xdotool mousemove $((ox + 18)) $((oy + 42)) click 1
+    park
+    shot_window optimized-save "$optimise"
     key Escape
     wait_gone '^최적화하여 저장$'
 
@@ -393,7 +399,7 @@ session_expand() {
     point 150 400
     xdotool click --repeat 3 --delay 150 5
     park 2.5
-    shot expand-before $((mx + 3)) $((my + 82)) 270 530
+    shot expand-before $((mx + 3)) $((my + 82)) 270 468
 
     # 애니메이션 > 프레임 펼치기 (the last item), with no frame selected: every frame.
     menu $animation_menu_x Up
@@ -404,7 +410,7 @@ session_expand() {
     key Return
     sleep 2
     park 2.5
-    shot expand-after $((mx + 3)) $((my + 82)) 270 530
+    shot expand-after $((mx + 3)) $((my + 82)) 270 468
     stop_vorla
 }
 
