@@ -113,24 +113,24 @@ void tst_Keys::animationPaneFitsTheAnimation() {
     QTRY_VERIFY(pane->isVisible());
     // A small animation keeps the pane's first size.
     QCOMPARE(pane->size(), QSize(CAnimationBar::kInitialSize, CAnimationBar::kInitialSize));
-    CAnvoView* large = f_->Open(f_->MakeGif(QStringLiteral("large.gif"), 2, 640, 421));
+    CAnvoView* large = f_->Open(f_->MakeGif(QStringLiteral("large.gif"), 2, 1920, 1080));
     QVERIFY(large);
     large->setFocus();
     QTRY_COMPARE(f_->frame.PaneView(), large);
     const QSize inner = pane->widget()->size();
     const QSize half = pane->screen()->availableGeometry().size() / 2;
     // The pane grows with the animation, up to half the screen each way.
-    QVERIFY2(inner.width() >= std::min(640 + 20, half.width() - 40),
+    QVERIFY2(inner.width() >= std::min(1920 + 20, half.width() - 40),
              qPrintable(QStringLiteral("pane canvas %1 wide").arg(inner.width())));
-    QVERIFY2(inner.height() >= std::min(421 + 20, half.height() - 80),
+    QVERIFY2(inner.height() >= std::min(1080 + 20, half.height() - 80),
              qPrintable(QStringLiteral("pane canvas %1 high").arg(inner.height())));
     QVERIFY(pane->width() <= std::max(half.width(), CAnimationBar::kInitialSize) &&
             pane->height() <= std::max(half.height(), CAnimationBar::kInitialSize));
     // What does not fit is shown whole, scaled: the last column of the scaled picture still
     // shows the animation (its frames are black and red), not the pane's face.
-    if (inner.width() < 640 + 20) {
+    {
         const QImage shown = pane->widget()->grab().toImage();
-        const QSize fitted = QSize(640, 421).scaled(inner - QSize(20, 20), Qt::KeepAspectRatio);
+        const QSize fitted = QSize(1920, 1080).scaled(inner - QSize(20, 20), Qt::KeepAspectRatio);
         const QColor edge = shown.pixelColor(10 + fitted.width() - 2, 10 + fitted.height() / 2);
         QVERIFY2(edge == QColor(0, 0, 0) || edge == QColor(255, 0, 0), qPrintable(edge.name()));
         // and the margin stays the pane's face: the picture does not run over it.

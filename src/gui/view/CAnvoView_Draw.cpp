@@ -236,7 +236,8 @@ void CAnvoView::DrawAnimationFrameToPane(QPainter& painter, const QRect& area) {
     painter.translate(inside.topLeft());
     painter.scale(static_cast<double>(fitted.width()) / screen.width(),
                   static_cast<double>(fitted.height()) / screen.height());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Nearest-neighbour, as the strip scales its frames: exact colours, and a fraction of the
+    // cost of smoothing a full-screen picture at every step.
     DrawComposite(painter, 0, 0, true, face);
     painter.restore();
 }

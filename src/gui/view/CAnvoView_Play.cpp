@@ -54,9 +54,13 @@ void CAnvoView::PlaybackStep() {
 }
 
 void CAnvoView::HoverStep() {
-    const QPoint cursor = viewport()->mapFromGlobal(QCursor::pos());
-    const bool inside = viewport()->rect().contains(cursor);
     const DragState& drag = main_.Drag();
+    // The pointer's position is a round trip to the display server, a hundred times a second
+    // for every window: it is asked only while the pointer is over this strip or frames are
+    // dragged.
+    const bool mayMatter = drag.active || viewport()->underMouse();
+    const QPoint cursor = mayMatter ? viewport()->mapFromGlobal(QCursor::pos()) : QPoint(-1, -1);
+    const bool inside = mayMatter && viewport()->rect().contains(cursor);
 
     HitResult hit;
     const bool target = drag.active && drag.targetView == this;
