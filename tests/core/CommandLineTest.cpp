@@ -32,11 +32,6 @@ TEST(CommandLine, OptionsAnswerAndEverythingElseIsAPath) {
             EXPECT_EQ(line.paths, c.paths) << given;
         }
     }
-    const CommandLine bad = ParseCommandLine({"--optimize"});
-    EXPECT_EQ(bad.error.find('\n'), std::string::npos) << "one line";
-    EXPECT_NE(bad.error.find("--optimize"), std::string::npos);
-    EXPECT_EQ(VersionLine(), "Vorla 1.05 beta1");
-    EXPECT_EQ(UsageText().rfind("사용법: vorla", 0), 0u);
 }
 
 }  // namespace

