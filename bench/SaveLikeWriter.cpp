@@ -48,4 +48,22 @@ bool WriteLikeSave(std::size_t count,
     return true;
 }
 
+void DecodeToSource(const std::vector<std::uint8_t>& gif, int width, int height,
+                    std::vector<CDib>& images, GifSourceAnimation& source) {
+    std::vector<GifPageInfo> pages;
+    GifDecoder::DecodeAllImages(gif, SIZE_MAX, [&](const GifPageInfo& page, CDib&& dib) {
+        pages.push_back(page);
+        images.push_back(std::move(dib));
+        return true;
+    });
+    source.screenWidth = width;
+    source.screenHeight = height;
+    source.loop = true;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        source.frames.push_back({&images[i], pages[i].left, pages[i].top, pages[i].delay,
+                                 EntryOfPage(pages[i]).WrittenDisposal(),
+                                 pages[i].transparent ? pages[i].transparentIndex : -1});
+    }
+}
+
 }  // namespace vorla::bench

@@ -1,16 +1,16 @@
-// The strip's per-frame byte figures (GifByteEstimator) at three sizes of a 120-frame video-like
-// animation (320x240, 960x540, 1920x1080): every frame estimated, and the estimate after one
-// frame's edit (that frame and the next). Each iteration does the whole estimate from the frames.
+// The strip's per-frame byte figures (GifByteEstimator): every frame estimated, and the estimate
+// after one frame's edit (that frame and the next), on a 120-frame video-like animation at three
+// sizes (320x240, 960x540, 1920x1080) and on every file of the varied set. Each iteration does
+// the whole estimate from the frames.
 #include <benchmark/benchmark.h>
 
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "BenchData.h"
+#include "SaveLikeWriter.h"
 #include "core/gif/GifByteEstimate.h"
-#include "core/gif/GifDecoder.h"
 
 namespace {
 
@@ -19,40 +19,37 @@ struct Frames {
     vorla::GifSourceAnimation source;
 };
 
-const Frames& FramesOf(int width, int height) {
-    static std::map<std::pair<int, int>, Frames> made;
-    Frames& f = made[{width, height}];
+// "WxH": the video-like animation of that size; anything else: a file of the varied set.
+const Frames& FramesOf(const std::string& name) {
+    static std::map<std::string, Frames> made;
+    Frames& f = made[name];
     if (!f.images.empty()) return f;
-    const vorla::bench::Bytes gif = vorla::bench::MakeDefaultAnimation(120, width, height);
-    std::vector<vorla::GifPageInfo> pages;
-    vorla::GifDecoder::DecodeAllImages(gif, SIZE_MAX,
-                                       [&](const vorla::GifPageInfo& page, vorla::CDib&& dib) {
-                                           pages.push_back(page);
-                                           f.images.push_back(std::move(dib));
-                                           return true;
-                                       });
-    f.source.screenWidth = width;
-    f.source.screenHeight = height;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        const int disposal = (pages[i].controlByte >> 2) & 7;
-        f.source.frames.push_back({&f.images[i], pages[i].left, pages[i].top, pages[i].delay,
-                                   disposal == 2 || disposal == 3 ? disposal : 1,
-                                   pages[i].transparent ? pages[i].transparentIndex : -1});
-    }
+    const std::size_t x = name.find('x');
+    const bool sized = x != std::string::npos && std::isdigit(static_cast<unsigned char>(name[0]));
+    const vorla::bench::Bytes gif = sized ? vorla::bench::MakeDefaultAnimation(
+                                                120, std::stoi(name), std::stoi(name.substr(x + 1)))
+                                          : vorla::bench::BenchFile(name);
+    int width = 0, height = 0;
+    vorla::GifDecoder::DecodeAllImages(gif, 1, [&](const vorla::GifPageInfo& page, vorla::CDib&&) {
+        width = page.screenWidth;
+        height = page.screenHeight;
+        return false;
+    });
+    vorla::bench::DecodeToSource(gif, width, height, f.images, f.source);
     return f;
 }
 
-void BM_ByteEstimate(benchmark::State& state) {
-    const Frames& f = FramesOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    const bool oneEdit = state.range(2) != 0;
+void BM_ByteEstimate(benchmark::State& state, const std::string& name, bool oneEdit) {
+    const Frames& f = FramesOf(name);
+    const std::size_t count = f.source.frames.size();
+    if (count < 2) return state.SkipWithError("no frames");
     std::vector<std::int64_t> figures;
     int compressed = 0;
     vorla::GifByteEstimator estimator;
-    std::vector<bool> estimate(f.source.frames.size(), !oneEdit);
+    std::vector<bool> estimate(count, !oneEdit);
     if (oneEdit) {
-        estimate[60] = estimate[61] = true;
-        estimator.Estimate(f.source, std::vector<bool>(f.source.frames.size(), true), figures,
-                           compressed);
+        estimate[count / 2] = estimate[count / 2 + 1] = true;
+        estimator.Estimate(f.source, std::vector<bool>(count, true), figures, compressed);
     }
     for (auto _ : state) {
         std::vector<std::int64_t> copy = figures;
@@ -62,20 +59,27 @@ void BM_ByteEstimate(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(copy.data());
     }
+    const double pixels = static_cast<double>(f.source.screenWidth) * f.source.screenHeight *
+                          static_cast<double>(count);
+    state.counters["frames"] = static_cast<double>(count);
     state.counters["frames_compressed"] = compressed;
-    state.counters["pixels_per_s"] =
-        benchmark::Counter(static_cast<double>(state.range(0) * state.range(1)) * 120.0 *
-                               static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["pixels_per_s"] = benchmark::Counter(
+        pixels * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-}  // namespace
+const bool registered = [] {
+    std::vector<std::string> names = {"320x240", "960x540", "1920x1080"};
+    for (const std::string& file : vorla::bench::BenchFileNames()) names.push_back(file);
+    for (const std::string& name : names) {
+        for (const bool oneEdit : {false, true}) {
+            benchmark::RegisterBenchmark(
+                ("BM_ByteEstimate_" + name + (oneEdit ? "_OneEdit" : "_All")).c_str(),
+                BM_ByteEstimate, name, oneEdit)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(1);
+        }
+    }
+    return true;
+}();
 
-BENCHMARK(BM_ByteEstimate)
-    ->ArgNames({"w", "h", "one_edit"})
-    ->Args({320, 240, 0})
-    ->Args({960, 540, 0})
-    ->Args({1920, 1080, 0})
-    ->Args({1920, 1080, 1})
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+}  // namespace

@@ -80,23 +80,7 @@ const Ordinary& OrdinaryOf(const std::string& name) {
     int width = 0;
     int height = 0;
     o.bytes = OrdinaryWrite(original, width, height);
-    std::vector<vorla::GifPageInfo> pages;
-    vorla::GifDecoder::DecodeAllImages(o.bytes, SIZE_MAX,
-                                       [&](const vorla::GifPageInfo& page, vorla::CDib&& dib) {
-                                           pages.push_back(page);
-                                           o.images.push_back(std::move(dib));
-                                           return true;
-                                       });
-    o.source.screenWidth = width;
-    o.source.screenHeight = height;
-    o.source.loop = true;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        const vorla::GifPageInfo& page = pages[i];
-        const int disposal = (page.controlByte >> 2) & 7;
-        o.source.frames.push_back({&o.images[i], page.left, page.top, page.delay,
-                                   disposal == 2 || disposal == 3 ? disposal : 1,
-                                   page.transparent ? page.transparentIndex : -1});
-    }
+    vorla::bench::DecodeToSource(o.bytes, width, height, o.images, o.source);
     o.path =
         (std::filesystem::temp_directory_path() / ("vorla-optimise-" + name + ".gif")).string();
     std::ofstream(o.path, std::ios::binary)

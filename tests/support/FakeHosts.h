@@ -201,7 +201,7 @@ public:
         childWidth = width;
         childHeight = height;
     }
-    int OpenDocumentCount() override { return documents; }
+    int ZoomSharingDocumentCount() override { return documents; }
     void RepaintAllDocuments() override { ++repaintAll; }
     void ResetPlaybackDelay() override { ++playbackResets; }
 };

@@ -20,7 +20,7 @@ namespace vorla::edit {
 
 namespace {
 
-// Screen values: 0 is transparent, an opaque colour is 0xFF000000 | its Colorref.
+// Screen values (GifCanvas::ColourValues): 0 is transparent, a colour 0xFF000000 | Colorref.
 constexpr std::uint32_t kOpaque = 0xFF000000u;
 // The progress dialog appears only for work that lasts longer than this.
 constexpr auto kProgressAfter = std::chrono::milliseconds(300);
@@ -29,19 +29,9 @@ std::size_t Slot(int k) {
     return static_cast<std::size_t>(k);
 }
 
-// The disposal the writer writes for an entry: 2 and 3 as read, everything else 1.
-int WrittenDisposal(const FrameEntry& entry) {
-    return entry.restoreBackground ? 2 : entry.RestoresPrevious() ? 3 : 1;
-}
-
+// An entry's indices as screen colours (GifCanvas::ColourValues).
 GifCanvas::Values ScreenValues(const CDib& image, const FrameEntry& entry) {
-    GifCanvas::Values values{};
-    const int size = effects::PaletteSize(image, entry);
-    for (int i = 0; i < 256; ++i) {
-        values[Slot(i)] = kOpaque | (i < size ? image.PaletteColor(i) : 0u);
-    }
-    if (entry.transparent) values[entry.transparentIndex] = 0;
-    return values;
+    return GifCanvas::ColourValues(image, entry.transparent ? entry.transparentIndex : -1);
 }
 
 // One expanded frame before it replaces the table's.
@@ -143,7 +133,7 @@ bool QuantisedPicture(Imaging& imaging, const std::vector<std::uint32_t>& screen
 void Replace(FrameTable& table, int k, Expanded&& expanded) {
     FrameEntry& entry = table.entries[Slot(k)];
     CDib& image = table.frameImages[Slot(k)];
-    const int disposal = WrittenDisposal(entry) == 1 ? 1 : 2;
+    const int disposal = entry.WrittenDisposal() == 1 ? 1 : 2;
     image = std::move(expanded.image);
     const int colours = std::min(image.ColorCount(), effects::kMaxPaletteEntries);
     entry.left = 0;
@@ -191,7 +181,7 @@ Run Expand(FrameTable& table, const std::vector<int>& frames, ExpansionResult& r
             made.emplace_back(k, std::move(expanded));
             ++next;
         }
-        canvas.Dispose(WrittenDisposal(entry));
+        canvas.Dispose(entry.WrittenDisposal());
         if (!step(k + 1)) return Run::Stopped;
     }
     for (auto& [k, expanded] : made) {
@@ -214,7 +204,7 @@ std::vector<int> ExpansionClosure(const FrameTable& table, std::vector<int> want
     for (int k = 0; k < table.frameCount; ++k) {
         if (!in[Slot(k)]) continue;
         frames.push_back(k);
-        if (WrittenDisposal(table.entries[Slot(k)]) != 1 && k + 1 < table.frameCount)
+        if (table.entries[Slot(k)].WrittenDisposal() != 1 && k + 1 < table.frameCount)
             in[Slot(k + 1)] = true;
     }
     return frames;
@@ -301,7 +291,7 @@ bool AnyFrameDependsOnEarlier(const FrameTable& table) {
             }
         }
         canvas.Draw(image, entry.left, entry.top, ScreenValues(image, entry));
-        canvas.Dispose(WrittenDisposal(entry));
+        canvas.Dispose(entry.WrittenDisposal());
     }
     return false;
 }

@@ -20,10 +20,9 @@ GifSourceAnimation SourceOf(const FrameTable& table) {
     for (int i = 0; i < table.frameCount; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         const FrameEntry& entry = table.entries[slot];
-        // The disposals the ordinary writer writes: 2 and 3 as read, everything else 1.
-        const int disposal = entry.restoreBackground ? 2 : entry.RestoresPrevious() ? 3 : 1;
         source.frames.push_back({&table.frameImages[slot], entry.left, entry.top, entry.delay,
-                                 disposal, entry.transparent ? entry.transparentIndex : -1});
+                                 entry.WrittenDisposal(),
+                                 entry.transparent ? entry.transparentIndex : -1});
     }
     return source;
 }
@@ -109,17 +108,10 @@ std::vector<std::vector<std::uint8_t>> CompositeScreens(const GifSourceAnimation
     GifCanvas canvas;
     canvas.Reset(source.screenWidth, source.screenHeight);
     for (const GifSourceFrame& frame : source.frames) {
-        GifCanvas::Values values{};
         const bool usable = frame.image != nullptr && frame.image->BitCount() == 8;
         if (usable) {
-            const auto& table = frame.image->ColorTable();
-            for (std::size_t i = 0; i < 256; ++i) {
-                values[i] = 0xFF000000u | (i < table.size() ? table[i].ToColorref() : 0);
-            }
-            if (frame.transparentIndex >= 0 && frame.transparentIndex < 256) {
-                values[static_cast<std::size_t>(frame.transparentIndex)] = 0;
-            }
-            canvas.Draw(*frame.image, frame.left, frame.top, values);
+            canvas.Draw(*frame.image, frame.left, frame.top,
+                        GifCanvas::ColourValues(*frame.image, frame.transparentIndex));
         }
         std::vector<std::uint8_t> rgba(canvas.Pixels().size() * 4);
         for (std::size_t p = 0; p < canvas.Pixels().size(); ++p) {

@@ -15,16 +15,6 @@ namespace {
 // code size (1) and the sub-block terminator (1).
 constexpr std::int64_t kFrameBlocks = 8 + 10 + 1 + 1;
 
-GifCanvas::Values ScreenValues(const GifSourceFrame& frame) {
-    GifCanvas::Values values{};
-    const auto& table = frame.image->ColorTable();
-    for (std::size_t i = 0; i < 256; ++i)
-        values[i] = 0xFF000000u | (i < table.size() ? table[i].ToColorref() : 0);
-    if (frame.transparentIndex >= 0 && frame.transparentIndex < 256)
-        values[static_cast<std::size_t>(frame.transparentIndex)] = 0;
-    return values;
-}
-
 }  // namespace
 
 bool GifByteEstimator::Estimate(const GifSourceAnimation& source, const std::vector<bool>& estimate,
@@ -47,7 +37,8 @@ bool GifByteEstimator::Estimate(const GifSourceAnimation& source, const std::vec
         if (frame.image == nullptr || frame.image->BitCount() != 8) return false;
         const bool wanted = k >= estimate.size() || estimate[k] || figures[k] < 0;
         if (wanted) before = canvas.Pixels();
-        canvas.Draw(*frame.image, frame.left, frame.top, ScreenValues(frame));
+        canvas.Draw(*frame.image, frame.left, frame.top,
+                    GifCanvas::ColourValues(*frame.image, frame.transparentIndex));
         if (wanted) {
             ++compressed;
             // The rectangle where the screen changes.

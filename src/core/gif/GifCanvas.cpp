@@ -18,6 +18,16 @@ void GifArea::Unite(const GifArea& other) {
     y1 = std::max(y1, other.y1);
 }
 
+GifCanvas::Values GifCanvas::ColourValues(const CDib& image, int transparentIndex) {
+    Values values{};
+    const auto& table = image.ColorTable();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = 0xFF000000u | (i < table.size() ? table[i].ToColorref() : 0);
+    if (transparentIndex >= 0 && transparentIndex < 256)
+        values[static_cast<std::size_t>(transparentIndex)] = 0;
+    return values;
+}
+
 void GifCanvas::Reset(int width, int height) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);

@@ -34,6 +34,10 @@ class GifCanvas {
 public:
     using Values = std::array<std::uint32_t, 256>;
 
+    // The values of an 8-bit image's indices as screen colours: 0xFF000000 | Colorref of its
+    // colour table (black past the table), 0 for the transparent index (-1: none).
+    static Values ColourValues(const CDib& image, int transparentIndex);
+
     void Reset(int width, int height);
     int Width() const { return width_; }
     int Height() const { return height_; }

@@ -55,6 +55,8 @@ struct FrameEntry {
     // Disposal 3 as read from a GIF: after its delay the frame's area goes back to what it was
     // before the frame was drawn. restoreBackground (disposal 2) wins when both are set.
     bool RestoresPrevious() const { return !restoreBackground && Disposal() == 3; }
+    // The disposal the writers write: 2 and 3 as read, everything else 1.
+    int WrittenDisposal() const { return restoreBackground ? 2 : RestoresPrevious() ? 3 : 1; }
 
     // Exactly kSerializedSize bytes. The link's strings are not stored.
     std::array<std::uint8_t, kSerializedSize> Serialize() const;

@@ -156,7 +156,7 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
 
 void FrameTable::ZoomStep() {
     int before = app_.zoomPercent;
-    int documents = host_.OpenDocumentCount();
+    int documents = host_.ZoomSharingDocumentCount();
     bool wide = settings.screenWidth > app_.wideImageThreshold;
     if (documents <= 1) {
         app_.zoomPercent = wide ? 50 : 100;

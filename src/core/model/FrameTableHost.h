@@ -20,7 +20,7 @@ public:
     // Child-frame size; moveToCascade: also move it to the main window's next cascade position.
     virtual void ResizeChildFrame(int width, int height, bool moveToCascade) = 0;
     // Documents that share the zoom: this one and every other that already shows frames.
-    virtual int OpenDocumentCount() = 0;
+    virtual int ZoomSharingDocumentCount() = 0;
     virtual void RepaintAllDocuments() = 0;  // the zoom is shared by every document
     virtual void ResetPlaybackDelay() = 0;   // playback advances at once
 };

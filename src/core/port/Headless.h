@@ -87,7 +87,7 @@ public:
     void SetScrollHeight(int) override {}
     int MainWindowHeight() override { return 800; }
     void ResizeChildFrame(int, int, bool) override {}
-    int OpenDocumentCount() override { return 1; }
+    int ZoomSharingDocumentCount() override { return 1; }
     void RepaintAllDocuments() override {}
     void ResetPlaybackDelay() override {}
 };

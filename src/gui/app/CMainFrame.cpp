@@ -457,10 +457,6 @@ void CMainFrame::OpenLocalPage(const QString& name) {
     OpenLocalFileOrSay(Ui(), page, this);
 }
 
-void CMainFrame::CloseAllWindows() {
-    CloseEveryDocument();
-}
-
 bool CMainFrame::CloseEveryDocument() {
     // Each question runs an event loop: a window may be gone by the time its turn comes.
     QList<QPointer<CChildFrame>> children;

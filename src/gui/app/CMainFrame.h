@@ -200,7 +200,6 @@ private:
     void OpenHelp();
     void OpenLocalPage(const QString& name);
     void ShowColourReadout();
-    void CloseAllWindows();
     // Asks about every changed document first and only then closes every window, so that
     // 취소 in any question keeps every window open. true when none is left.
     bool CloseEveryDocument();

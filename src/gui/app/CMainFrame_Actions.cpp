@@ -185,7 +185,7 @@ const std::unordered_map<int, std::function<void(CMainFrame&)>>& CMainFrame::Fra
         {static_cast<int>(CommandId::TileWindows), [](F& f) { f.mdiArea_->tileSubWindows(); }},
         {static_cast<int>(CommandId::CloseAllWindows),
          [](F& f) {
-             if (f.ActiveView()) f.CloseAllWindows();
+             if (f.ActiveView()) f.CloseEveryDocument();
          }},
         // A submenu: its entries open the files.
         {static_cast<int>(CommandId::FileRecentFiles), [](F&) {}},

@@ -233,7 +233,7 @@ void CAnvoView::ResizeChildFrame(int width, int height, bool moveToCascade) {
     child->resize(target);
 }
 
-int CAnvoView::OpenDocumentCount() {
+int CAnvoView::ZoomSharingDocumentCount() {
     // Windows still waiting for their first frame (files opened together, say from the command
     // line) do not count: each document starts as it would have started alone.
     int shown = 1;

@@ -100,7 +100,7 @@ public:
     void SetScrollHeight(int total) override;
     int MainWindowHeight() override;
     void ResizeChildFrame(int width, int height, bool moveToCascade) override;
-    int OpenDocumentCount() override;
+    int ZoomSharingDocumentCount() override;
     void RepaintAllDocuments() override;
     void ResetPlaybackDelay() override { playbackDelay_ = 0; }
 
