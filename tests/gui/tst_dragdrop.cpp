@@ -5,6 +5,7 @@
 
 #include "GuiFixture.h"
 #include "core/edit/FrameClipboard.h"
+#include "core/edit/FrameExpansion.h"
 
 using namespace vorla;
 using namespace vorla::guitest;
@@ -37,6 +38,7 @@ class tst_DragDrop : public QObject {
 private slots:
     void moveIntoAnotherWindowRemovesTheOriginals();
     void dropOnAFrameReplacesIt();
+    void aDropIntoAPatchFileAsksToExpandFirst();
     void moveInsideTheSourceWindowKeepsOneCopy();
     void dropOutsideAsksAndHoldsTheWindowOpen();
 };
@@ -87,6 +89,22 @@ void tst_DragDrop::dropOnAFrameReplacesIt() {
     QCOMPARE(target->Table().entries[1].delay, 22);  // the replaced frame's delay stays
     QTest::qWait(250);
     QCOMPARE(source->Table().frameCount, 4);  // a copy leaves the source alone
+}
+
+void tst_DragDrop::aDropIntoAPatchFileAsksToExpandFirst() {
+    MainFrameFixture f;
+    CAnvoView* source = f.Open(f.MakeGif(QStringLiteral("a.gif"), 2, 40, 30));
+    CAnvoView* target = f.Open(WritePatchGif(f.File(QStringLiteral("patch.gif"))));
+    QVERIFY(source && target);
+    QTest::qWait(1100);
+    source->Table().entries[0].selected = 1;
+    BeginDrag(f, source);
+    f.ui.twoChoiceAnswers.push_back(kTwoChoiceFirst);  // 펼치고 편집
+    f.ui.answers.push_back({true, 0});                 // "복사"
+    target->SignalDrop(GapPoint(target, 2));
+    QTRY_COMPARE(target->Table().frameCount, 4);
+    QCOMPARE(f.ui.asked.front().message, std::string(edit::kExpandQuestion));
+    QCOMPARE(target->Table().entries[3].width, 40);  // the patch after the drop stands alone
 }
 
 void tst_DragDrop::moveInsideTheSourceWindowKeepsOneCopy() {
