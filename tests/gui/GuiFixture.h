@@ -102,6 +102,14 @@ inline QString Marks(const FrameTable& table) {
     return marks;
 }
 
+// bytes written to path; the path, or "" when it cannot be written.
+inline QString WriteGifFile(const QString& path, const test::Bytes& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
 // A GIF of `count` images of w x h, image k filled with palette index k % 4; returns path.
 inline QString WriteSolidGif(const QString& path, int count, int w = 16, int h = 12,
                              int delay = 10) {
@@ -113,11 +121,7 @@ inline QString WriteSolidGif(const QString& path, int count, int w = 16, int h =
                   test::Bytes(static_cast<std::size_t>(w * h), static_cast<std::uint8_t>(k % 4)),
                   false, {}, 2);
     }
-    const test::Bytes bytes = gif.Trailer().Get();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return path;
+    return WriteGifFile(path, gif.Trailer().Get());
 }
 
 // A whole 40 x 30 first frame (index 1), then two 8 x 8 patches of indices 2 and 3 at (10, 5)
@@ -128,11 +132,7 @@ inline QString WritePatchGif(const QString& path) {
     gif.Control(1, 10).Image(0, 0, 40, 30, test::Bytes(40 * 30, 1), false, {}, 2);
     gif.Control(1, 10).Image(10, 5, 8, 8, test::Bytes(64, 2), false, {}, 2);
     gif.Control(1, 10).Image(20, 15, 8, 8, test::Bytes(64, 3), false, {}, 2);
-    const test::Bytes bytes = gif.Trailer().Get();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return path;
+    return WriteGifFile(path, gif.Trailer().Get());
 }
 
 class MainFrameFixture {
@@ -150,10 +150,7 @@ public:
     }
 
     QString Write(const QString& name, const test::Bytes& bytes) {
-        QFile file(File(name));
-        if (!file.open(QIODevice::WriteOnly)) return {};
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        return file.fileName();
+        return WriteGifFile(File(name), bytes);
     }
 
     // Opens a file and, for a GIF, runs its deferred load at once.
