@@ -332,8 +332,8 @@ class Planner {
 public:
     // allowGlobal false: local tables only, even where all colours would fit one table.
     Planner(const GifSourceAnimation& source, const ColorDictionary& dictionary, bool keepStored,
-            bool allowGlobal)
-        : source_(source), dictionary_(dictionary), keepStored_(keepStored) {
+            bool allowGlobal, int tolerance)
+        : source_(source), dictionary_(dictionary), keepStored_(keepStored), tolerance_(tolerance) {
         width_ = std::max(source.screenWidth, 0);
         height_ = std::max(source.screenHeight, 0);
         global_ = allowGlobal && dictionary.colors.size() <= 255;
@@ -995,6 +995,7 @@ private:
     const GifSourceAnimation& source_;
     const ColorDictionary& dictionary_;
     const bool keepStored_;
+    const int tolerance_;  // LossyTolerance of the lossy level; 0 lossless
     int globalImages_ = 0;
     int width_ = 0;
     int height_ = 0;
@@ -1023,7 +1024,13 @@ private:
 
 }  // namespace
 
-GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgress& progress) {
+int LossyTolerance(int lossy) {
+    // Level 100 lets a channel move by 48 of 255: past that, gradients visibly band.
+    return (std::clamp(lossy, 0, kMaxLossy) * 48 + kMaxLossy / 2) / kMaxLossy;
+}
+
+GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgress& progress,
+                              const GifOptimizeOptions& options) {
     GifOptimizeResult result;
     if (source.frames.empty() || source.screenWidth <= 0 || source.screenHeight <= 0 ||
         source.screenWidth > 0xFFFF || source.screenHeight > 0xFFFF) {
@@ -1035,7 +1042,7 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
     bool allowGlobal = true;
     bool keepStored = false;
     for (;;) {
-        Planner planner(source, dictionary, keepStored, allowGlobal);
+        Planner planner(source, dictionary, keepStored, allowGlobal, LossyTolerance(options.lossy));
         switch (planner.Run(result, progress)) {
             case Planner::Outcome::Done:
                 result.status = GifOptimizeResult::Status::Written;
@@ -1056,7 +1063,20 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
 }
 
 std::string VerifyOptimizedGif(const GifSourceAnimation& source,
-                               std::span<const std::uint8_t> bytes, const GifProgress& progress) {
+                               std::span<const std::uint8_t> bytes, const GifProgress& progress,
+                               const GifOptimizeOptions& options) {
+    const int tolerance = LossyTolerance(options.lossy);
+    // Opaque pixels within tolerance in every channel agree; transparency must match exactly.
+    auto alike = [tolerance](std::uint32_t a, std::uint32_t b) {
+        if (a == b) return true;
+        if (tolerance == 0 || (a == 0) != (b == 0)) return false;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int d =
+                static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+            if (d > tolerance || d < -tolerance) return false;
+        }
+        return true;
+    };
     const int width = source.screenWidth;
     const int height = source.screenHeight;
     GifCanvas want;
@@ -1106,7 +1126,7 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
             have.Draw(image, page.left, page.top, values);
             const auto& a = want.Pixels();
             const auto& b = have.Pixels();
-            const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin());
+            const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), alike);
             if (mismatch.first != a.end()) {
                 const auto at = static_cast<int>(mismatch.first - a.begin());
                 problem = "frame " + std::to_string(k) + " differs at " +

@@ -64,13 +64,28 @@ struct GifOptimizeResult {
 // Called with frames done and the frame count; false stops the work (Cancelled).
 using GifProgress = std::function<bool(int done, int total)>;
 
-GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgress& progress = {});
+struct GifOptimizeOptions {
+    // 0 lossless; 1..100 ("손실 압축"): an LZW string may run through a pixel whose index shows a
+    // colour within LossyTolerance(lossy) of the pixel's own. Transparency is never changed.
+    int lossy = 0;
+};
+
+inline constexpr int kMaxLossy = 100;
+
+// The largest colour distance a pixel may take at a lossy level: the largest difference of one
+// channel (0..255), 0 at level 0.
+int LossyTolerance(int lossy);
+
+GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgress& progress = {},
+                              const GifOptimizeOptions& options = {});
 
 // Decodes bytes with the program's decoder, composites them and compares every frame, delay,
 // the screen size and the looping with source composited the same way. Empty when they agree,
-// else what differs first ("frame 3 differs at 10,4").
+// else what differs first ("frame 3 differs at 10,4"). With options.lossy above 0, an opaque
+// pixel agrees when no channel differs by more than LossyTolerance(options.lossy).
 std::string VerifyOptimizedGif(const GifSourceAnimation& source,
                                std::span<const std::uint8_t> bytes,
-                               const GifProgress& progress = {});
+                               const GifProgress& progress = {},
+                               const GifOptimizeOptions& options = {});
 
 }  // namespace vorla
