@@ -323,6 +323,8 @@ struct EncodedImage {
     std::uint8_t transparentIndex = 0;
     std::vector<std::uint8_t> bytes;  // descriptor, local table, code size, sub-blocks
     int option = 0;                   // the way the pixels were chosen (Planner::Option)
+    int maxIndex = 0;                 // the highest index the data or the transparency uses
+    bool interlaced = false;
     bool limited = false;
     bool tableFilled = false;  // the LZW string table reached 4096 codes
     bool global = false;       // the image uses the global table
@@ -355,7 +357,6 @@ public:
         const std::size_t count = source_.frames.size();
         result.frameBytes.assign(count, 0);
         out_.clear();
-        WriteHeader();
         const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
         stored_.Reset(width_, height_);
         Screen base(pixels, 0);
@@ -473,7 +474,10 @@ public:
             if (!best) return Outcome::DeadEnd;
             const Candidate& chosen = candidates[static_cast<std::size_t>(bestIndex)];
             const std::size_t before = out_.size();
-            if (best->global) ++globalImages_;
+            if (best->global) {
+                ++globalImages_;
+                maxGlobalIndex_ = std::max(maxGlobalIndex_, best->maxIndex);
+            }
             WriteControl(source_.frames[k].delay, chosen.disposal, *best);
             out_.insert(out_.end(), best->bytes.begin(), best->bytes.end());
             result.frameBytes[k] = out_.size() - before;
@@ -491,7 +495,10 @@ public:
         out_.push_back(0x3B);
         // A global table no image uses is only bytes: the caller writes without it.
         if (global_ && globalImages_ == 0) return Outcome::GlobalUnused;
-        result.bytes = std::move(out_);
+        // The header last: its table must hold every index an image uses.
+        result.bytes.clear();
+        WriteHeader(result.bytes);
+        result.bytes.insert(result.bytes.end(), out_.begin(), out_.end());
         result.globalTable = global_;
         return Outcome::Done;
     }
@@ -665,6 +672,16 @@ private:
                       best->limited);
             useGlobal_ = global_;
         }
+        // A single image may be smaller with its rows interlaced (rows of one pass, eight
+        // apart, can repeat each other's strings better than neighbours do).
+        if (best && source_.frames.size() == 1 && area.Height() > 1) {
+            useGlobal_ = best->global;
+            interlace_ = true;
+            TryOption(area, best->transparency, static_cast<Option>(best->option), best, false,
+                      best->limited);
+            interlace_ = false;
+            useGlobal_ = global_;
+        }
         return best;
     }
 
@@ -733,6 +750,7 @@ private:
         }
         if (transparency) maxIndex = std::max(maxIndex, clearIndex);
         const int codeSize = std::max(2, BitsFor(maxIndex));
+        if (interlace_) Interlace(area);
         const GifLzwEncoder::Codes codes = lzw_.CompressChoosing(pixels_.data(), alternates_.data(),
                                                                  count, codeSize, defer, false);
 
@@ -748,6 +766,8 @@ private:
         image.limited = limited;
         image.tableFilled = lzw_.TableFilled();
         image.global = useGlobal_;
+        image.maxIndex = maxIndex;
+        image.interlaced = interlace_;
         std::vector<std::uint8_t>& out = image.bytes;
         out.reserve(size);
         out.push_back(0x2C);
@@ -755,10 +775,12 @@ private:
         Put16(out, area.y0);
         Put16(out, area.Width());
         Put16(out, area.Height());
+        const std::uint8_t interlaceFlag = interlace_ ? 0x40 : 0;
         if (useGlobal_) {
-            out.push_back(0);
+            out.push_back(interlaceFlag);
         } else {
-            out.push_back(static_cast<std::uint8_t>(0x80 | (BitsFor(tableEntries - 1) - 1)));
+            out.push_back(
+                static_cast<std::uint8_t>(0x80 | interlaceFlag | (BitsFor(tableEntries - 1) - 1)));
             std::vector<Colorref> table(static_cast<std::size_t>(tableEntries), 0);
             // touched_ holds the ids in the order they were given indices.
             int index = transparency ? 1 : 0;
@@ -778,6 +800,29 @@ private:
         }
         out.push_back(0);
         best = std::move(image);
+    }
+
+    // Reorders the rows of pixels_ and alternates_ (area's size) into the interlaced order:
+    // every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from 1.
+    void Interlace(const GifArea& area) {
+        const auto w = static_cast<std::size_t>(area.Width());
+        const int h = area.Height();
+        interlaced_.resize(pixels_.size());
+        interlacedAlternates_.resize(alternates_.size());
+        std::size_t to = 0;
+        static constexpr int kStart[4] = {0, 4, 2, 1};
+        static constexpr int kStep[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass) {
+            for (int y = kStart[pass]; y < h; y += kStep[pass], to += w) {
+                const std::size_t from = static_cast<std::size_t>(y) * w;
+                std::copy_n(pixels_.begin() + static_cast<std::ptrdiff_t>(from), w,
+                            interlaced_.begin() + static_cast<std::ptrdiff_t>(to));
+                std::copy_n(alternates_.begin() + static_cast<std::ptrdiff_t>(from), w,
+                            interlacedAlternates_.begin() + static_cast<std::ptrdiff_t>(to));
+            }
+        }
+        pixels_.swap(interlaced_);
+        alternates_.swap(interlacedAlternates_);
     }
 
     // The indices of the image's pixels with a local table of the colours it draws, given out in
@@ -945,41 +990,46 @@ private:
         return analysis;
     }
 
-    void WriteHeader() {
+    void WriteHeader(std::vector<std::uint8_t>& out) const {
         const char* signature = "GIF89a";
-        out_.insert(out_.end(), signature, signature + 6);
-        Put16(out_, width_);
-        Put16(out_, height_);
+        out.insert(out.end(), signature, signature + 6);
+        Put16(out, width_);
+        Put16(out, height_);
         if (global_) {
-            const int entries =
-                1 << BitsFor(std::max(static_cast<int>(globalOrder_.size()) - 1, 1));
+            // Never an index outside the table: a transparent index past the colours (the
+            // lowest one no changed pixel needs) gets an entry too. Readers that fill the screen
+            // with the first image's transparent index then show it transparent, as the rest do.
+            const int entries = 1 << BitsFor(std::max({static_cast<int>(globalOrder_.size()) - 1,
+                                                       maxGlobalIndex_, 1}));
             const int bits = BitsFor(entries - 1);
-            out_.push_back(static_cast<std::uint8_t>(0xF0 | (bits - 1)));
-            out_.push_back(0);  // background: index 0 (disposal 2 clears to transparent)
-            out_.push_back(0);
+            out.push_back(static_cast<std::uint8_t>(0xF0 | (bits - 1)));
+            out.push_back(0);  // background: index 0 (disposal 2 clears to transparent)
+            out.push_back(0);
             std::vector<Colorref> table(static_cast<std::size_t>(entries), 0);
             for (std::size_t rank = 0; rank < globalOrder_.size(); ++rank) {
                 table[rank] = dictionary_.colors[globalOrder_[rank]];
             }
             for (Colorref c : table) {
-                out_.push_back(static_cast<std::uint8_t>(RedOf(c)));
-                out_.push_back(static_cast<std::uint8_t>(GreenOf(c)));
-                out_.push_back(static_cast<std::uint8_t>(BlueOf(c)));
+                out.push_back(static_cast<std::uint8_t>(RedOf(c)));
+                out.push_back(static_cast<std::uint8_t>(GreenOf(c)));
+                out.push_back(static_cast<std::uint8_t>(BlueOf(c)));
             }
         } else {
-            out_.push_back(0x70);  // no global table, 8 bits of colour resolution
-            out_.push_back(0);
-            out_.push_back(0);
+            out.push_back(0x70);  // no global table, 8 bits of colour resolution
+            out.push_back(0);
+            out.push_back(0);
         }
         if (source_.loop) {
             static constexpr std::uint8_t kLoop[19] = {0x21, 0xFF, 0x0B, 'N',  'E', 'T', 'S',
                                                        'C',  'A',  'P',  'E',  '2', '.', '0',
                                                        0x03, 0x01, 0x00, 0x00, 0x00};
-            out_.insert(out_.end(), std::begin(kLoop), std::end(kLoop));
+            out.insert(out.end(), std::begin(kLoop), std::end(kLoop));
         }
     }
 
     void WriteControl(int delay, int disposal, const EncodedImage& image) {
+        // A single image needs a control block only for what it carries.
+        if (source_.frames.size() == 1 && (delay & 0xFFFF) == 0 && !image.transparency) return;
         const std::uint8_t control[8] = {
             0x21,
             0xF9,
@@ -997,6 +1047,8 @@ private:
     const bool keepStored_;
     const int tolerance_;  // LossyTolerance of the lossy level; 0 lossless
     int globalImages_ = 0;
+    int maxGlobalIndex_ = 0;  // the highest global index an image uses, its transparency's too
+    bool interlace_ = false;  // TryOption stores the rows interlaced
     int width_ = 0;
     int height_ = 0;
     bool global_ = false;                    // the file has a global table
@@ -1018,6 +1070,8 @@ private:
     std::vector<std::uint8_t> unchanged_;
     std::vector<std::uint8_t> pixels_;
     std::vector<std::uint8_t> alternates_;
+    std::vector<std::uint8_t> interlaced_;  // Interlace's buffers, swapped with the two above
+    std::vector<std::uint8_t> interlacedAlternates_;
     GifLzwEncoder lzw_;
     std::vector<std::uint8_t> out_;
 };
@@ -1102,7 +1156,8 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
                 return false;
             }
             const GifSourceFrame& frame = source.frames[k];
-            if (page.delay != (frame.delay & 0xFFFF)) {
+            // An image without a control block waits 0 (written so for a single image).
+            if (std::max(page.delay, 0) != (frame.delay & 0xFFFF)) {
                 problem = "frame " + std::to_string(k) + " has delay " +
                           std::to_string(page.delay) + ", want " + std::to_string(frame.delay);
                 return false;
