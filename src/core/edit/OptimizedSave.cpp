@@ -27,9 +27,10 @@ GifSourceAnimation SourceOf(const FrameTable& table) {
     return source;
 }
 
-Report Measure(const GifSourceAnimation& source, const GifProgress& progress) {
+Report Measure(const GifSourceAnimation& source, const GifProgress& progress,
+               const GifOptimizeOptions& options) {
     Report report;
-    GifOptimizeResult result = OptimizeGif(source, progress);
+    GifOptimizeResult result = OptimizeGif(source, progress, options);
     switch (result.status) {
         case GifOptimizeResult::Status::Written:
             report.outcome = Outcome::Written;
@@ -45,7 +46,8 @@ Report Measure(const GifSourceAnimation& source, const GifProgress& progress) {
     return report;
 }
 
-Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::string& path) {
+Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::string& path,
+           const GifOptimizeOptions& options, std::int64_t limit) {
     Report report;
     const int frames = static_cast<int>(source.frames.size());
     std::unique_ptr<WorkProgress> dialog = ui.CreateProgress();
@@ -59,7 +61,7 @@ Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::strin
         dialog->SetPosition(offset + done);
         return ui.PumpMessages() && !dialog->Cancelled();
     };
-    GifOptimizeResult result = OptimizeGif(source, step);
+    GifOptimizeResult result = OptimizeGif(source, step, options);
     if (result.status == GifOptimizeResult::Status::Cancelled) {
         report.outcome = Outcome::Cancelled;
         return report;
@@ -71,6 +73,10 @@ Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::strin
     }
     report.bytes = static_cast<std::int64_t>(result.bytes.size());
     report.frameBytes = result.frameBytes;
+    if (limit >= 0 && report.bytes > limit) {
+        report.outcome = Outcome::TooLarge;
+        return report;
+    }
     if (path.empty()) {
         report.outcome = Outcome::Written;
         return report;
@@ -78,10 +84,13 @@ Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::strin
     dialog->SetStatusText("확인하는 중...");
     offset = frames;
     bool stopped = false;
-    const std::string problem = VerifyOptimizedGif(source, result.bytes, [&](int done, int total) {
-        stopped = !step(done, total);
-        return !stopped;
-    });
+    const std::string problem = VerifyOptimizedGif(
+        source, result.bytes,
+        [&](int done, int total) {
+            stopped = !step(done, total);
+            return !stopped;
+        },
+        options);
     if (stopped) {
         report.outcome = Outcome::Cancelled;
         return report;
@@ -243,6 +252,7 @@ std::vector<std::uint8_t> Shrink(const std::vector<std::uint8_t>& rgba, int widt
 
 std::string FitLabel(const FitOption& option) {
     switch (option.way) {
+        case FitWay::Lossy: return "손실 압축 (" + std::to_string(option.amount) + ")";
         case FitWay::FewerColors: return "색 수 줄이기 (" + std::to_string(option.amount) + "색)";
         case FitWay::DropFrames:
             return "프레임 솎아내기 (" + std::to_string(option.amount) + "장마다 1장)";
@@ -251,12 +261,24 @@ std::string FitLabel(const FitOption& option) {
     return {};
 }
 
+const GifSourceAnimation& WrittenSource(const FitOption& option,
+                                        const GifSourceAnimation& planned) {
+    return option.animation ? option.animation->source : planned;
+}
+
 std::vector<FitOption> PlanFit(const GifSourceAnimation& source, Imaging& imaging,
-                               std::int64_t limit, const GifProgress& progress) {
+                               std::int64_t limit, const GifProgress& progress,
+                               const GifOptimizeOptions& options) {
+    static constexpr int kLossy[] = {20, 40, 60, 80, kMaxLossy};
     static constexpr int kColors[] = {128, 64, 32, 16, 8, 4, 2};
     static constexpr int kDrops[] = {4, 3, 2};
     static constexpr int kScales[] = {90, 80, 70, 60, 50, 40, 30, 25};
-    constexpr int kTries = 7 + 3 + 8;
+    // Only levels above the one already asked for can make the file smaller.
+    std::vector<int> lossy;
+    for (const int level : kLossy) {
+        if (level > options.lossy) lossy.push_back(level);
+    }
+    const int tries = static_cast<int>(lossy.size()) + 7 + 3 + 8;
     const int frames = std::max<int>(1, static_cast<int>(source.frames.size()));
 
     Screens all;
@@ -266,78 +288,99 @@ std::vector<FitOption> PlanFit(const GifSourceAnimation& source, Imaging& imagin
     all.rgba = CompositeScreens(source);
     for (const GifSourceFrame& frame : source.frames) all.delays.push_back(frame.delay);
 
-    int tries = 0;
+    int tried = 0;
     bool cancelled = false;
     // The optimised size of one try, pumping per frame through progress.
-    auto sizeOf = [&](const std::shared_ptr<OwnedAnimation>& animation) -> std::int64_t {
-        if (!animation) return -1;
-        const int base = tries++ * frames;
-        const GifOptimizeResult result = OptimizeGif(animation->source, [&](int done, int) {
-            if (progress && !progress(base + done, kTries * frames)) cancelled = true;
-            return !cancelled;
-        });
+    auto sizeOf = [&](const GifSourceAnimation& animation,
+                      const GifOptimizeOptions& written) -> std::int64_t {
+        const int base = tried++ * frames;
+        const GifOptimizeResult result = OptimizeGif(
+            animation,
+            [&](int done, int) {
+                if (progress && !progress(base + done, tries * frames)) cancelled = true;
+                return !cancelled;
+            },
+            written);
         return result.status == GifOptimizeResult::Status::Written
                    ? static_cast<std::int64_t>(result.bytes.size())
                    : -1;
     };
-    // Tries the amounts mildest first; the first that fits is the way's answer.
+    // Tries the amounts mildest first; the first that fits is the way's answer. make(amount,
+    // candidate) sets what the candidate writes, false when it cannot be made.
     auto plan = [&](FitWay way, std::span<const int> amounts, auto make) {
         FitOption option;
         option.way = way;
+        option.options = options;
         for (const int amount : amounts) {
-            std::shared_ptr<OwnedAnimation> animation = make(amount);
-            const std::int64_t bytes = sizeOf(animation);
+            FitOption candidate{way, amount, -1, false, options, nullptr};
+            if (!make(amount, candidate)) continue;
+            candidate.bytes = sizeOf(WrittenSource(candidate, source), candidate.options);
             if (cancelled) return option;
-            if (bytes < 0) continue;
-            option.amount = amount;
-            option.bytes = bytes;
-            option.animation = std::move(animation);
-            option.fits = bytes <= limit;
+            if (candidate.bytes < 0) continue;
+            candidate.fits = candidate.bytes <= limit;
+            option = std::move(candidate);
             if (option.fits) break;
         }
         return option;
     };
+    // The other ways write frames of their own.
+    auto ownFrames = [](auto build) {
+        return [build](int amount, FitOption& candidate) {
+            candidate.animation = build(amount);
+            return candidate.animation != nullptr;
+        };
+    };
 
-    std::vector<FitOption> options;
-    options.push_back(plan(FitWay::FewerColors, kColors, [&](int colors) {
-        std::vector<RgbQuad> palette;
-        std::vector<std::vector<std::uint8_t>> indices;
-        if (!imaging.QuantizeShared(all.rgba, all.width, all.height, colors, palette, indices)) {
-            return std::shared_ptr<OwnedAnimation>();
-        }
-        return Build(all, palette, indices);
-    }));
+    std::vector<FitOption> ways;
+    if (!lossy.empty()) {
+        ways.push_back(plan(FitWay::Lossy, lossy, [](int level, FitOption& candidate) {
+            candidate.options.lossy = level;
+            return true;
+        }));
+        if (cancelled) return {};
+    }
+    ways.push_back(plan(FitWay::FewerColors, kColors, ownFrames([&](int colors) {
+                            std::vector<RgbQuad> palette;
+                            std::vector<std::vector<std::uint8_t>> indices;
+                            if (!imaging.QuantizeShared(all.rgba, all.width, all.height, colors,
+                                                        palette, indices)) {
+                                return std::shared_ptr<OwnedAnimation>();
+                            }
+                            return Build(all, palette, indices);
+                        })));
     if (cancelled) return {};
-    options.push_back(plan(FitWay::DropFrames, kDrops, [&](int k) {
-        Screens kept;
-        kept.width = all.width;
-        kept.height = all.height;
-        kept.loop = all.loop;
-        for (std::size_t i = 0; i < all.rgba.size(); ++i) {
-            // Frame 0 is never the k-th: every dropped frame has one before it.
-            if (static_cast<int>(i % static_cast<std::size_t>(k)) == k - 1) {
-                kept.delays.back() = std::min(65535, kept.delays.back() + all.delays[i]);
-                continue;
-            }
-            kept.rgba.push_back(all.rgba[i]);
-            kept.delays.push_back(all.delays[i]);
-        }
-        return Exactly(kept, imaging);
-    }));
+    ways.push_back(plan(FitWay::DropFrames, kDrops, ownFrames([&](int k) {
+                            Screens kept;
+                            kept.width = all.width;
+                            kept.height = all.height;
+                            kept.loop = all.loop;
+                            for (std::size_t i = 0; i < all.rgba.size(); ++i) {
+                                // Frame 0 is never the k-th: every dropped frame has one before it.
+                                if (static_cast<int>(i % static_cast<std::size_t>(k)) == k - 1) {
+                                    kept.delays.back() =
+                                        std::min(65535, kept.delays.back() + all.delays[i]);
+                                    continue;
+                                }
+                                kept.rgba.push_back(all.rgba[i]);
+                                kept.delays.push_back(all.delays[i]);
+                            }
+                            return Exactly(kept, imaging);
+                        })));
     if (cancelled) return {};
-    options.push_back(plan(FitWay::ScaleDown, kScales, [&](int percent) {
-        Screens small;
-        small.width = std::max(1, all.width * percent / 100);
-        small.height = std::max(1, all.height * percent / 100);
-        small.loop = all.loop;
-        small.delays = all.delays;
-        for (const auto& rgba : all.rgba) {
-            small.rgba.push_back(Shrink(rgba, all.width, all.height, small.width, small.height));
-        }
-        return Exactly(small, imaging);
-    }));
+    ways.push_back(plan(FitWay::ScaleDown, kScales, ownFrames([&](int percent) {
+                            Screens small;
+                            small.width = std::max(1, all.width * percent / 100);
+                            small.height = std::max(1, all.height * percent / 100);
+                            small.loop = all.loop;
+                            small.delays = all.delays;
+                            for (const auto& rgba : all.rgba) {
+                                small.rgba.push_back(
+                                    Shrink(rgba, all.width, all.height, small.width, small.height));
+                            }
+                            return Exactly(small, imaging);
+                        })));
     if (cancelled) return {};
-    return options;
+    return ways;
 }
 
 }  // namespace vorla::optimized

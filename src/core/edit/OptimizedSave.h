@@ -34,44 +34,58 @@ struct OwnedAnimation {
     GifSourceAnimation source;
 };
 
-enum class Outcome { Written, Cancelled, Failed, Mismatch, NotWritable };
+// TooLarge: the optimised size is above the limit given to Run; nothing was written.
+enum class Outcome { Written, Cancelled, Failed, Mismatch, NotWritable, TooLarge };
 
 struct Report {
     Outcome outcome = Outcome::Failed;
-    std::int64_t bytes = -1;              // the optimised size
+    std::int64_t bytes = -1;              // the optimised size (also when TooLarge)
     std::vector<std::size_t> frameBytes;  // each frame's part of it
     std::string problem;                  // for Mismatch: what differed
 };
 
 // Optimises source with a progress dialog titled title (Cancel ends it). With path empty only
 // the size and the frame costs are computed; else the result is verified against source and
-// written to path. Messages: a mismatch and an unwritable file are told through ui.
-Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::string& path);
+// written to path. options go to the writer and to the verification (a lossy level widens what
+// counts as the same colour). limit >= 0: a result above limit bytes is neither verified nor
+// written (TooLarge, no message). Messages: a mismatch and an unwritable file are told through ui.
+Report Run(const GifSourceAnimation& source, UserInterface& ui, const std::string& path,
+           const GifOptimizeOptions& options = {}, std::int64_t limit = -1);
 
 // The same work without a dialog, for callers that show their own progress.
-Report Measure(const GifSourceAnimation& source, const GifProgress& progress = {});
+Report Measure(const GifSourceAnimation& source, const GifProgress& progress = {},
+               const GifOptimizeOptions& options = {});
 
 // The ways to a smaller file, in order of least visible loss.
-enum class FitWay { FewerColors, DropFrames, ScaleDown };
+enum class FitWay { Lossy, FewerColors, DropFrames, ScaleDown };
 
 struct FitOption {
     FitWay way = FitWay::FewerColors;
-    int amount = 0;  // colours kept; every amount-th frame dropped; percent of the size kept
+    // the lossy level; colours kept; every amount-th frame dropped; percent of the size kept
+    int amount = 0;
     std::int64_t bytes = -1;  // the optimised size with this way; -1 when it could not be made
     bool fits = false;
-    std::shared_ptr<OwnedAnimation> animation;  // what would be written
+    GifOptimizeOptions options;  // what the writer is given for this way
+    // What would be written; null for the lossy way, which writes the animation as it is.
+    std::shared_ptr<OwnedAnimation> animation;
 };
 
-// "색 수 줄이기 (64색)", "프레임 솎아내기 (3장마다 1장)", "크기 줄이기 (75%)".
+// "손실 압축 (40)", "색 수 줄이기 (64색)", "프레임 솎아내기 (3장마다 1장)", "크기 줄이기 (75%)".
 std::string FitLabel(const FitOption& option);
 
+// What option writes: its own frames, or planned (the animation PlanFit was given) itself.
+const GifSourceAnimation& WrittenSource(const FitOption& option, const GifSourceAnimation& planned);
+
 // For each way, the mildest amount whose optimised file is at most limit bytes, or its
-// strongest amount (fits false) when none is. The colours come from the imaging port's shared
+// strongest amount (fits false) when none is. The lossy way raises the lossy level above
+// options.lossy on the animation as it is (left out when options.lossy leaves no higher
+// level); the others keep options.lossy. The colours come from the imaging port's shared
 // quantiser over all frames; dropping adds a dropped frame's delay to the frame before it;
 // scaling averages the pixels it merges and then takes the shared quantiser's colours. Empty
 // when cancelled through progress (done counts tries, not frames).
 std::vector<FitOption> PlanFit(const GifSourceAnimation& source, Imaging& imaging,
-                               std::int64_t limit, const GifProgress& progress = {});
+                               std::int64_t limit, const GifProgress& progress = {},
+                               const GifOptimizeOptions& options = {});
 
 // The screens of an animation as viewers show them: 4 bytes a pixel (R, G, B, A; A 0 or 255).
 std::vector<std::vector<std::uint8_t>> CompositeScreens(const GifSourceAnimation& source);

@@ -3,11 +3,13 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "core/gif/GifOptimizer.h"
 
 namespace vorla {
 namespace {
@@ -25,14 +27,15 @@ QString Kilobytes(qint64 bytes) {
 
 }  // namespace
 
-OptimizedSaveDialog::OptimizedSaveDialog(QWidget* parent, bool limitOn, int limitKb)
+OptimizedSaveDialog::OptimizedSaveDialog(QWidget* parent, bool limitOn, int limitKb, int lossy)
     : QDialog(parent) {
     setObjectName(QStringLiteral("optimizedSaveSettings"));
     setWindowTitle(tr("최적화하여 저장"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
         tr("바뀌는 부분만 저장하여, 같은 애니메이션을 더 작은 파일로 저장합니다."), this));
-    auto* row = new QHBoxLayout;
+    // One grid, so that both numbers stand in one column.
+    auto* grid = new QGridLayout;
     limit_ = new QCheckBox(tr("파일 크기 제한"), this);
     limit_->setObjectName(QStringLiteral("limit"));
     limit_->setChecked(limitOn);
@@ -43,10 +46,19 @@ OptimizedSaveDialog::OptimizedSaveDialog(QWidget* parent, bool limitOn, int limi
     kilobytes_->setValue(limitKb);
     kilobytes_->setEnabled(limitOn);
     connect(limit_, &QCheckBox::toggled, kilobytes_, &QWidget::setEnabled);
-    row->addWidget(limit_);
-    row->addWidget(kilobytes_);
-    row->addStretch();
-    layout->addLayout(row);
+    grid->addWidget(limit_, 0, 0);
+    grid->addWidget(kilobytes_, 0, 1);
+    auto* lossyLabel = new QLabel(tr("손실 압축"), this);
+    lossy_ = new QSpinBox(this);
+    lossy_->setObjectName(QStringLiteral("lossy"));
+    lossy_->setRange(0, kMaxLossy);
+    lossy_->setValue(lossy);
+    lossyLabel->setBuddy(lossy_);
+    grid->addWidget(lossyLabel, 1, 0);
+    grid->addWidget(lossy_, 1, 1);
+    grid->addWidget(new QLabel(tr("0: 무손실, 100: 가장 작게"), this), 1, 2);
+    grid->setColumnStretch(3, 1);
+    layout->addLayout(grid);
     layout->addWidget(OkCancel(this));
 }
 
@@ -86,6 +98,10 @@ bool OptimizedSaveDialog::LimitOn() const {
 
 int OptimizedSaveDialog::LimitKb() const {
     return kilobytes_ != nullptr ? kilobytes_->value() : 0;
+}
+
+int OptimizedSaveDialog::Lossy() const {
+    return lossy_ != nullptr ? lossy_->value() : 0;
 }
 
 int OptimizedSaveDialog::Chosen() const {

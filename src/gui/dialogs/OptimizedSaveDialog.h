@@ -1,8 +1,9 @@
 // The dialogs of "최적화하여 저장". They only collect values; the view does the work between
 // them, never inside their exec.
 //
-// Settings: an optional size limit in KB. Choice: when the optimised file is above the limit,
-// the ways to a smaller file with the size each gives, and saving as optimised anyway.
+// Settings: an optional size limit in KB and the lossy level (0 lossless). Choice: when the
+// optimised file is above the limit, the ways to a smaller file with the size each gives, and
+// saving as optimised anyway.
 #pragma once
 
 #include <QDialog>
@@ -18,8 +19,8 @@ class OptimizedSaveDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // The settings, opening with the last limit used.
-    OptimizedSaveDialog(QWidget* parent, bool limitOn, int limitKb);
+    // The settings, opening with the last limit and lossy level used.
+    OptimizedSaveDialog(QWidget* parent, bool limitOn, int limitKb, int lossy);
     // The choice: ways[i] is one line ("색 수 줄이기 (64색): 85 KB"); fitting[i] whether it
     // meets the limit; available[i] false disables a way that could not be made. The first
     // fitting way is chosen at first; the last line saves as is.
@@ -29,12 +30,14 @@ public:
 
     bool LimitOn() const;
     int LimitKb() const;
+    int Lossy() const;  // 0..kMaxLossy
     // 0..ways - 1 a way; ways.size(): as optimised.
     int Chosen() const;
 
 private:
     QCheckBox* limit_ = nullptr;
     QSpinBox* kilobytes_ = nullptr;
+    QSpinBox* lossy_ = nullptr;
     QButtonGroup* ways_ = nullptr;
 };
 

@@ -18,16 +18,18 @@ namespace {
 // The last settings, for the next use in this run of the program.
 bool lastLimitOn = false;
 int lastLimitKb = 1024;
+int lastLossy = 0;  // 0 lossless
 
 }  // namespace
 
 void CAnvoView::SaveOptimized() {
     if (table_.frameCount == 0) return;
     {
-        OptimizedSaveDialog settings(this, lastLimitOn, lastLimitKb);
+        OptimizedSaveDialog settings(this, lastLimitOn, lastLimitKb, lastLossy);
         if (settings.exec() != QDialog::Accepted) return;
         lastLimitOn = settings.LimitOn();
         lastLimitKb = settings.LimitKb();
+        lastLossy = settings.Lossy();
     }
     const QString path = main_.AskSavePath(
         InDocumentFolder(QString::fromStdString(saving::DefaultGifName(document_))));
@@ -36,50 +38,52 @@ void CAnvoView::SaveOptimized() {
 
     BusyScope busy(*this);
     const GifSourceAnimation source = optimized::SourceOf(table_);
-    const std::int64_t limit = std::int64_t{lastLimitKb} * 1024;
-    GifSourceAnimation chosen = source;
-    std::vector<optimized::FitOption> options;
-    if (lastLimitOn) {
-        const optimized::Report measured = optimized::Run(source, ui, "");
-        if (measured.outcome != optimized::Outcome::Written) return;
-        if (measured.bytes > limit) {
-            {
-                std::unique_ptr<WorkProgress> progress = ui.CreateProgress();
-                progress->SetTitle("최적화하여 저장");
-                progress->SetStatusText("줄일 방법을 찾는 중...");
-                progress->SetRange(0, 1000);
-                progress->Show();
-                options =
-                    optimized::PlanFit(source, table_.Images(), limit, [&](int done, int all) {
-                        progress->SetPosition(all > 0 ? static_cast<int>(1000LL * done / all) : 0);
-                        return ui.PumpMessages() && !progress->Cancelled();
-                    });
-            }
-            if (options.empty()) return;
-            QStringList ways;
-            QList<bool> fitting;
-            QList<bool> available;
-            for (const optimized::FitOption& option : options) {
-                ways << QString::fromStdString(optimized::FitLabel(option)) + QStringLiteral(": ") +
-                            (option.bytes < 0 ? tr("만들 수 없음")
-                                              : QString::number((option.bytes + 1023) / 1024) +
-                                                    QStringLiteral(" KB"));
-                fitting << (option.fits && option.animation != nullptr);
-                available << (option.animation != nullptr);
-            }
-            OptimizedSaveDialog choice(this, measured.bytes, limit, ways, fitting, available);
-            if (choice.exec() != QDialog::Accepted) return;
-            const int way = choice.Chosen();
-            if (way >= 0 && way < static_cast<int>(options.size())) {
-                if (!options[static_cast<std::size_t>(way)].animation) return;
-                chosen = options[static_cast<std::size_t>(way)].animation->source;
-            }
+    const GifOptimizeOptions asked{lastLossy};
+    const std::int64_t limit = lastLimitOn ? std::int64_t{lastLimitKb} * 1024 : -1;
+    // Written at once when it fits; above the limit nothing is written yet.
+    optimized::Report written = optimized::Run(source, ui, path.toStdString(), asked, limit);
+    bool asTheyAre = true;
+    if (written.outcome == optimized::Outcome::TooLarge) {
+        std::vector<optimized::FitOption> options;
+        {
+            std::unique_ptr<WorkProgress> progress = ui.CreateProgress();
+            progress->SetTitle("최적화하여 저장");
+            progress->SetStatusText("줄일 방법을 찾는 중...");
+            progress->SetRange(0, 1000);
+            progress->Show();
+            options = optimized::PlanFit(
+                source, table_.Images(), limit,
+                [&](int done, int all) {
+                    progress->SetPosition(all > 0 ? static_cast<int>(1000LL * done / all) : 0);
+                    return ui.PumpMessages() && !progress->Cancelled();
+                },
+                asked);
+        }
+        if (options.empty()) return;
+        QStringList ways;
+        QList<bool> fitting;
+        QList<bool> available;
+        for (const optimized::FitOption& option : options) {
+            ways << QString::fromStdString(optimized::FitLabel(option)) + QStringLiteral(": ") +
+                        (option.bytes < 0 ? tr("만들 수 없음")
+                                          : QString::number((option.bytes + 1023) / 1024) +
+                                                QStringLiteral(" KB"));
+            fitting << (option.fits && option.bytes >= 0);
+            available << (option.bytes >= 0);
+        }
+        OptimizedSaveDialog choice(this, written.bytes, limit, ways, fitting, available);
+        if (choice.exec() != QDialog::Accepted) return;
+        const int way = choice.Chosen();
+        if (way >= 0 && way < static_cast<int>(options.size())) {
+            const optimized::FitOption& option = options[static_cast<std::size_t>(way)];
+            if (option.bytes < 0) return;
+            asTheyAre = option.animation == nullptr;
+            written = optimized::Run(optimized::WrittenSource(option, source), ui,
+                                     path.toStdString(), option.options);
+        } else {
+            written = optimized::Run(source, ui, path.toStdString(), asked);
         }
     }
-    const bool asTheyAre =
-        chosen.frames.size() == source.frames.size() &&
-        (chosen.frames.empty() || chosen.frames[0].image == source.frames[0].image);
-    const optimized::Report written = optimized::Run(chosen, ui, path.toStdString());
     if (written.outcome == optimized::Outcome::Written) {
         // The strip shows the exact figures of this save until the next edit.
         if (asTheyAre) byteCosts_->SetExact(written.frameBytes);
