@@ -6,19 +6,28 @@
 // BM_Optimise_<file>_Gifsicle runs `gifsicle -O3` on the ordinary file (a process per iteration,
 // so real time). Each reports bytes_written; BM_Optimise_SizeTable, registered last, prints the
 // sizes of all files side by side with the ratio to gifsicle, per file and in total.
+//
+// BM_OptimiseLossy_<file>_<N> runs `gifsicle -O3 --lossy=N` (N = 20, 60, 100), measures the PSNR
+// of what it shows against the exact frames, then finds by bisection the lossy level at which
+// the optimising writer shows the same PSNR, and reports both sizes at that PSNR (the writer's
+// interpolated between the two levels around it); BM_OptimiseLossy_Table prints them.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "BenchData.h"
 #include "SaveLikeWriter.h"
+#include "core/edit/OptimizedSave.h"
 #include "core/gif/GifDecoder.h"
 #include "core/gif/GifEncoder.h"
 #include "core/gif/GifOptimizer.h"
@@ -147,6 +156,130 @@ void OptimiseGifsicle(benchmark::State& state, const std::string& name) {
     state.counters["bytes_written"] = static_cast<double>(Table()[name].gifsicle);
 }
 
+// The screens a GIF shows, composited by the program's rules, as 4 bytes a pixel.
+std::vector<Bytes> ShownScreens(const Bytes& gif, int width, int height) {
+    std::vector<vorla::CDib> images;
+    vorla::GifSourceAnimation source;
+    vorla::bench::DecodeToSource(gif, width, height, images, source);
+    return vorla::optimized::CompositeScreens(source);
+}
+
+// PSNR in dB over every frame and channel; a pixel whose transparency differs counts as wrong
+// by 255 in every channel.
+double Psnr(const std::vector<Bytes>& want, const std::vector<Bytes>& have) {
+    if (want.size() != have.size() || want.empty()) return 0;
+    double squares = 0;
+    double samples = 0;
+    for (std::size_t k = 0; k < want.size(); ++k) {
+        for (std::size_t p = 0; p + 3 < want[k].size() && p + 3 < have[k].size(); p += 4) {
+            for (int c = 0; c < 3; ++c) {
+                const double d = want[k][p + 3] != have[k][p + 3]
+                                     ? 255.0
+                                     : double(want[k][p + c]) - double(have[k][p + c]);
+                squares += d * d;
+            }
+            samples += 3;
+        }
+    }
+    return squares == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * samples / squares);
+}
+
+struct LossyRow {
+    double gifsicleBytes = 0;
+    double gifsiclePsnr = 0;
+    double gifsicleMs = 0;
+    int level = 0;  // the writer's level at or just above gifsicle's PSNR
+    double vorlaPsnr = 0;
+    double vorlaBytes = 0;  // at gifsicle's PSNR
+    double vorlaMs = 0;     // at level
+};
+std::map<std::string, LossyRow>& LossyTable() {
+    static std::map<std::string, LossyRow> table;
+    return table;
+}
+
+void OptimiseLossy(benchmark::State& state, const std::string& name, int gifsicleLevel) {
+    const Ordinary& o = OrdinaryOf(name);
+    if (o.source.frames.empty()) return state.SkipWithError("the file could not be made");
+    const int width = o.source.screenWidth;
+    const int height = o.source.screenHeight;
+    const std::vector<Bytes> exact = vorla::optimized::CompositeScreens(o.source);
+    const std::string out = o.path + ".lossy.gif";
+    const std::string command =
+        "gifsicle -O3 --no-warnings --lossy=" + std::to_string(gifsicleLevel) + " '" + o.path +
+        "' -o '" + out + "'";
+    LossyRow row;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0) return state.SkipWithError("gifsicle failed");
+        row.gifsicleMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+    }
+    std::ifstream file(out, std::ios::binary);
+    const Bytes theirs((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    row.gifsicleBytes = static_cast<double>(theirs.size());
+    row.gifsiclePsnr = Psnr(exact, ShownScreens(theirs, width, height));
+    // PSNR falls as the level rises: bisect for the last level at or above gifsicle's.
+    struct Point {
+        double bytes, psnr, ms;
+    };
+    auto at = [&](int level) {
+        const auto start = std::chrono::steady_clock::now();
+        const vorla::GifOptimizeResult result = vorla::OptimizeGif(o.source, {}, {level});
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        return Point{static_cast<double>(result.bytes.size()),
+                     Psnr(exact, ShownScreens(result.bytes, width, height)), ms};
+    };
+    int low = 0;
+    int high = vorla::kMaxLossy;
+    Point lowPoint = at(low);
+    Point highPoint = at(high);
+    if (highPoint.psnr >= row.gifsiclePsnr) {
+        low = high;
+        lowPoint = highPoint;
+    }
+    while (high - low > 1) {
+        const int middle = (low + high) / 2;
+        const Point p = at(middle);
+        (p.psnr >= row.gifsiclePsnr ? low : high) = middle;
+        (p.psnr >= row.gifsiclePsnr ? lowPoint : highPoint) = p;
+    }
+    const double span = lowPoint.psnr - highPoint.psnr;
+    const double share = low == high || span <= 0
+                             ? 0
+                             : std::clamp((lowPoint.psnr - row.gifsiclePsnr) / span, 0.0, 1.0);
+    row.level = low;
+    row.vorlaPsnr = lowPoint.psnr;
+    row.vorlaBytes = lowPoint.bytes + share * (highPoint.bytes - lowPoint.bytes);
+    row.vorlaMs = lowPoint.ms;
+    LossyTable()[name + " " + std::to_string(gifsicleLevel)] = row;
+    state.counters["ratio_at_equal_psnr"] = row.vorlaBytes / row.gifsicleBytes;
+}
+
+void PrintLossyTable(benchmark::State& state) {
+    for (auto _ : state) {
+    }
+    std::printf("\n%-15s %10s %8s %8s | %5s %8s %10s %8s %7s\n", "file lossy", "gifsicle", "dB",
+                "ms", "level", "dB", "at its dB", "ms", "ratio");
+    double theirs = 0;
+    double ours = 0;
+    for (const auto& [name, r] : LossyTable()) {
+        std::printf("%-15s %10.0f %8.2f %8.1f | %5d %8.2f %10.0f %8.1f %7.3f\n", name.c_str(),
+                    r.gifsicleBytes, r.gifsiclePsnr, r.gifsicleMs, r.level, r.vorlaPsnr,
+                    r.vorlaBytes, r.vorlaMs, r.vorlaBytes / r.gifsicleBytes);
+        theirs += r.gifsicleBytes;
+        ours += r.vorlaBytes;
+    }
+    if (theirs > 0) {
+        std::printf("%-15s %10.0f %8s %8s | %5s %8s %10.0f %8s %7.3f\n\n", "total", theirs, "", "",
+                    "", "", ours, "", ours / theirs);
+        state.counters["ratio_at_equal_psnr"] = ours / theirs;
+    }
+}
+
 void PrintSizeTable(benchmark::State& state) {
     for (auto _ : state) {
     }
@@ -187,6 +320,17 @@ const bool kRegistered = [] {
             ->UseRealTime();
     }
     benchmark::RegisterBenchmark("BM_Optimise_SizeTable", PrintSizeTable)->Iterations(1);
+    for (const std::string& name : vorla::bench::BenchFileNames()) {
+        for (const int level : {20, 60, 100}) {
+            benchmark::RegisterBenchmark(
+                ("BM_OptimiseLossy_" + name + "_" + std::to_string(level)).c_str(),
+                [name, level](benchmark::State& s) { OptimiseLossy(s, name, level); })
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(1)
+                ->UseRealTime();
+        }
+    }
+    benchmark::RegisterBenchmark("BM_OptimiseLossy_Table", PrintLossyTable)->Iterations(1);
     return true;
 }();
 

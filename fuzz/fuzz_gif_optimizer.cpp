@@ -1,7 +1,8 @@
 // Drives the optimising writer with animations read from arbitrary bytes: whatever the images,
 // positions, disposals and transparent indices, what it writes must decode to the same
 // composited frames (VerifyOptimizedGif), or the target stops. Screens and frame counts are kept
-// small so that each input runs quickly.
+// small so that each input runs quickly. The input's last byte also picks a lossy level, whose
+// file must show every frame within that level's tolerance.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,5 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const vorla::GifOptimizeResult result = vorla::OptimizeGif(source);
     if (result.status != vorla::GifOptimizeResult::Status::Written) std::abort();
     if (!vorla::VerifyOptimizedGif(source, result.bytes).empty()) std::abort();
+    const vorla::GifOptimizeOptions lossy{data[size - 1] % (vorla::kMaxLossy + 1)};
+    if (lossy.lossy == 0) return 0;
+    const vorla::GifOptimizeResult loose = vorla::OptimizeGif(source, {}, lossy);
+    if (loose.status != vorla::GifOptimizeResult::Status::Written) std::abort();
+    if (!vorla::VerifyOptimizedGif(source, loose.bytes, {}, lossy).empty()) std::abort();
     return 0;
 }

@@ -229,6 +229,51 @@ TEST(GifOptimizer, FramesPartlyOffTheScreenAndOddDelays) {
     Optimize(a);
 }
 
+TEST(GifOptimizer, LossyLevelsStayWithinTheirToleranceAndShrinkTheFile) {
+    // Grain over a ramp of near colours: one global table; two frames of 200 colours each: local
+    // tables; a cleared hole with restore to background: transparency, which must stay exact.
+    auto grain = [](int x, int y, int k) {
+        return (x * 3 + y + (x * 13 ^ y * 7 ^ k * 5) % 9) % 250;
+    };
+    auto ramp = [](int i) { return MakeRgb(i, i, 255 - i / 2); };
+    Animation global(64, 48);
+    for (int k = 0; k < 4; ++k) {
+        global.Add(0, 0, 64, 48, 250, ramp, [&](int x, int y) { return grain(x, y, k); });
+    }
+    Animation local(48, 32);
+    for (int k = 0; k < 2; ++k) {
+        local.Add(
+            0, 0, 48, 32, 200, [k](int i) { return MakeRgb(i, k * 90, 200 - i); },
+            [&](int x, int y) { return grain(x, y, k) % 200; });
+    }
+    Animation holed(40, 30);
+    for (int k = 0; k < 3; ++k) {
+        holed.Add(
+            0, 0, 40, 30, 251, ramp,
+            [&](int x, int y) {
+                return (x - 20) * (x - 20) + (y - 15) * (y - 15) < 40 + 30 * k ? 250
+                                                                               : grain(x, y, k);
+            },
+            4, 2, 250);
+    }
+    for (const Animation* a : {&global, &local, &holed}) {
+        std::size_t lossless = 0;
+        for (const int level : {0, 20, 60, 100}) {
+            SCOPED_TRACE(level);
+            const GifOptimizeResult result = OptimizeGif(a->source, {}, {level});
+            ASSERT_EQ(result.status, GifOptimizeResult::Status::Written) << result.error;
+            EXPECT_EQ(VerifyOptimizedGif(a->source, result.bytes, {}, {level}), "");
+            if (level == 0) lossless = result.bytes.size();
+            EXPECT_LE(result.bytes.size(), lossless);
+        }
+        const GifOptimizeResult strongest = OptimizeGif(a->source, {}, {kMaxLossy});
+        EXPECT_LT(strongest.bytes.size(), lossless * 9 / 10);
+        EXPECT_NE(VerifyOptimizedGif(a->source, strongest.bytes), "") << "the loss is real";
+    }
+    EXPECT_EQ(LossyTolerance(0), 0);
+    EXPECT_GT(LossyTolerance(kMaxLossy), LossyTolerance(kMaxLossy / 2));
+}
+
 TEST(GifOptimizer, CancelStopsWithNothingWritten) {
     const Animation a = MovingSquare(6);
     int calls = 0;

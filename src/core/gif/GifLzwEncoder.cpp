@@ -1,5 +1,6 @@
 #include "core/gif/GifLzwEncoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <new>
@@ -226,6 +227,16 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
             const std::uint32_t a = alternates[at];
             const std::uint32_t viaC = direct[(c << kMaxBits) | node];
             const std::uint32_t viaA = a != c ? direct[(a << kMaxBits) | node] : 0;
+            if (near_ != nullptr) {
+                // Close indices wait on the stack behind the exact ones.
+                for (std::uint32_t child = firstChild_[node];
+                     child != 0 && budget > 0 && depth < search_.size(); child = sibling_[child]) {
+                    const std::uint32_t b = given_[child] >> kMaxBits;
+                    if (b == c || b == a || !Near(c, a, b)) continue;
+                    --budget;
+                    search_[depth++] = {at + 1, child};
+                }
+            }
             if (viaC != 0 && viaA != 0 && budget > 0 && depth < search_.size()) {
                 --budget;
                 search_[depth++] = {at + 1, viaA};
@@ -244,11 +255,14 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
 GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                                                      const std::uint8_t* alternates,
                                                      std::size_t count, int minCodeSize,
-                                                     bool deferClear, bool leadingClear) {
+                                                     bool deferClear, bool leadingClear,
+                                                     const Nearness* near) {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
     const int firstCode = clearCode + 2;
     Stream s = Begin(count, minCodeSize);
+    near_ = near;
+    if (near_ != nullptr) std::fill_n(firstChild_.begin(), firstCode, 0);
     if (leadingClear) Emit(s, static_cast<std::uint32_t>(clearCode));
     tableFilled_ = false;
     if (count > 0) {
@@ -300,6 +314,11 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
             if (s.nextFree < kCodeLimit) {
                 const std::uint32_t added = (start.index << kMaxBits) | code;
                 direct[added] = static_cast<std::uint16_t>(s.nextFree);
+                if (near_ != nullptr) {
+                    firstChild_[static_cast<std::size_t>(s.nextFree)] = 0;
+                    sibling_[static_cast<std::size_t>(s.nextFree)] = firstChild_[code];
+                    firstChild_[code] = static_cast<std::uint16_t>(s.nextFree);
+                }
                 given[s.nextFree++] = added;
             } else {
                 tableFilled_ = true;
@@ -322,6 +341,7 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                     ForgetStrings(firstCode, s.nextFree);
                     s.nextFree = firstCode;
                     s.clearPending = true;
+                    if (near_ != nullptr) std::fill_n(firstChild_.begin(), firstCode, 0);
                     Emit(s, static_cast<std::uint32_t>(clearCode));
                     start = startAt(i, kNoCode);
                     start.walked = false;  // the table it walked is gone
@@ -330,6 +350,7 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
         }
         ForgetStrings(firstCode, s.nextFree);
     }
+    near_ = nullptr;
     return Finish(s, endCode);
 }
 

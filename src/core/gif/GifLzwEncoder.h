@@ -63,9 +63,18 @@ public:
     // last clear do not grow, checked every 4096 pixels; the clear comes when they do.
     // leadingClear: the stream opens with a clear code, which readers do not need (their table
     // starts fresh) but which the classic writer emits.
+    //
+    // near (lossy compression): near->rows[i] holds bit j when index j shows a colour close
+    // enough to index i's to stand for it. A string may then also run through a pixel by any
+    // index close to one of its two, except the transparent index (near->transparent, -1 none),
+    // which neither stands for a colour nor is stood for. The exact indices are followed first.
+    struct Nearness {
+        const std::array<std::uint64_t, 4>* rows;  // 256 rows of 256 bits
+        int transparent;
+    };
     Codes CompressChoosing(const std::uint8_t* pixels, const std::uint8_t* alternates,
                            std::size_t count, int minCodeSize, bool deferClear = false,
-                           bool leadingClear = true);
+                           bool leadingClear = true, const Nearness* near = nullptr);
 
     // Whether the string table of the last CompressChoosing call reached kCodeLimit codes (so
     // that clearing or keeping it could matter).
@@ -86,6 +95,21 @@ private:
     std::uint32_t Longest(const std::uint8_t* pixels, const std::uint8_t* alternates,
                           std::size_t count, std::size_t from, std::uint32_t code,
                           std::size_t& end);
+    // Whether index b may stand for a pixel of indices c and a under near_.
+    bool Near(std::uint32_t c, std::uint32_t a, std::uint32_t b) const {
+        const auto t = static_cast<std::uint32_t>(near_->transparent);
+        if (b == t) return false;
+        const auto in = [&](std::uint32_t row) {
+            return row != t && (near_->rows[row][b >> 6] >> (b & 63) & 1) != 0;
+        };
+        return in(c) || (a != c && in(a));
+    }
+    const Nearness* near_ = nullptr;  // during a lossy CompressChoosing
+    // The table as a tree, kept during a lossy CompressChoosing: the first of a code's
+    // extensions and the next extension of the same prefix; 0 ends a list (no code below 6
+    // extends anything).
+    std::array<std::uint16_t, kCodeLimit> firstChild_{};
+    std::array<std::uint16_t, kCodeLimit> sibling_{};
     std::array<Branch, kSearchBudget + 1> search_{};
     // Longest notes in sawWatch_ whether its walk passed through the string watch_.
     static constexpr std::uint32_t kNoCode = 0xFFFFFFFF;

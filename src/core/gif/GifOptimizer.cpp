@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <tuple>
@@ -18,6 +19,10 @@ namespace {
 
 using Screen = std::vector<std::uint32_t>;  // colour id + 1 per pixel; 0 transparent
 
+// Of the pixels that differ between one screen and the next (both opaque), the percent that
+// differ by drift (within the steady share) for Planner::Steady to keep them.
+constexpr std::size_t kDriftPercent = 25;
+
 Colorref EntryColor(const CDib& image, int index) {
     const auto& table = image.ColorTable();
     // Entries beyond the table show black, as the ordinary writer writes them.
@@ -28,6 +33,13 @@ Colorref EntryColor(const CDib& image, int index) {
 
 bool Usable(const GifSourceFrame& frame) {
     return frame.image != nullptr && frame.image->BitCount() == 8 && !frame.image->IsEmpty();
+}
+
+// Whether no channel of a and b differs by more than tolerance.
+bool Within(Colorref a, Colorref b, int tolerance) {
+    return std::abs(RedOf(a) - RedOf(b)) <= tolerance &&
+           std::abs(GreenOf(a) - GreenOf(b)) <= tolerance &&
+           std::abs(BlueOf(a) - BlueOf(b)) <= tolerance;
 }
 
 int Disposal(const GifSourceFrame& frame) {
@@ -334,8 +346,12 @@ class Planner {
 public:
     // allowGlobal false: local tables only, even where all colours would fit one table.
     Planner(const GifSourceAnimation& source, const ColorDictionary& dictionary, bool keepStored,
-            bool allowGlobal, int tolerance)
-        : source_(source), dictionary_(dictionary), keepStored_(keepStored), tolerance_(tolerance) {
+            bool allowGlobal, int tolerance, int steady)
+        : source_(source),
+          dictionary_(dictionary),
+          keepStored_(keepStored),
+          steady_(steady),
+          tolerance_(tolerance - steady) {
         width_ = std::max(source.screenWidth, 0);
         height_ = std::max(source.screenHeight, 0);
         global_ = allowGlobal && dictionary.colors.size() <= 255;
@@ -347,6 +363,11 @@ public:
                 globalIndex_[order[rank]] = static_cast<std::uint8_t>(rank);
             }
             globalOrder_ = std::move(order);
+            if (tolerance_ > 0) {
+                std::vector<Colorref> colors;
+                for (std::uint32_t id : globalOrder_) colors.push_back(dictionary.colors[id]);
+                NearRows(colors, globalNear_);
+            }
         }
         localOf_.assign(dictionary.colors.size(), -1);
     }
@@ -372,7 +393,10 @@ public:
             const bool last = k + 1 == count;
             Screen storedAfter;  // the screen the stored frames leave after k
             storedAfter.swap(storedNext);
-            if (!last) Advance(k + 1, next, storedNext);
+            if (!last) {
+                Advance(k + 1, next, storedNext);
+                if (steady_ > 0 && !keepStored_) Steady(current, next);
+            }
             const bool first = k == 0;
             const bool anyClear =
                 first && std::find(current.begin(), current.end(), 0u) != current.end();
@@ -751,8 +775,20 @@ private:
         if (transparency) maxIndex = std::max(maxIndex, clearIndex);
         const int codeSize = std::max(2, BitsFor(maxIndex));
         if (interlace_) Interlace(area);
-        const GifLzwEncoder::Codes codes = lzw_.CompressChoosing(pixels_.data(), alternates_.data(),
-                                                                 count, codeSize, defer, false);
+        GifLzwEncoder::Nearness nearness{nullptr, transparency ? clearIndex : -1};
+        if (tolerance_ > 0) {
+            if (useGlobal_) {
+                nearness.rows = globalNear_.data();
+            } else {
+                std::vector<Colorref> colors(transparency ? 1 : 0, 0);  // 0: the transparent one
+                for (std::uint32_t id : touched_) colors.push_back(dictionary_.colors[id]);
+                NearRows(colors, localNear_);
+                nearness.rows = localNear_.data();
+            }
+        }
+        const GifLzwEncoder::Codes codes =
+            lzw_.CompressChoosing(pixels_.data(), alternates_.data(), count, codeSize, defer, false,
+                                  nearness.rows != nullptr ? &nearness : nullptr);
 
         const std::size_t tableBytes = static_cast<std::size_t>(tableEntries) * 3;
         const std::size_t size = 10 + tableBytes + 1 + codes.size + (codes.size + 254) / 255 + 1;
@@ -800,6 +836,47 @@ private:
         }
         out.push_back(0);
         best = std::move(image);
+    }
+
+    // Lossy: a pixel of next whose colour lies within steady_ of what current shows there keeps
+    // current's, so that noise and slow drift need not be redrawn. current may hold kept colours
+    // itself: the comparison is always with next's true colour, so no pixel strays further.
+    void Steady(const Screen& current, Screen& next) {
+        kept_.clear();
+        std::size_t differing = 0;
+        for (int y = 0; y < height_; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * width_;
+            if (SameRow(current, next, row)) continue;
+            for (std::size_t p = row; p < row + static_cast<std::size_t>(width_); ++p) {
+                const std::uint32_t was = current[p];
+                const std::uint32_t now = next[p];
+                if (was == now) continue;
+                ++differing;
+                if (was == 0 || now == 0) continue;
+                if (Within(dictionary_.colors[was - 1], dictionary_.colors[now - 1], steady_)) {
+                    kept_.push_back(p);
+                }
+            }
+        }
+        // Worth it only where most of what differs is such drift (grain, a slow fade): a few
+        // pixels kept among many redrawn save little and cost their error.
+        if (kept_.size() * 100 < differing * kDriftPercent) return;
+        for (std::size_t p : kept_) next[p] = current[p];
+    }
+
+    // rows[i] bit j: colours[i] and colours[j] differ by at most tolerance_ in every channel.
+    // 256 rows whatever the count, so that any index reads a row.
+    void NearRows(const std::vector<Colorref>& colors,
+                  std::vector<std::array<std::uint64_t, 4>>& rows) const {
+        rows.assign(256, {});
+        const std::size_t n = std::min<std::size_t>(colors.size(), 256);
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = 0; j < n; ++j) {
+                if (Within(colors[i], colors[j], tolerance_)) {
+                    rows[i][j >> 6] |= std::uint64_t{1} << (j & 63);
+                }
+            }
+        }
     }
 
     // Reorders the rows of pixels_ and alternates_ (area's size) into the interlaced order:
@@ -1045,7 +1122,11 @@ private:
     const GifSourceAnimation& source_;
     const ColorDictionary& dictionary_;
     const bool keepStored_;
-    const int tolerance_;  // LossyTolerance of the lossy level; 0 lossless
+    // The lossy level's tolerance is shared: steady_ for keeping a pixel's colour from frame to
+    // frame, tolerance_ for the LZW strings; together no pixel strays further than it.
+    const int steady_;
+    const int tolerance_;
+    std::vector<std::size_t> kept_;  // Steady's pixels
     int globalImages_ = 0;
     int maxGlobalIndex_ = 0;  // the highest global index an image uses, its transparency's too
     bool interlace_ = false;  // TryOption stores the rows interlaced
@@ -1070,11 +1151,47 @@ private:
     std::vector<std::uint8_t> unchanged_;
     std::vector<std::uint8_t> pixels_;
     std::vector<std::uint8_t> alternates_;
+    std::vector<std::array<std::uint64_t, 4>> globalNear_;  // NearRows of the global table
+    std::vector<std::array<std::uint64_t, 4>> localNear_;   // of the image being compressed
     std::vector<std::uint8_t> interlaced_;  // Interlace's buffers, swapped with the two above
     std::vector<std::uint8_t> interlacedAlternates_;
     GifLzwEncoder lzw_;
     std::vector<std::uint8_t> out_;
 };
+
+// How much of a lossy tolerance goes to keeping colours from frame to frame (Planner::Steady);
+// the rest goes to the LZW strings. Half where the animation drifts (video: grain, fades, slow
+// motion), else none: frames that change through and through gain nothing from it. Drift is
+// judged at most 12 levels a channel: frames of unrelated colours also fall within a wide
+// tolerance by chance (a third of independent plasma pixels lie within 24).
+int SteadyShare(const GifSourceAnimation& source, const ColorDictionary& dictionary,
+                int tolerance) {
+    const int steady = tolerance / 2;
+    if (steady == 0) return 0;
+    const int judged = std::min(steady, 12);
+    GifCanvas canvas;
+    canvas.Reset(source.screenWidth, source.screenHeight);
+    std::vector<std::uint32_t> before = canvas.Pixels();
+    std::uint64_t differing = 0;
+    std::uint64_t drifting = 0;
+    for (std::size_t k = 0; k < source.frames.size(); ++k) {
+        const GifSourceFrame& frame = source.frames[k];
+        if (!Usable(frame)) continue;
+        canvas.Draw(*frame.image, frame.left, frame.top, dictionary.values[k]);
+        const std::vector<std::uint32_t>& shown = canvas.Pixels();
+        for (std::size_t p = 0; p < shown.size(); ++p) {
+            const std::uint32_t was = before[p];
+            const std::uint32_t now = shown[p];
+            if (was == now) continue;
+            ++differing;
+            if (was == 0 || now == 0) continue;
+            drifting += Within(dictionary.colors[was - 1], dictionary.colors[now - 1], judged);
+        }
+        before = shown;
+        canvas.Dispose(Disposal(frame));
+    }
+    return drifting * 100 >= differing * kDriftPercent && drifting > 0 ? steady : 0;
+}
 
 }  // namespace
 
@@ -1093,10 +1210,12 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
     }
     ColorDictionary dictionary;
     dictionary.Build(source);
+    const int tolerance = LossyTolerance(options.lossy);
+    const int steady = SteadyShare(source, dictionary, tolerance);
     bool allowGlobal = true;
     bool keepStored = false;
     for (;;) {
-        Planner planner(source, dictionary, keepStored, allowGlobal, LossyTolerance(options.lossy));
+        Planner planner(source, dictionary, keepStored, allowGlobal, tolerance, steady);
         switch (planner.Run(result, progress)) {
             case Planner::Outcome::Done:
                 result.status = GifOptimizeResult::Status::Written;
