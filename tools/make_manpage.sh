@@ -13,11 +13,17 @@ usage=$("$program" --help)
   echo '.SH SYNOPSIS'
   echo '.B vorla'
   printf '%s\n' '[\fIOPTION\fR]... [\fIFILE\fR]...'
+  echo '.br'
+  echo '.B vorla'
+  printf '%s\n' '\-\-optimise \fIINPUT\fR \-o \fIOUTPUT\fR [\-\-lossy \fIN\fR] [\-\-max\-kb \fIN\fR]'
   echo '.SH DESCRIPTION'
   echo '.nf'
   # Lines that start with a dot or a backslash would be read as requests.
   printf '%s\n' "$usage" | sed -e 's/\\/\\\\/g' -e 's/^\./\\\&./' -e "s/^'/\\\\\&'/"
   echo '.fi'
+  echo '.SH EXIT STATUS'
+  echo '0 done; 1 the job could not read, make or write its file, or no way met the size limit'
+  echo '(nothing is written then); 2 the command line could not be read.'
   echo '.SH FILES'
   echo '.TP'
   echo '.I ~/.local/share/vorla/'

@@ -25,6 +25,9 @@ class UserInterface;
 
 namespace optimized {
 
+// The largest size limit that can be asked for, in KB (1 GiB).
+inline constexpr int kMaxLimitKb = 1024 * 1024;
+
 // The document's frames as the optimiser reads them (pointing into the table).
 GifSourceAnimation SourceOf(const FrameTable& table);
 

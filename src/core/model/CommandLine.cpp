@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <optional>
 #include <string_view>
+
+#include "core/edit/OptimizedSave.h"
+#include "core/gif/GifOptimizer.h"
 
 namespace vorla {
 
@@ -21,6 +26,99 @@ bool Among(const std::array<std::string_view, N>& list, std::string_view argumen
     return std::find(list.begin(), list.end(), argument) != list.end();
 }
 
+using Action = CommandLine::Action;
+
+constexpr unsigned Bit(Action action) {
+    return 1u << static_cast<unsigned>(action);
+}
+
+// The options that start a job without a window; the first name of each job is the one used
+// in messages.
+struct Job {
+    std::string_view name;
+    Action action;
+};
+constexpr std::array<Job, 2> kJobs = {
+    {{"--optimise", Action::Optimise}, {"--optimize", Action::Optimise}}};
+
+// Reads a setting's value into the command line; the error without the "vorla: " lead, or "".
+using ReadSetting = std::string (*)(std::string_view name, const std::string& value,
+                                    CommandLine& line);
+
+// A whole number within minimum..maximum.
+std::string ReadNumber(std::string_view name, const std::string& value, int minimum, int maximum,
+                       int& out) {
+    int number = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, problem] = std::from_chars(value.data(), end, number);
+    if (problem != std::errc{} || stop != end || number < minimum || number > maximum) {
+        return std::string(name) + " 값은 " + std::to_string(minimum) + "에서 " +
+               std::to_string(maximum) + " 사이의 정수여야 합니다: " + value;
+    }
+    out = number;
+    return {};
+}
+
+std::string ReadOutput(std::string_view, const std::string& value, CommandLine& line) {
+    line.output = value;
+    return {};
+}
+
+std::string ReadLossy(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadNumber(name, value, 0, kMaxLossy, line.lossy);
+}
+
+std::string ReadMaxKb(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadNumber(name, value, 1, optimized::kMaxLimitKb, line.maxKb);
+}
+
+// A setting of jobs: each takes a value, as the next argument or after '=' ("--lossy=40").
+struct Setting {
+    std::string_view name;
+    std::string_view alias;  // "" for none
+    unsigned jobs;           // Bit() of every job it belongs to
+    ReadSetting read;
+};
+constexpr std::array<Setting, 3> kSettings = {{
+    {"-o", "--output", Bit(Action::Optimise), ReadOutput},
+    {"--lossy", "", Bit(Action::Optimise), ReadLossy},
+    {"--max-kb", "", Bit(Action::Optimise), ReadMaxKb},
+}};
+
+// The setting an argument names, with its value when given after '='.
+const Setting* FindSetting(const std::string& argument, std::optional<std::string>& value) {
+    for (const Setting& setting : kSettings) {
+        for (const std::string_view name : {setting.name, setting.alias}) {
+            if (name.empty()) continue;
+            if (argument == name) return &setting;
+            if (name.starts_with("--") && argument.size() > name.size() &&
+                argument.starts_with(name) && argument[name.size()] == '=') {
+                value = argument.substr(name.size() + 1);
+                return &setting;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// "--optimise" or "--optimise, --video": the jobs of a setting, by their first names.
+std::string JobNames(unsigned jobs) {
+    std::string names;
+    for (const Job& job : kJobs) {
+        if ((jobs & Bit(job.action)) == 0) continue;
+        if (!names.empty()) names += ", ";
+        names += job.name;
+        jobs &= ~Bit(job.action);
+    }
+    return names;
+}
+
+CommandLine Failed(CommandLine line, const std::string& text) {
+    line.action = Action::Error;
+    line.error = "vorla: " + text;
+    return line;
+}
+
 }  // namespace
 
 std::string ProgramVersion() {
@@ -33,6 +131,7 @@ std::string VersionLine() {
 
 std::string UsageText() {
     return "사용법: vorla [옵션] [파일...]\n"
+           "        vorla --optimise 입력 -o 출력.gif [--lossy N] [--max-kb N]\n"
            "GIF 애니메이션을 편집합니다. 파일은 한 개씩 창에 열립니다(창은 5개까지).\n"
            "\n"
            "옵션:\n"
@@ -40,12 +139,28 @@ std::string UsageText() {
            "  --version      프로그램 버전을 보여 주고 끝냅니다\n"
            "  --             옵션의 끝: 뒤의 인수는 모두 파일입니다 (예: vorla -- -x.gif)\n"
            "\n"
+           "창 없이 하는 작업 (화면이 없어도 됩니다):\n"
+           "  --optimise 입력, --optimize 입력\n"
+           "                 입력 파일을 '최적화하여 저장'과 같이 더 작은 GIF로 저장합니다.\n"
+           "                 원래 프레임과 같게 보이는지 확인한 뒤에만 저장합니다\n"
+           "  -o, --output 파일\n"
+           "                 저장할 파일 (실패하면 있던 파일은 그대로 남습니다)\n"
+           "  --lossy N      손실 압축 0-100 (0: 무손실, 기본값)\n"
+           "  --max-kb N     파일 크기 제한(KB). 넘으면 손실 압축, 색 수 줄이기, 프레임\n"
+           "                 솎아내기, 크기 줄이기 순으로 제한에 드는 첫 방법으로 저장하고,\n"
+           "                 어느 방법도 들지 않으면 저장하지 않습니다\n"
+           "  끝 상태: 0 저장함, 1 읽기/저장 실패 또는 제한 초과, 2 명령줄 오류\n"
+           "\n"
            "설정과 임시 파일은 ~/.local/share/vorla 에 있습니다(VORLA_HOME 으로 바꿀 수 "
            "있습니다).\n";
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
+    Action answer = Action::Run;  // the first answering option (--help, --version) decides
+    const Job* job = nullptr;
+    std::string jobName;  // as given
+    std::vector<const Setting*> given;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -54,22 +169,61 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.paths.push_back(argument);
             continue;
         }
+        std::optional<std::string> value;
         if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
-            // The first answering option decides; nothing after it is read.
-            if (line.action == CommandLine::Action::Run) line.action = CommandLine::Action::Help;
+            if (answer == Action::Run) answer = Action::Help;
         } else if (argument == "--version") {
-            if (line.action == CommandLine::Action::Run) line.action = CommandLine::Action::Version;
+            if (answer == Action::Run) answer = Action::Version;
+        } else if (const auto found = std::find_if(
+                       kJobs.begin(), kJobs.end(),
+                       [&](const Job& candidate) { return candidate.name == argument; });
+                   found != kJobs.end()) {
+            if (job != nullptr) {
+                return Failed(line,
+                              "작업 옵션은 하나만 줄 수 있습니다: " + jobName + ", " + argument);
+            }
+            job = &*found;
+            jobName = argument;
+        } else if (const Setting* setting = FindSetting(argument, value)) {
+            if (!value) {
+                if (i + 1 == arguments.size()) return Failed(line, argument + " 값이 없습니다");
+                value = arguments[++i];
+            }
+            if (value->empty()) return Failed(line, std::string(setting->name) + " 값이 없습니다");
+            const std::string problem = setting->read(setting->name, *value, line);
+            if (!problem.empty()) return Failed(line, problem);
+            given.push_back(setting);
         } else if (Among(kToolkitOptionsWithValue, argument)) {
             ++i;  // the value belongs to the toolkit too
         } else if (!Among(kToolkitFlags, argument)) {
-            line.action = CommandLine::Action::Error;
-            line.error = "vorla: 알 수 없는 옵션입니다: " + argument +
-                         " (옵션 목록: vorla --help; 이 이름의 파일은 vorla -- " + argument + ")";
-            return line;
+            return Failed(line, "알 수 없는 옵션입니다: " + argument +
+                                    " (옵션 목록: vorla --help; 이 이름의 파일은 vorla -- " +
+                                    argument + ")");
         }
     }
+    if (answer != Action::Run) {
+        line.action = answer;
+        return line;
+    }
+    for (const Setting* setting : given) {
+        if (job == nullptr || (setting->jobs & Bit(job->action)) == 0) {
+            return Failed(line, std::string(setting->name) + " 옵션은 " + JobNames(setting->jobs) +
+                                    " 작업에만 쓸 수 있습니다");
+        }
+    }
+    if (job == nullptr) return line;
+    if (line.paths.empty()) return Failed(line, jobName + " 작업에는 입력 파일이 필요합니다");
+    if (line.paths.size() > 1) {
+        return Failed(line, jobName + " 작업은 입력 파일을 하나만 받습니다: " + line.paths[1]);
+    }
+    if (line.output.empty()) {
+        return Failed(line, jobName + " 작업에는 출력 파일이 필요합니다 (-o 파일)");
+    }
+    line.input = std::move(line.paths.front());
+    line.paths.clear();
+    line.action = job->action;
     return line;
 }
 

@@ -2,6 +2,11 @@
 // on standard output and end the program; every other argument is a path to open. Options begin
 // with "-", and "--" ends them, so that a file named "-x.gif" can be opened. The toolkit's own
 // options ("-platform xcb", "-style Fusion", ...) pass through to it with their values.
+//
+// A job option ("--optimise") turns the run into work without a window: the one path given is
+// its input, "-o" names its output, and the job's settings ("--lossy 40" or "--lossy=40") come in
+// any order. Each setting names the jobs it belongs to, so another job adds its name and its
+// settings to the tables in CommandLine.cpp and reuses "-o" and the checks.
 #pragma once
 
 #include <string>
@@ -10,10 +15,18 @@
 namespace vorla {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Error };
+    enum class Action { Run, Help, Version, Optimise, Error };
     Action action = Action::Run;
     std::vector<std::string> paths;  // in the order given; empty arguments are dropped
     std::string error;               // one line for standard error when action is Error
+
+    // A job's input (its one path; paths is then empty) and output (-o).
+    std::string input;
+    std::string output;
+    // Optimise: the lossy level (--lossy, 0..kMaxLossy, 0 lossless) and the size limit in KB
+    // (--max-kb, 1..optimized::kMaxLimitKb; 0: no limit).
+    int lossy = 0;
+    int maxKb = 0;
 };
 
 // Exit status of a command line that cannot be read.

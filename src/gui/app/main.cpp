@@ -2,12 +2,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptimiseCommand.h"
 #include "core/model/CommandLine.h"
 #include "gui/app/VorlaApplication.h"
 #include "imaging/ThreadPolicy.h"
 
 int main(int argc, char** argv) {
-    // Read before any display is opened: --help and --version work without one.
+    // Read before any display is opened: --help, --version and the jobs work without one.
     const vorla::CommandLine line =
         vorla::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (line.action) {
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
         case vorla::CommandLine::Action::Error:
             std::fprintf(stderr, "%s\n", line.error.c_str());
             return vorla::kUsageErrorStatus;
+        case vorla::CommandLine::Action::Optimise:
+            vorla::UsePassiveThreadWait(argv);
+            return vorla::RunOptimiseCommand(line, argv[0]);
         case vorla::CommandLine::Action::Run: break;
     }
     vorla::UsePassiveThreadWait(argv);

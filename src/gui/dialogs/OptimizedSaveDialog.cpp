@@ -9,7 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "core/gif/GifOptimizer.h"
+#include "core/edit/OptimizedSave.h"
 
 namespace vorla {
 namespace {
@@ -41,7 +41,7 @@ OptimizedSaveDialog::OptimizedSaveDialog(QWidget* parent, bool limitOn, int limi
     limit_->setChecked(limitOn);
     kilobytes_ = new QSpinBox(this);
     kilobytes_->setObjectName(QStringLiteral("kilobytes"));
-    kilobytes_->setRange(1, 1024 * 1024);
+    kilobytes_->setRange(1, optimized::kMaxLimitKb);
     kilobytes_->setSuffix(QStringLiteral(" KB"));
     kilobytes_->setValue(limitKb);
     kilobytes_->setEnabled(limitOn);
