@@ -34,5 +34,49 @@ TEST(CommandLine, OptionsAnswerAndEverythingElseIsAPath) {
     }
 }
 
+TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
+    using A = CommandLine::Action;
+    struct Case {
+        std::vector<std::string> arguments;
+        A action;
+        std::string input;  // Error: a word the message must name
+        std::string output = {};
+        int lossy = 0;
+        int maxKb = 0;
+    };
+    const Case cases[] = {
+        {{"--optimise", "a", "-o", "b"}, A::Optimise, "a", "b"},
+        // Any order, the other spelling, "=" values, the long name of -o.
+        {{"--lossy=4", "--output=b", "--optimize", "a", "--max-kb=5"}, A::Optimise, "a", "b", 4, 5},
+        {{"--optimise", "-o", "b", "--", "-a"}, A::Optimise, "-a", "b"},
+        {{"--optimise", "a", "-o", "b", "--help"}, A::Help, ""},
+        {{"--optimise", "a"}, A::Error, "-o"},
+        {{"--optimise", "-o", "b"}, A::Error, "입력 파일"},
+        {{"--optimise", "a", "c", "-o", "b"}, A::Error, ": c"},
+        {{"--optimise", "a", "-o"}, A::Error, "-o"},
+        {{"--optimise", "a", "-o", "b", "--lossy", "101"}, A::Error, "101"},
+        {{"--optimise", "a", "-o", "b", "--lossy", "4x"}, A::Error, "4x"},
+        {{"--optimise", "a", "-o", "b", "--max-kb=0"}, A::Error, "--max-kb"},
+        {{"--lossy", "40", "a"}, A::Error, "--optimise"},  // no job to set
+        {{"--optimise", "a", "--optimize", "c", "-o", "b"}, A::Error, "--optimize"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = ParseCommandLine(c.arguments);
+        std::string given;
+        for (const std::string& argument : c.arguments) given += argument + " ";
+        ASSERT_EQ(line.action, c.action) << given << line.error;
+        if (c.action == A::Error) {
+            EXPECT_NE(line.error.find(c.input), std::string::npos) << line.error;
+            EXPECT_EQ(line.error.rfind("vorla: ", 0), 0u) << line.error;
+        } else if (c.action == A::Optimise) {
+            EXPECT_EQ(line.input, c.input) << given;
+            EXPECT_TRUE(line.paths.empty()) << given;
+            EXPECT_EQ(line.output, c.output) << given;
+            EXPECT_EQ(line.lossy, c.lossy) << given;
+            EXPECT_EQ(line.maxKb, c.maxKb) << given;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace vorla

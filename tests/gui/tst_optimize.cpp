@@ -11,13 +11,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <random>
 
 #include "GuiFixture.h"
 #include "core/edit/OptimizedSave.h"
-#include "core/gif/GifDecoder.h"
 #include "gui/app/Commands.h"
 #include "gui/dialogs/OptimizedSaveDialog.h"
+#include "support/TestGifs.h"
 
 using namespace vorla;
 using namespace vorla::guitest;
@@ -29,26 +28,6 @@ test::Bytes ReadFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = file.readAll();
     return test::Bytes(bytes.begin(), bytes.end());
-}
-
-// Six 96 x 64 frames of noise, each with its own 256 colours: hard to compress, so that every
-// way to a smaller file has work to do.
-test::Bytes NoisyGif() {
-    std::mt19937 random(7);
-    test::GifBuilder gif;
-    gif.Screen(96, 64);
-    gif.Loop(0);
-    for (int k = 0; k < 6; ++k) {
-        std::vector<test::Rgb> colors(256);
-        for (auto& c : colors) {
-            c = {static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
-                 static_cast<std::uint8_t>(random())};
-        }
-        test::Bytes pixels(96 * 64);
-        for (auto& p : pixels) p = static_cast<std::uint8_t>(random());
-        gif.Control(1, 8).Image(0, 0, 96, 64, pixels, false, colors);
-    }
-    return gif.Trailer().Get();
 }
 
 // A square moving over a still picture: only the square's way changes.
@@ -132,23 +111,7 @@ struct DialogAnswers {
 
 // The composited frames of a file, as the decoder and the optimiser's compositing see them.
 std::vector<std::vector<std::uint8_t>> Screens(const test::Bytes& gif) {
-    std::vector<CDib> images;
-    GifSourceAnimation source;
-    std::vector<GifPageInfo> pages;
-    GifDecoder::DecodeAllImages(gif, 1000, [&](const GifPageInfo& page, CDib&& dib) {
-        pages.push_back(page);
-        images.push_back(std::move(dib));
-        return true;
-    });
-    if (pages.empty()) return {};
-    source.screenWidth = pages[0].screenWidth;
-    source.screenHeight = pages[0].screenHeight;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        source.frames.push_back({&images[i], pages[i].left, pages[i].top, pages[i].delay,
-                                 (pages[i].controlByte >> 2) & 7,
-                                 pages[i].transparent ? pages[i].transparentIndex : -1});
-    }
-    return optimized::CompositeScreens(source);
+    return optimized::CompositeScreens(test::DecodedGif(gif).source);
 }
 
 }  // namespace
@@ -193,7 +156,7 @@ void tst_Optimize::limitOffersTheWaysAndTheChosenOneFits() {
     MainFrameFixture f;
     f.frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
-    CAnvoView* view = f.Open(f.Write(QStringLiteral("noise.gif"), NoisyGif()));
+    CAnvoView* view = f.Open(f.Write(QStringLiteral("noise.gif"), test::NoisyGif()));
     QVERIFY(view);
     const optimized::Report plain = optimized::Measure(optimized::SourceOf(view->Table()));
     QVERIFY(plain.bytes > 20000);
