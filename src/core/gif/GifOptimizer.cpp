@@ -46,6 +46,26 @@ int Disposal(const GifSourceFrame& frame) {
     return frame.disposal == 2 || frame.disposal == 3 ? frame.disposal : 1;
 }
 
+// The part of the screen frame k covers.
+GifArea FrameRect(const GifSourceAnimation& source, std::size_t k) {
+    const GifSourceFrame& frame = source.frames[k];
+    if (!Usable(frame)) return {};
+    const int w = source.screenWidth;
+    const int h = source.screenHeight;
+    return {std::clamp(frame.left, 0, w), std::clamp(frame.top, 0, h),
+            std::clamp(frame.left + frame.image->Width(), 0, w),
+            std::clamp(frame.top + frame.image->Height(), 0, h)};
+}
+
+// Where the screen frame k shows may differ from the one before it (a blank screen before frame
+// 0): what frame k draws, and what the disposal of frame k - 1 cleared or restored. The
+// whole-screen work between frames stays inside it.
+GifArea StoredChange(const GifSourceAnimation& source, std::size_t k) {
+    GifArea area = FrameRect(source, k);
+    if (k > 0 && Disposal(source.frames[k - 1]) != 1) area.Unite(FrameRect(source, k - 1));
+    return area;
+}
+
 // Bits to hold values 0..maxValue, at least 1.
 int BitsFor(int maxValue) {
     return std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(maxValue))));
@@ -117,25 +137,27 @@ struct ColorDictionary {
             changed.emplace_back();
             changedPixels.push_back(0);
             const auto width = static_cast<std::size_t>(std::max(source.screenWidth, 1));
-            for (std::size_t p = 0; p < shown.size(); ++p) {
-                // Whole rows that did not change are passed over with one block compare.
-                if (p % width == 0 && std::memcmp(shown.data() + p, before.data() + p,
-                                                  width * sizeof(std::uint32_t)) == 0) {
-                    p += width - 1;
-                    continue;
+            // The screens differ only where this frame or the last one's disposal reached.
+            const GifArea reach = StoredChange(source, k);
+            for (int y = reach.y0; y < reach.y1; ++y) {
+                const std::size_t row = static_cast<std::size_t>(y) * width;
+                for (std::size_t p = row + static_cast<std::size_t>(reach.x0);
+                     p < row + static_cast<std::size_t>(reach.x1); ++p) {
+                    const std::uint32_t t = shown[p];
+                    if (t == before[p] || t == 0) continue;
+                    ++pixels[t - 1];
+                    ++changedPixels.back();
+                    if (seen[t - 1] != k + 1) {
+                        seen[t - 1] = static_cast<std::uint32_t>(k + 1);
+                        ++frames[t - 1];
+                        changed.back().push_back(t - 1);
+                        if (firstSeen[t - 1] == 0) firstSeen[t - 1] = ++appearances;
+                    }
                 }
-                const std::uint32_t t = shown[p];
-                if (t == before[p] || t == 0) continue;
-                ++pixels[t - 1];
-                ++changedPixels.back();
-                if (seen[t - 1] != k + 1) {
-                    seen[t - 1] = static_cast<std::uint32_t>(k + 1);
-                    ++frames[t - 1];
-                    changed.back().push_back(t - 1);
-                    if (firstSeen[t - 1] == 0) firstSeen[t - 1] = ++appearances;
-                }
+                std::copy(shown.begin() + static_cast<std::ptrdiff_t>(row + reach.x0),
+                          shown.begin() + static_cast<std::ptrdiff_t>(row + reach.x1),
+                          before.begin() + static_cast<std::ptrdiff_t>(row + reach.x0));
             }
-            before = shown;
             if (Usable(frame)) canvas.Dispose(Disposal(frame));
         }
         // Candidate orders: colours changed in many frames first; colours in the order they
@@ -374,6 +396,10 @@ public:
 
     enum class Outcome { Done, Cancelled, DeadEnd, GlobalUnused };
 
+    // The kinds of disposal a frame is weighed with: leave in place, restore to previous, clear
+    // what the next frame needs cleared, clear the whole stored frame.
+    enum class Kind { Leave, Restore, ClearNeeded, ClearStored };
+
     Outcome Run(GifOptimizeResult& result, const GifProgress& progress) {
         const std::size_t count = source_.frames.size();
         result.frameBytes.assign(count, 0);
@@ -385,7 +411,7 @@ public:
         Screen next;
         Screen storedNext;
         Advance(0, current, storedNext);
-        std::optional<EncodedImage> cached;  // the next image as the look-ahead compressed it
+        GifArea differs = StoredChange(source_, 0);  // where base and current may differ
         for (std::size_t k = 0; k < count; ++k) {
             if (progress && !progress(static_cast<int>(k), static_cast<int>(count))) {
                 return Outcome::Cancelled;
@@ -393,14 +419,16 @@ public:
             const bool last = k + 1 == count;
             Screen storedAfter;  // the screen the stored frames leave after k
             storedAfter.swap(storedNext);
+            // Where current and next may differ.
+            const GifArea nextChange = last ? GifArea{} : StoredChange(source_, k + 1);
             if (!last) {
                 Advance(k + 1, next, storedNext);
-                if (steady_ > 0 && !keepStored_) Steady(current, next);
+                if (steady_ > 0 && !keepStored_) Steady(current, next, nextChange);
             }
             const bool first = k == 0;
             const bool anyClear =
                 first && std::find(current.begin(), current.end(), 0u) != current.end();
-            const GifArea changed = Difference(current, base);
+            const GifArea changed = Difference(current, base, differs);
 
             // A candidate's screen after frame k: current (leave in place), base (restore to
             // previous), or a copy of current with its area cleared (restore to background).
@@ -409,57 +437,81 @@ public:
                 GifArea area;
                 Screen cleared;  // disposal 2 only
                 GifArea nextArea;
+                Kind kind;
+                GifArea differs;  // where the screen after it and next may differ
             };
             std::vector<Candidate> candidates;
             auto afterOf = [&](const Candidate& c) -> const Screen& {
                 return c.disposal == 2 ? c.cleared : c.disposal == 1 ? current : base;
             };
+            // As with the ways of compressing (TryWays): on the first frames and every 16th after,
+            // every kind of candidate is weighed and the winner counted; in between only the
+            // kinds that have won often enough, all of them where none of those can be drawn.
+            const bool explore = k < kExploreFirst || k % kExploreEvery == 0;
             if (last) {
-                candidates.push_back({1, changed, {}, {}});
+                candidates.push_back({1, changed, {}, {}, Kind::Leave, {}});
             } else {
                 GifArea cleared;  // shown now, transparent in the next frame
-                for (int y = 0; y < height_; ++y) {
+                for (int y = nextChange.y0; y < nextChange.y1; ++y) {
                     const std::size_t row = static_cast<std::size_t>(y) * width_;
-                    if (SameRow(current, next, row)) continue;
-                    for (int x = 0; x < width_; ++x) {
+                    if (SameRow(current, next, row, nextChange)) continue;
+                    for (int x = nextChange.x0; x < nextChange.x1; ++x) {
                         if (current[row + x] != 0 && next[row + x] == 0) {
                             cleared.Unite({x, y, x + 1, y + 1});
                         }
                     }
                 }
-                auto consider = [&](int disposal, GifArea area, const Screen& after,
+                bool all = explore;
+                auto consider = [&](Kind kind, int disposal, GifArea area, const Screen& after,
                                     Screen&& clearedScreen) {
                     if (keepStored_ && after != storedAfter) return;
+                    // after differs from current where base does (restore) or in the cleared
+                    // area, and current from next in nextChange.
+                    GifArea bound = nextChange;
+                    bound.Unite(disposal == 3 ? differs : disposal == 2 ? area : GifArea{});
                     GifArea nextArea;
-                    if (!Drawable(next, after, nextArea)) return;
+                    if (!Drawable(next, after, bound, nextArea)) return;
                     for (const Candidate& c : candidates) {
                         if (c.disposal == disposal && c.area == area) return;
                     }
-                    candidates.push_back({disposal, area, std::move(clearedScreen), nextArea});
+                    candidates.push_back(
+                        {disposal, area, std::move(clearedScreen), nextArea, kind, bound});
                 };
-                if (cleared.Empty()) consider(1, changed, current, {});
-                if (!changed.Empty()) consider(3, changed, base, {});
                 // Clearing: just what the next frame needs cleared, or the whole stored frame as
                 // its own disposal clears it (which keeps the stored screens).
-                std::vector<GifArea> clearings;
-                if (!cleared.Empty()) clearings.push_back(cleared);
-                if (Disposal(source_.frames[k]) == 2 && !StoredArea(k).Empty()) {
-                    clearings.push_back(StoredArea(k));
-                }
-                for (GifArea area : clearings) {
-                    area.Unite(changed);
-                    Screen after = current;
-                    Clear(after, area);
-                    consider(2, area, after, std::move(after));
+                const GifArea clearings[2] = {
+                    cleared, Disposal(source_.frames[k]) == 2 ? StoredArea(k) : GifArea{}};
+                for (int pass = 0; pass < 2 && candidates.empty(); ++pass, all = true) {
+                    if (cleared.Empty() && Wanted(Kind::Leave, all)) {
+                        consider(Kind::Leave, 1, changed, current, {});
+                    }
+                    if (!changed.Empty() && Wanted(Kind::Restore, all)) {
+                        consider(Kind::Restore, 3, changed, base, {});
+                    }
+                    for (int c = 0; c < 2; ++c) {
+                        const Kind kind = c == 0 ? Kind::ClearNeeded : Kind::ClearStored;
+                        if (clearings[c].Empty() || !Wanted(kind, all)) continue;
+                        GifArea area = clearings[c];
+                        area.Unite(changed);
+                        Screen after = current;
+                        Clear(after, area);
+                        consider(kind, 2, area, after, std::move(after));
+                    }
                 }
             }
             if (candidates.empty()) return Outcome::DeadEnd;
+            // The candidate whose next image has the least to draw first: it usually wins, and
+            // then a candidate whose own image costs as much is passed over without its next.
+            std::stable_sort(candidates.begin(), candidates.end(),
+                             [](const Candidate& a, const Candidate& b) {
+                                 return std::int64_t{a.nextArea.Width()} * a.nextArea.Height() <
+                                        std::int64_t{b.nextArea.Width()} * b.nextArea.Height();
+                             });
 
             // The image for each candidate; candidates with the same area and rules share one.
             std::optional<EncodedImage> best;
             std::size_t bestCost = SIZE_MAX;
             int bestIndex = -1;
-            std::optional<EncodedImage> bestNext;
             std::vector<std::tuple<GifArea, bool, std::optional<EncodedImage>>> encoded;
             for (std::size_t c = 0; c < candidates.size(); ++c) {
                 const Candidate& candidate = candidates[c];
@@ -470,7 +522,6 @@ public:
                 for (const auto& [doneArea, doneForce, done] : encoded) {
                     if (doneArea == area && doneForce == force) image = done;
                 }
-                if (!image && !force && cached && cached->area == area) image = cached;
                 if (!image) {
                     image = Encode(base, current, candidate.area, force);
                     // A frame of 256 colours has no index left for transparency; keeping the
@@ -482,9 +533,11 @@ public:
                 }
                 if (!image) continue;
                 std::size_t cost = image->bytes.size();
-                std::optional<EncodedImage> following;
+                if (cost >= bestCost) continue;  // its next image cannot make up for it
                 if (candidates.size() > 1) {
-                    following = Encode(afterOf(candidate), next, candidate.nextArea, false);
+                    // The next image estimated by one way of compressing it.
+                    const std::optional<EncodedImage> following =
+                        Encode(afterOf(candidate), next, candidate.nextArea, false, true);
                     if (!following) continue;
                     cost += following->bytes.size();
                 }
@@ -492,11 +545,15 @@ public:
                     bestCost = cost;
                     best = std::move(image);
                     bestIndex = static_cast<int>(c);
-                    bestNext = std::move(following);
                 }
             }
             if (!best) return Outcome::DeadEnd;
             const Candidate& chosen = candidates[static_cast<std::size_t>(bestIndex)];
+            if (explore && candidates.size() > 1) {
+                for (const Candidate& c : candidates)
+                    ++kinds_[static_cast<std::size_t>(c.kind)].tried;
+                ++kinds_[static_cast<std::size_t>(chosen.kind)].won;
+            }
             const std::size_t before = out_.size();
             if (best->global) {
                 ++globalImages_;
@@ -513,7 +570,7 @@ public:
                     base.swap(current);
                 }
                 std::swap(current, next);
-                cached = std::move(bestNext);
+                differs = chosen.differs;
             }
         }
         out_.push_back(0x3B);
@@ -539,16 +596,10 @@ private:
         }
         shown = stored_.Pixels();
         stored_.Dispose(Disposal(frame));
-        after = stored_.Pixels();
+        if (keepStored_) after = stored_.Pixels();  // only compared when keeping them
     }
 
-    GifArea StoredArea(std::size_t k) const {
-        const GifSourceFrame& frame = source_.frames[k];
-        if (!Usable(frame)) return {};
-        return {std::clamp(frame.left, 0, width_), std::clamp(frame.top, 0, height_),
-                std::clamp(frame.left + frame.image->Width(), 0, width_),
-                std::clamp(frame.top + frame.image->Height(), 0, height_)};
-    }
+    GifArea StoredArea(std::size_t k) const { return FrameRect(source_, k); }
 
     // Whether the screens agree on the row starting at pixel row (a block compare: most rows of
     // most frames do not change).
@@ -556,16 +607,23 @@ private:
         return std::memcmp(a.data() + row, b.data() + row,
                            static_cast<std::size_t>(width_) * sizeof(std::uint32_t)) == 0;
     }
+    // The same for the columns of bound.
+    static bool SameRow(const Screen& a, const Screen& b, std::size_t row, const GifArea& bound) {
+        const std::size_t at = row + static_cast<std::size_t>(bound.x0);
+        return std::memcmp(a.data() + at, b.data() + at,
+                           static_cast<std::size_t>(bound.Width()) * sizeof(std::uint32_t)) == 0;
+    }
 
     // The pixels where a and b differ, as one rectangle.
-    GifArea Difference(const Screen& a, const Screen& b) const {
+    // bound: where they may differ at all.
+    GifArea Difference(const Screen& a, const Screen& b, const GifArea& bound) const {
         GifArea area;
-        for (int y = 0; y < height_; ++y) {
+        for (int y = bound.y0; y < bound.y1; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width_;
-            if (SameRow(a, b, row)) continue;
+            if (SameRow(a, b, row, bound)) continue;
             int x0 = -1;
             int x1 = -1;
-            for (int x = 0; x < width_; ++x) {
+            for (int x = bound.x0; x < bound.x1; ++x) {
                 if (a[row + x] != b[row + x]) {
                     if (x0 < 0) x0 = x;
                     x1 = x;
@@ -586,7 +644,8 @@ private:
     // Whether target can be drawn as one image over shown: no pixel may turn transparent, and
     // with local tables one of the ways to compress it must fit one table. area: the changed
     // area.
-    bool Drawable(const Screen& target, const Screen& shown, GifArea& area) {
+    // bound: where they may differ at all.
+    bool Drawable(const Screen& target, const Screen& shown, const GifArea& bound, GifArea& area) {
         area = {};
         if (stamps_.size() != dictionary_.colors.size()) {
             stamps_.assign(dictionary_.colors.size(), 0);
@@ -594,20 +653,24 @@ private:
         ++stamp_;
         int colors = 0;
         std::size_t changedPixels = 0;
-        for (int y = 0; y < height_; ++y) {
+        for (int y = bound.y0; y < bound.y1; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width_;
-            if (SameRow(target, shown, row)) continue;
-            for (int x = 0; x < width_; ++x) {
+            if (SameRow(target, shown, row, bound)) continue;
+            int x0 = -1;
+            int x1 = -1;
+            for (int x = bound.x0; x < bound.x1; ++x) {
                 const std::uint32_t t = target[row + x];
                 if (t == shown[row + x]) continue;
                 if (t == 0) return false;
-                area.Unite({x, y, x + 1, y + 1});
+                if (x0 < 0) x0 = x;
+                x1 = x;
                 ++changedPixels;
                 if (!global_ && stamps_[t - 1] != stamp_) {
                     stamps_[t - 1] = stamp_;
                     ++colors;
                 }
             }
+            if (x0 >= 0) area.Unite({x0, y, x1 + 1, y + 1});
         }
         if (global_) return true;
         // Unchanged pixels transparent.
@@ -634,11 +697,12 @@ private:
         return area.Empty() ? GifArea{0, 0, 1, 1} : area;
     }
 
-    // The image that turns shown into target over area, compressed every way that fits, the
-    // shortest kept. force: the image must carry a transparent index. Empty when no way fits one
+    // The image that turns shown into target over area, compressed every way that fits (see
+    // TryWays), the shortest kept. force: the image must carry a transparent index. quick: an
+    // estimate for the look-ahead, by the one way that usually wins. Empty when no way fits one
     // colour table.
     std::optional<EncodedImage> Encode(const Screen& shown, const Screen& target,
-                                       const GifArea& wanted, bool force) {
+                                       const GifArea& wanted, bool force, bool quick = false) {
         const GifArea area = FrameArea(wanted);
         const auto w = static_cast<std::size_t>(area.Width());
         const std::size_t count = w * static_cast<std::size_t>(area.Height());
@@ -667,35 +731,18 @@ private:
         }
 
         std::optional<EncodedImage> best;
-        // Unchanged pixels drawn.
-        TryOption(area, force || anyClear, Option::Drawn, best);
-        // Unchanged pixels transparent.
-        if (anyUnchangedColor) TryOption(area, true, Option::Transparent, best);
-        // Each unchanged pixel whichever continues the string, leaning to either when neither
-        // does (no one way wins on every image), with all colours or only those below the
-        // changed pixels' code size.
-        if (anyUnchangedColor) {
-            TryOption(area, true, Option::EitherClear, best);
-            TryOption(area, true, Option::EitherDrawn, best);
-            TryOption(area, true, Option::EitherClear, best, false, true);
-            TryOption(area, true, Option::EitherDrawn, best, false, true);
+        if (quick) {
+            TryOption(area, force || anyClear || anyUnchangedColor,
+                      anyUnchangedColor ? Option::EitherClear : Option::Drawn, best);
+            if (best) return best;
         }
-        // An image of few colours may do better with a small table of its own than with the
-        // global table's wider codes.
-        if (best && global_) {
-            useGlobal_ = false;
-            TryOption(area, best->transparency, static_cast<Option>(best->option), best, false,
-                      best->limited);
-            useGlobal_ = true;
-        }
-        // Keeping a full string table instead of clearing it wins on some images, loses on
-        // others: the best way is tried both ways.
-        if (best && best->tableFilled) {
-            useGlobal_ = best->global;
-            TryOption(area, best->transparency, static_cast<Option>(best->option), best, true,
-                      best->limited);
-            useGlobal_ = global_;
-        }
+        // On the first images, and on every 16th after, every way is tried and the winner
+        // counted; in between only the ways that have won often enough. Where those all fail,
+        // every way is tried after all.
+        const bool explore = encodes_ < kExploreFirst || encodes_ % kExploreEvery == 0;
+        ++encodes_;
+        TryWays(area, force, anyClear, anyUnchangedColor, explore, best);
+        if (!best && !explore) TryWays(area, force, anyClear, anyUnchangedColor, true, best);
         // A single image may be smaller with its rows interlaced (rows of one pass, eight
         // apart, can repeat each other's strings better than neighbours do).
         if (best && source_.frames.size() == 1 && area.Height() > 1) {
@@ -710,6 +757,75 @@ private:
     }
 
     enum class Option { Drawn, Transparent, EitherClear, EitherDrawn };
+
+    // The ways Encode tries, in order: the four options, the two "either" options limited to the
+    // changed pixels' code size, and two second tries of the best so far (a table of the
+    // image's own instead of the global one; a full string table kept instead of cleared).
+    enum Way {
+        kDrawn,
+        kTransparent,
+        kEitherClear,
+        kEitherDrawn,
+        kEitherClearLimited,
+        kEitherDrawnLimited,
+        kOwnTable,
+        kKeepTable,
+        kWays
+    };
+    static constexpr std::uint32_t kExploreFirst = 8;
+    static constexpr std::uint32_t kExploreEvery = 16;
+    static constexpr std::uint32_t kWinPercent = 10;  // a way's share of wins to be tried
+
+    void TryWays(const GifArea& area, bool force, bool anyClear, bool anyUnchangedColor,
+                 bool explore, std::optional<EncodedImage>& best) {
+        int winner = -1;
+        auto attempt = [&](Way way, auto&& run) {
+            WayRecord& record = ways_[way];
+            if (!explore && record.won * 100 < record.tried * kWinPercent) return;
+            const std::size_t before = best ? best->bytes.size() : SIZE_MAX;
+            run();
+            if (explore) ++record.tried;
+            if (best && best->bytes.size() < before) winner = way;
+        };
+        // Unchanged pixels drawn: the only way when there are none.
+        if (!anyUnchangedColor) {
+            TryOption(area, force || anyClear, Option::Drawn, best);
+        } else {
+            attempt(kDrawn, [&] { TryOption(area, force || anyClear, Option::Drawn, best); });
+            // Unchanged pixels transparent.
+            attempt(kTransparent, [&] { TryOption(area, true, Option::Transparent, best); });
+            // Each unchanged pixel whichever continues the string, leaning to either when
+            // neither does (no one way wins on every image), with all colours or only those
+            // below the changed pixels' code size.
+            attempt(kEitherClear, [&] { TryOption(area, true, Option::EitherClear, best); });
+            attempt(kEitherDrawn, [&] { TryOption(area, true, Option::EitherDrawn, best); });
+            attempt(kEitherClearLimited,
+                    [&] { TryOption(area, true, Option::EitherClear, best, false, true); });
+            attempt(kEitherDrawnLimited,
+                    [&] { TryOption(area, true, Option::EitherDrawn, best, false, true); });
+        }
+        // An image of few colours may do better with a small table of its own than with the
+        // global table's wider codes.
+        if (best && global_) {
+            attempt(kOwnTable, [&] {
+                useGlobal_ = false;
+                TryOption(area, best->transparency, static_cast<Option>(best->option), best, false,
+                          best->limited);
+                useGlobal_ = true;
+            });
+        }
+        // Keeping a full string table instead of clearing it wins on some images, loses on
+        // others: the best way is tried both ways.
+        if (best && best->tableFilled) {
+            attempt(kKeepTable, [&] {
+                useGlobal_ = best->global;
+                TryOption(area, best->transparency, static_cast<Option>(best->option), best, true,
+                          best->limited);
+                useGlobal_ = global_;
+            });
+        }
+        if (explore && winner >= 0) ++ways_[static_cast<std::size_t>(winner)].won;
+    }
 
     // limited: an unchanged pixel whose colour's index lies above what the changed pixels need
     // stays transparent, so that the image keeps the code size of its changed pixels.
@@ -841,13 +957,14 @@ private:
     // Lossy: a pixel of next whose colour lies within steady_ of what current shows there keeps
     // current's, so that noise and slow drift need not be redrawn. current may hold kept colours
     // itself: the comparison is always with next's true colour, so no pixel strays further.
-    void Steady(const Screen& current, Screen& next) {
+    void Steady(const Screen& current, Screen& next, const GifArea& bound) {
         kept_.clear();
         std::size_t differing = 0;
-        for (int y = 0; y < height_; ++y) {
+        for (int y = bound.y0; y < bound.y1; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width_;
-            if (SameRow(current, next, row)) continue;
-            for (std::size_t p = row; p < row + static_cast<std::size_t>(width_); ++p) {
+            if (SameRow(current, next, row, bound)) continue;
+            for (std::size_t p = row + static_cast<std::size_t>(bound.x0);
+                 p < row + static_cast<std::size_t>(bound.x1); ++p) {
                 const std::uint32_t was = current[p];
                 const std::uint32_t now = next[p];
                 if (was == now) continue;
@@ -1128,8 +1245,21 @@ private:
     const int tolerance_;
     std::vector<std::size_t> kept_;  // Steady's pixels
     int globalImages_ = 0;
-    int maxGlobalIndex_ = 0;  // the highest global index an image uses, its transparency's too
-    bool interlace_ = false;  // TryOption stores the rows interlaced
+    struct WayRecord {
+        std::uint32_t tried = 0;  // explored images where the way was tried
+        std::uint32_t won = 0;    // of those, the images where it gave the smallest
+    };
+    std::array<WayRecord, kWays> ways_{};
+    std::array<WayRecord, 4> kinds_{};  // by Kind, counted on frames that weigh every kind
+
+    // Whether a kind of candidate is weighed: always with all, else when it won often enough.
+    bool Wanted(Kind kind, bool all) const {
+        const WayRecord& record = kinds_[static_cast<std::size_t>(kind)];
+        return all || record.won * 100 >= record.tried * kWinPercent;
+    }
+    std::uint32_t encodes_ = 0;  // Encode calls that were not look-ahead estimates
+    int maxGlobalIndex_ = 0;     // the highest global index an image uses, its transparency's too
+    bool interlace_ = false;     // TryOption stores the rows interlaced
     int width_ = 0;
     int height_ = 0;
     bool global_ = false;                    // the file has a global table
@@ -1179,15 +1309,20 @@ int SteadyShare(const GifSourceAnimation& source, const ColorDictionary& diction
         if (!Usable(frame)) continue;
         canvas.Draw(*frame.image, frame.left, frame.top, dictionary.values[k]);
         const std::vector<std::uint32_t>& shown = canvas.Pixels();
-        for (std::size_t p = 0; p < shown.size(); ++p) {
-            const std::uint32_t was = before[p];
-            const std::uint32_t now = shown[p];
-            if (was == now) continue;
-            ++differing;
-            if (was == 0 || now == 0) continue;
-            drifting += Within(dictionary.colors[was - 1], dictionary.colors[now - 1], judged);
+        const GifArea reach = StoredChange(source, k);
+        for (int y = reach.y0; y < reach.y1; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * source.screenWidth;
+            for (std::size_t p = row + static_cast<std::size_t>(reach.x0);
+                 p < row + static_cast<std::size_t>(reach.x1); ++p) {
+                const std::uint32_t was = before[p];
+                const std::uint32_t now = shown[p];
+                if (was == now) continue;
+                before[p] = now;
+                ++differing;
+                if (was == 0 || now == 0) continue;
+                drifting += Within(dictionary.colors[was - 1], dictionary.colors[now - 1], judged);
+            }
         }
-        before = shown;
         canvas.Dispose(Disposal(frame));
     }
     return drifting * 100 >= differing * kDriftPercent && drifting > 0 ? steady : 0;

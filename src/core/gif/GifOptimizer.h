@@ -7,7 +7,13 @@
 //   with unchanged pixels drawn, made transparent, or either one pixel by pixel (the LZW stage
 //   takes the longest string the table holds through either index), and the shortest is kept;
 // - each image's disposal (1 leave, 2 clear, 3 restore) is chosen by compressing the next image
-//   over the screen each one leaves, so one frame of look-ahead decides;
+//   (one way, as an estimate) over the screen each one leaves, so one frame of look-ahead decides;
+// - the ways of compressing an image and the kinds of disposal are all weighed on the first
+//   frames and every 16th after; in between only those that have won often enough (a tenth of
+//   the time), which keeps long animations to about two compressions a frame;
+// - the work between frames stays inside the area the stored frames can have changed;
+// - at a lossy level, strings may run through pixels by close colours, and where the animation
+//   drifts a pixel may keep its colour from the frame before (GifOptimizeOptions);
 // - one global colour table when the whole animation has at most 255 colours, ordered so that
 //   the frames' changes need low indices; each image's transparent index is one its changed
 //   pixels leave free (the commonest unchanged colour's where that fits), so it adds nothing to
