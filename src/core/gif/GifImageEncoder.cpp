@@ -1,0 +1,448 @@
+#include "core/gif/GifImageEncoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace vorla::optimizer {
+
+GifImageEncoder::GifImageEncoder(const ColorDictionary& dictionary, int screenWidth,
+                                 bool allowGlobal, int tolerance, bool singleImage)
+    : dictionary_(dictionary),
+      width_(std::max(screenWidth, 0)),
+      tolerance_(tolerance),
+      singleImage_(singleImage) {
+    global_ = allowGlobal && dictionary.colors.size() <= 255;
+    useGlobal_ = global_;
+    if (global_) {
+        std::vector<std::uint32_t> order = dictionary.order;
+        globalIndex_.assign(order.size(), 0);
+        for (std::size_t rank = 0; rank < order.size(); ++rank) {
+            globalIndex_[order[rank]] = static_cast<std::uint8_t>(rank);
+        }
+        globalOrder_ = std::move(order);
+        if (tolerance_ > 0) {
+            std::vector<Colorref> colors;
+            for (std::uint32_t id : globalOrder_) colors.push_back(dictionary.colors[id]);
+            NearRows(colors, globalNear_);
+        }
+    }
+    localOf_.assign(dictionary.colors.size(), -1);
+}
+
+std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const Screen& target,
+                                                    const GifArea& wanted, bool force, bool quick) {
+    const GifArea area = FrameArea(wanted);
+    const auto w = static_cast<std::size_t>(area.Width());
+    const std::size_t count = w * static_cast<std::size_t>(area.Height());
+    targets_.resize(count);
+    unchanged_.resize(count);
+    bool anyClear = false;
+    bool anyUnchangedColor = false;
+    std::size_t i = 0;
+    for (int y = area.y0; y < area.y1; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y) * width_;
+        for (int x = area.x0; x < area.x1; ++x, ++i) {
+            const std::uint32_t t = target[row + x];
+            const bool same = t == shown[row + x];
+            targets_[i] = t;
+            unchanged_[i] = same;
+            anyClear |= t == 0;
+            anyUnchangedColor |= same && t != 0;
+        }
+    }
+    analysed_[0] = analysed_[1] = false;
+    if (global_) {
+        globalOf_.resize(count);
+        for (std::size_t p = 0; p < count; ++p) {
+            globalOf_[p] = targets_[p] == 0 ? 255 : globalIndex_[targets_[p] - 1];
+        }
+    }
+
+    std::optional<EncodedImage> best;
+    if (quick) {
+        TryOption(area, force || anyClear || anyUnchangedColor,
+                  anyUnchangedColor ? Option::EitherClear : Option::Drawn, best);
+        if (best) return best;
+    }
+    // On the first images, and on every 16th after, every way is tried and the winner
+    // counted; in between only the ways that have won often enough. Where those all fail,
+    // every way is tried after all.
+    const bool explore = encodes_ < kExploreFirst || encodes_ % kExploreEvery == 0;
+    ++encodes_;
+    TryWays(area, force, anyClear, anyUnchangedColor, explore, best);
+    if (!best && !explore) TryWays(area, force, anyClear, anyUnchangedColor, true, best);
+    // A single image may be smaller with its rows interlaced (rows of one pass, eight
+    // apart, can repeat each other's strings better than neighbours do).
+    if (best && singleImage_ && area.Height() > 1) {
+        useGlobal_ = best->global;
+        interlace_ = true;
+        TryOption(area, best->transparency, static_cast<Option>(best->option), best, false,
+                  best->limited);
+        interlace_ = false;
+        useGlobal_ = global_;
+    }
+    return best;
+}
+
+void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
+                              bool anyUnchangedColor, bool explore,
+                              std::optional<EncodedImage>& best) {
+    int winner = -1;
+    auto attempt = [&](Way way, auto&& run) {
+        WayRecord& record = ways_[way];
+        if (!explore && !record.Wins()) return;
+        const std::size_t before = best ? best->bytes.size() : SIZE_MAX;
+        run();
+        if (explore) ++record.tried;
+        if (best && best->bytes.size() < before) winner = way;
+    };
+    // Unchanged pixels drawn: the only way when there are none.
+    if (!anyUnchangedColor) {
+        TryOption(area, force || anyClear, Option::Drawn, best);
+    } else {
+        attempt(kDrawn, [&] { TryOption(area, force || anyClear, Option::Drawn, best); });
+        // Unchanged pixels transparent.
+        attempt(kTransparent, [&] { TryOption(area, true, Option::Transparent, best); });
+        // Each unchanged pixel whichever continues the string, leaning to either when
+        // neither does (no one way wins on every image), with all colours or only those
+        // below the changed pixels' code size.
+        attempt(kEitherClear, [&] { TryOption(area, true, Option::EitherClear, best); });
+        attempt(kEitherDrawn, [&] { TryOption(area, true, Option::EitherDrawn, best); });
+        attempt(kEitherClearLimited,
+                [&] { TryOption(area, true, Option::EitherClear, best, false, true); });
+        attempt(kEitherDrawnLimited,
+                [&] { TryOption(area, true, Option::EitherDrawn, best, false, true); });
+    }
+    // An image of few colours may do better with a small table of its own than with the
+    // global table's wider codes.
+    if (best && global_) {
+        attempt(kOwnTable, [&] {
+            useGlobal_ = false;
+            TryOption(area, best->transparency, static_cast<Option>(best->option), best, false,
+                      best->limited);
+            useGlobal_ = true;
+        });
+    }
+    // Keeping a full string table instead of clearing it wins on some images, loses on
+    // others: the best way is tried both ways.
+    if (best && best->tableFilled) {
+        attempt(kKeepTable, [&] {
+            useGlobal_ = best->global;
+            TryOption(area, best->transparency, static_cast<Option>(best->option), best, true,
+                      best->limited);
+            useGlobal_ = global_;
+        });
+    }
+    if (explore && winner >= 0) ++ways_[static_cast<std::size_t>(winner)].won;
+}
+
+void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option option,
+                                std::optional<EncodedImage>& best, bool defer, bool limited) {
+    const std::size_t count = targets_.size();
+    // Colour id -> index of the image's table; clearIndex is the transparent index. An
+    // unchanged pixel drawn with the transparent index still shows its colour, seen through,
+    // so only the changed pixels must keep clear of it, and the unchanged pixels of one
+    // colour (seeThrough) can share it: they then need no index of their own and read the
+    // same as transparent ones, which lengthens the LZW strings. seeThrough is the commonest
+    // unchanged colour that no changed pixel shows. With a local table the transparent index
+    // is 0. With the global table it is seeThrough's index when that lies below the code
+    // size of the changed pixels, else the lowest index no changed pixel needs; either way
+    // the image keeps the code size of its changed pixels, where a fixed transparent entry
+    // would take one of the low indices from every image.
+    int maxIndex = 0;
+    int tableEntries = 0;
+    touched_.clear();
+    int next = transparency ? 1 : 0;
+    int clearIndex = 0;
+    std::int64_t seeThrough = -1;
+    int changedMax = 0;
+    if (transparency) {
+        const Analysis& analysis = Analyse();
+        if (!analysis.usable) return;  // never with at most 255 colours
+        clearIndex = analysis.clearIndex;
+        seeThrough = analysis.seeThrough;
+        changedMax = analysis.changedMax;
+    }
+    pixels_.resize(count);
+    alternates_.resize(count);
+    const bool either = option == Option::EitherClear || option == Option::EitherDrawn;
+    if (useGlobal_) {
+        // The changed pixels' indices need this code size; limited keeps to it.
+        const int limit = either && limited
+                              ? 1 << std::max(2, BitsFor(std::max({1, clearIndex, changedMax})))
+                              : 256;
+        bool limitHit = false;  // limited changed some pixel's index
+        switch (option) {
+            case Option::Drawn:
+                maxIndex = MapGlobal<Option::Drawn>(clearIndex, limit, limitHit);
+                break;
+            case Option::Transparent:
+                maxIndex = MapGlobal<Option::Transparent>(clearIndex, limit, limitHit);
+                break;
+            case Option::EitherClear:
+                maxIndex = MapGlobal<Option::EitherClear>(clearIndex, limit, limitHit);
+                break;
+            case Option::EitherDrawn:
+                maxIndex = MapGlobal<Option::EitherDrawn>(clearIndex, limit, limitHit);
+                break;
+        }
+        // A limit that changed nothing gives the unlimited way's bytes, already tried.
+        if (limited && !limitHit) return;
+    } else if (!MapLocal(option, limited, clearIndex, seeThrough, next, maxIndex)) {
+        return;
+    }
+    if (!useGlobal_) {
+        tableEntries = 1 << BitsFor(std::max(next - 1, 1));
+        maxIndex = std::max(maxIndex, next - 1);
+    }
+    if (transparency) maxIndex = std::max(maxIndex, clearIndex);
+    const int codeSize = std::max(2, BitsFor(maxIndex));
+    if (interlace_) Interlace(area);
+    GifLzwEncoder::Nearness nearness{nullptr, transparency ? clearIndex : -1};
+    if (tolerance_ > 0) {
+        if (useGlobal_) {
+            nearness.rows = globalNear_.data();
+        } else {
+            std::vector<Colorref> colors(transparency ? 1 : 0, 0);  // 0: the transparent one
+            for (std::uint32_t id : touched_) colors.push_back(dictionary_.colors[id]);
+            NearRows(colors, localNear_);
+            nearness.rows = localNear_.data();
+        }
+    }
+    const GifLzwEncoder::Codes codes =
+        lzw_.CompressChoosing(pixels_.data(), alternates_.data(), count, codeSize, defer, false,
+                              nearness.rows != nullptr ? &nearness : nullptr);
+
+    const std::size_t tableBytes = static_cast<std::size_t>(tableEntries) * 3;
+    const std::size_t size = 10 + tableBytes + 1 + codes.size + (codes.size + 254) / 255 + 1;
+    if (best && best->bytes.size() <= size) return;
+
+    EncodedImage image;
+    image.area = area;
+    image.transparency = transparency;
+    image.transparentIndex = static_cast<std::uint8_t>(clearIndex);
+    image.option = static_cast<int>(option);
+    image.limited = limited;
+    image.tableFilled = lzw_.TableFilled();
+    image.global = useGlobal_;
+    image.maxIndex = maxIndex;
+    std::vector<std::uint8_t>& out = image.bytes;
+    out.reserve(size);
+    out.push_back(0x2C);
+    Put16(out, area.x0);
+    Put16(out, area.y0);
+    Put16(out, area.Width());
+    Put16(out, area.Height());
+    const std::uint8_t interlaceFlag = interlace_ ? 0x40 : 0;
+    if (useGlobal_) {
+        out.push_back(interlaceFlag);
+    } else {
+        out.push_back(
+            static_cast<std::uint8_t>(0x80 | interlaceFlag | (BitsFor(tableEntries - 1) - 1)));
+        std::vector<Colorref> table(static_cast<std::size_t>(tableEntries), 0);
+        // touched_ holds the ids in the order they were given indices.
+        int index = transparency ? 1 : 0;
+        for (std::uint32_t id : touched_)
+            table[static_cast<std::size_t>(index++)] = dictionary_.colors[id];
+        for (Colorref c : table) {
+            out.push_back(static_cast<std::uint8_t>(RedOf(c)));
+            out.push_back(static_cast<std::uint8_t>(GreenOf(c)));
+            out.push_back(static_cast<std::uint8_t>(BlueOf(c)));
+        }
+    }
+    out.push_back(static_cast<std::uint8_t>(codeSize));
+    for (std::size_t at = 0; at < codes.size; at += 255) {
+        const std::size_t n = std::min<std::size_t>(255, codes.size - at);
+        out.push_back(static_cast<std::uint8_t>(n));
+        out.insert(out.end(), codes.data + at, codes.data + at + n);
+    }
+    out.push_back(0);
+    best = std::move(image);
+}
+
+void GifImageEncoder::NearRows(const std::vector<Colorref>& colors,
+                               std::vector<std::array<std::uint64_t, 4>>& rows) const {
+    rows.assign(256, {});
+    const std::size_t n = std::min<std::size_t>(colors.size(), 256);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j) {
+            if (Within(colors[i], colors[j], tolerance_)) {
+                rows[i][j >> 6] |= std::uint64_t{1} << (j & 63);
+            }
+        }
+    }
+}
+
+void GifImageEncoder::Interlace(const GifArea& area) {
+    const auto w = static_cast<std::size_t>(area.Width());
+    const int h = area.Height();
+    interlaced_.resize(pixels_.size());
+    interlacedAlternates_.resize(alternates_.size());
+    std::size_t to = 0;
+    static constexpr int kStart[4] = {0, 4, 2, 1};
+    static constexpr int kStep[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = kStart[pass]; y < h; y += kStep[pass], to += w) {
+            const std::size_t from = static_cast<std::size_t>(y) * w;
+            std::copy_n(pixels_.begin() + static_cast<std::ptrdiff_t>(from), w,
+                        interlaced_.begin() + static_cast<std::ptrdiff_t>(to));
+            std::copy_n(alternates_.begin() + static_cast<std::ptrdiff_t>(from), w,
+                        interlacedAlternates_.begin() + static_cast<std::ptrdiff_t>(to));
+        }
+    }
+    pixels_.swap(interlaced_);
+    alternates_.swap(interlacedAlternates_);
+}
+
+bool GifImageEncoder::MapLocal(Option option, bool limited, int clearIndex, std::int64_t seeThrough,
+                               int& next, int& maxIndex) {
+    auto indexOf = [&](std::uint32_t t) -> int {
+        if (t == 0) return clearIndex;
+        std::int16_t& local = localOf_[t - 1];
+        if (local < 0) {
+            local = static_cast<std::int16_t>(next++);
+            touched_.push_back(t - 1);
+        }
+        return local;
+    };
+    const std::size_t count = targets_.size();
+    const bool either = option == Option::EitherClear || option == Option::EitherDrawn;
+    int limit = 256;  // indices from here on are not given to unchanged pixels
+    if (either) {
+        // The changed pixels' colours take the first indices.
+        int needed = std::max(1, clearIndex);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (unchanged_[i] == 0) needed = std::max(needed, indexOf(targets_[i]));
+        }
+        if (limited) limit = 1 << std::max(2, BitsFor(needed));
+    }
+    // An unchanged pixel's colour index, or the transparent one when that is beyond the
+    // limit.
+    bool limitHit = false;  // limited changed some pixel's index
+    auto keptIndexOf = [&](std::uint32_t t) -> int {
+        if (t == 0 || t - 1 == seeThrough) return clearIndex;
+        if (localOf_[t - 1] < 0 && next >= limit) {
+            limitHit = true;
+            return clearIndex;
+        }
+        return indexOf(t);
+    };
+    bool overflow = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t t = targets_[i];
+        const bool keep = unchanged_[i] != 0;
+        int primary = 0;
+        int alternate = 0;
+        switch (option) {
+            case Option::Drawn:
+                primary = alternate = keep && t - 1 == seeThrough ? clearIndex : indexOf(t);
+                break;
+            case Option::Transparent: primary = alternate = keep ? clearIndex : indexOf(t); break;
+            case Option::EitherClear:
+                primary = keep ? clearIndex : indexOf(t);
+                alternate = keep ? keptIndexOf(t) : primary;
+                break;
+            case Option::EitherDrawn:
+                primary = keep ? keptIndexOf(t) : indexOf(t);
+                alternate = keep ? clearIndex : primary;
+                break;
+        }
+        if (next > 256) {
+            overflow = true;
+            break;
+        }
+        pixels_[i] = static_cast<std::uint8_t>(primary);
+        alternates_[i] = static_cast<std::uint8_t>(alternate);
+        maxIndex = std::max({maxIndex, primary, alternate});
+    }
+    for (std::uint32_t id : touched_) localOf_[id] = -1;
+    return !overflow && (!limited || limitHit);
+}
+
+template <GifImageEncoder::Option kOption>
+int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
+    const std::size_t count = targets_.size();
+    int maxIndex = 0;
+    bool hit = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int g = globalOf_[i];
+        const bool keep = unchanged_[i] != 0;
+        // seeThrough's index is the transparent one: its pixels need nothing more.
+        const int color = g == 255 ? clearIndex : g;
+        int primary = color;
+        int alternate = color;
+        if constexpr (kOption == Option::Transparent) {
+            if (keep) primary = alternate = clearIndex;
+        } else if constexpr (kOption != Option::Drawn) {
+            if (keep) {
+                const bool over = color >= limit;
+                hit |= over;
+                const int kept = over ? clearIndex : color;
+                primary = kOption == Option::EitherClear ? clearIndex : kept;
+                alternate = kOption == Option::EitherClear ? kept : clearIndex;
+            }
+        }
+        pixels_[i] = static_cast<std::uint8_t>(primary);
+        alternates_[i] = static_cast<std::uint8_t>(alternate);
+        maxIndex = std::max({maxIndex, primary, alternate});
+    }
+    limitHit = hit;
+    return maxIndex;
+}
+
+const GifImageEncoder::Analysis& GifImageEncoder::Analyse() {
+    Analysis& analysis = analysis_[useGlobal_ ? 1 : 0];
+    bool& done = analysed_[useGlobal_ ? 1 : 0];
+    if (done) return analysis;
+    done = true;
+    analysis = Analysis{};
+    const std::size_t count = targets_.size();
+    int& clearIndex = analysis.clearIndex;
+    std::int64_t& seeThrough = analysis.seeThrough;
+    int& changedMax = analysis.changedMax;
+    if (keptCount_.size() != dictionary_.colors.size()) {
+        keptCount_.assign(dictionary_.colors.size(), 0);
+        changedColor_.assign(dictionary_.colors.size(), 0);
+    }
+    std::array<bool, 256> used{};
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t t = targets_[i];
+        if (t == 0) continue;
+        if (keptCount_[t - 1] == 0 && changedColor_[t - 1] == 0) counted_.push_back(t - 1);
+        if (unchanged_[i] != 0) {
+            ++keptCount_[t - 1];
+        } else {
+            changedColor_[t - 1] = 1;
+            if (useGlobal_) {
+                used[globalIndex_[t - 1]] = true;
+                changedMax = std::max<int>(changedMax, globalIndex_[t - 1]);
+            }
+        }
+    }
+    int lowest = 0;
+    while (lowest < 256 && used[static_cast<std::size_t>(lowest)]) ++lowest;
+    const int range = 1 << std::max(2, BitsFor(std::max(changedMax, lowest)));
+    std::uint32_t most = 0;
+    for (std::uint32_t id : counted_) {
+        const bool fits = !useGlobal_ || globalIndex_[id] < range;
+        if (changedColor_[id] == 0 && fits && keptCount_[id] > most) {
+            most = keptCount_[id];
+            seeThrough = id;
+        }
+        keptCount_[id] = 0;
+        changedColor_[id] = 0;
+    }
+    counted_.clear();
+    if (useGlobal_) {
+        if (seeThrough >= 0) {
+            clearIndex = globalIndex_[static_cast<std::size_t>(seeThrough)];
+        } else if (lowest < 256) {
+            clearIndex = lowest;
+        } else {
+            analysis.usable = false;  // never with at most 255 colours
+        }
+    }
+    return analysis;
+}
+
+}  // namespace vorla::optimizer

@@ -1,0 +1,101 @@
+#include "core/gif/GifOptimizer.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/gif/GifDecoder.h"
+#include "core/gif/GifOptimizerParts.h"
+
+namespace vorla {
+
+using optimizer::Disposal;
+using optimizer::EntryColor;
+using optimizer::Usable;
+
+std::string VerifyOptimizedGif(const GifSourceAnimation& source,
+                               std::span<const std::uint8_t> bytes, const GifProgress& progress,
+                               const GifOptimizeOptions& options) {
+    const int tolerance = LossyTolerance(options.lossy);
+    // Opaque pixels within tolerance in every channel agree; transparency must match exactly.
+    auto alike = [tolerance](std::uint32_t a, std::uint32_t b) {
+        if (a == b) return true;
+        if (tolerance == 0 || (a == 0) != (b == 0)) return false;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int d =
+                static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+            if (d > tolerance || d < -tolerance) return false;
+        }
+        return true;
+    };
+    const int width = source.screenWidth;
+    const int height = source.screenHeight;
+    GifCanvas want;
+    GifCanvas have;
+    want.Reset(width, height);
+    have.Reset(width, height);
+    std::string problem;
+    const std::size_t count = source.frames.size();
+    std::size_t k = 0;
+    const GifScanResult scan =
+        GifDecoder::DecodeAllImages(bytes, count + 1, [&](const GifPageInfo& page, CDib&& image) {
+            if (k >= count) {
+                problem = "more images than frames";
+                return false;
+            }
+            if (progress && !progress(static_cast<int>(k), static_cast<int>(count))) {
+                problem = "cancelled";
+                return false;
+            }
+            if (page.screenWidth != width || page.screenHeight != height) {
+                problem = "the screen is " + std::to_string(page.screenWidth) + "x" +
+                          std::to_string(page.screenHeight);
+                return false;
+            }
+            const GifSourceFrame& frame = source.frames[k];
+            // An image without a control block waits 0 (written so for a single image).
+            if (std::max(page.delay, 0) != (frame.delay & 0xFFFF)) {
+                problem = "frame " + std::to_string(k) + " has delay " +
+                          std::to_string(page.delay) + ", want " + std::to_string(frame.delay);
+                return false;
+            }
+            GifCanvas::Values values{};
+            if (Usable(frame)) {
+                for (int i = 0; i < 256; ++i) {
+                    values[static_cast<std::size_t>(i)] = 0xFF000000u | EntryColor(*frame.image, i);
+                }
+                if (frame.transparentIndex >= 0 && frame.transparentIndex < 256) {
+                    values[static_cast<std::size_t>(frame.transparentIndex)] = 0;
+                }
+                want.Draw(*frame.image, frame.left, frame.top, values);
+            } else {
+                want.Draw(CDib{}, 0, 0, values);
+            }
+            for (int i = 0; i < 256; ++i) {
+                values[static_cast<std::size_t>(i)] = 0xFF000000u | EntryColor(image, i);
+            }
+            if (page.transparent) values[page.transparentIndex] = 0;
+            have.Draw(image, page.left, page.top, values);
+            const auto& a = want.Pixels();
+            const auto& b = have.Pixels();
+            const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), alike);
+            if (mismatch.first != a.end()) {
+                const auto at = static_cast<int>(mismatch.first - a.begin());
+                problem = "frame " + std::to_string(k) + " differs at " +
+                          std::to_string(at % width) + "," + std::to_string(at / width);
+                return false;
+            }
+            want.Dispose(Disposal(frame));
+            have.Dispose((page.controlByte >> 2) & 7);
+            ++k;
+            return true;
+        });
+    if (!problem.empty()) return problem;
+    if (!scan.complete) return "the written file does not decode: " + scan.error;
+    if (k != count) {
+        return "have " + std::to_string(k) + " images, want " + std::to_string(count);
+    }
+    if (scan.loopBlock != source.loop) return "the looping differs";
+    return {};
+}
+
+}  // namespace vorla
