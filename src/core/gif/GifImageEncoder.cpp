@@ -396,7 +396,7 @@ const GifImageEncoder::Analysis& GifImageEncoder::Analyse() {
     if (done) return analysis;
     done = true;
     analysis = Analysis{};
-    const std::size_t count = targets_.size();
+    const std::size_t pixels = targets_.size();
     int& clearIndex = analysis.clearIndex;
     std::int64_t& seeThrough = analysis.seeThrough;
     int& changedMax = analysis.changedMax;
@@ -405,20 +405,38 @@ const GifImageEncoder::Analysis& GifImageEncoder::Analyse() {
         changedColor_.assign(dictionary_.colors.size(), 0);
     }
     std::array<bool, 256> used{};
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t t = targets_[i];
-        if (t == 0) continue;
-        if (keptCount_[t - 1] == 0 && changedColor_[t - 1] == 0) counted_.push_back(t - 1);
-        if (unchanged_[i] != 0) {
-            ++keptCount_[t - 1];
+    // Counted by runs of one colour and state: most images are made of them, and the counts
+    // are scattered over every colour of the animation.
+    std::uint32_t runColor = 0;
+    bool runKept = false;
+    std::uint32_t runLength = 0;
+    auto count = [&] {
+        if (runColor == 0 || runLength == 0) return;
+        const std::uint32_t id = runColor - 1;
+        if (keptCount_[id] == 0 && changedColor_[id] == 0) counted_.push_back(id);
+        if (runKept) {
+            keptCount_[id] += runLength;
         } else {
-            changedColor_[t - 1] = 1;
+            changedColor_[id] = 1;
             if (useGlobal_) {
-                used[globalIndex_[t - 1]] = true;
-                changedMax = std::max<int>(changedMax, globalIndex_[t - 1]);
+                used[globalIndex_[id]] = true;
+                changedMax = std::max<int>(changedMax, globalIndex_[id]);
             }
         }
+    };
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const std::uint32_t t = targets_[i];
+        const bool kept = unchanged_[i] != 0;
+        if (t == runColor && kept == runKept) {
+            ++runLength;
+            continue;
+        }
+        count();
+        runColor = t;
+        runKept = kept;
+        runLength = 1;
     }
+    count();
     int lowest = 0;
     while (lowest < 256 && used[static_cast<std::size_t>(lowest)]) ++lowest;
     const int range = 1 << std::max(2, BitsFor(std::max(changedMax, lowest)));
