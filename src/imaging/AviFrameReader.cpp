@@ -5,32 +5,15 @@
 #include <vector>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
 }
+
+#include "imaging/LibavHandles.h"
 
 namespace vorla {
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecFreer {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerFreer {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
+using libav::FormatPtr;
 
 // A packet budget: a file whose first video frame does not decode within this many packets is
 // treated as unreadable rather than read to its end.
@@ -50,9 +33,9 @@ bool ConvertToDib(const AVFrame& frame, std::uint64_t maxPixels, CDib& out) {
     if (width <= 0 || height <= 0) return false;
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > maxPixels)
         return false;
-    std::unique_ptr<SwsContext, ScalerFreer> scaler(
-        sws_getContext(width, height, static_cast<AVPixelFormat>(frame.format), width, height,
-                       AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    libav::ScalerPtr scaler(sws_getContext(width, height, static_cast<AVPixelFormat>(frame.format),
+                                           width, height, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr,
+                                           nullptr, nullptr));
     if (!scaler) return false;
     CDib dib;
     dib.Create(width, height, 24);
@@ -100,12 +83,12 @@ ImagingResult AviFrameReader::ReadFirstFrame(const std::string& path, std::uint6
             maxPixels)
         return ImagingResult::Failed;
 
-    std::unique_ptr<AVCodecContext, CodecFreer> decoder(avcodec_alloc_context3(codec));
+    libav::CodecPtr decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), parameters) < 0 ||
         avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return ImagingResult::Failed;
-    std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    libav::FramePtr frame(av_frame_alloc());
+    libav::PacketPtr packet(av_packet_alloc());
     if (!frame || !packet) return ImagingResult::Failed;
 
     bool draining = false;

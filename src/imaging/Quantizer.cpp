@@ -2,6 +2,8 @@
 
 #include <libimagequant.h>
 
+#include "imaging/LiqHandles.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -11,24 +13,14 @@
 namespace vorla {
 namespace {
 
-struct AttrFreer {
-    void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
-};
-struct ImageFreer {
-    void operator()(liq_image* image) const { liq_image_destroy(image); }
-};
-struct ResultFreer {
-    void operator()(liq_result* result) const { liq_result_destroy(result); }
-};
-
 constexpr int kPaletteSize = 256;
 
 // One run of the library over RGBA pixels: the palette it chose (owned by `result`) and every
 // pixel's index into it, dithered.
 struct LiqRun {
-    std::unique_ptr<liq_attr, AttrFreer> attr;
-    std::unique_ptr<liq_image, ImageFreer> image;
-    std::unique_ptr<liq_result, ResultFreer> result;
+    liq::AttrPtr attr;
+    liq::ImagePtr image;
+    liq::ResultPtr result;
     std::vector<std::uint8_t> indices;
     const liq_palette* palette = nullptr;
 };
@@ -62,10 +54,6 @@ bool RunQuantizer(const std::vector<std::uint8_t>& rgba, std::int32_t width, std
     return run.palette != nullptr && static_cast<int>(run.palette->count) <= maxColors;
 }
 
-struct HistogramFreer {
-    void operator()(liq_histogram* histogram) const { liq_histogram_destroy(histogram); }
-};
-
 }  // namespace
 
 bool Quantizer::QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgbaFrames,
@@ -83,14 +71,14 @@ bool Quantizer::QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgb
             anyTransparent = rgba[4 * p + 3] == 0;
         }
     }
-    std::unique_ptr<liq_attr, AttrFreer> attr(liq_attr_create());
+    liq::AttrPtr attr(liq_attr_create());
     // With transparent pixels one entry goes to them, and the library has one more to choose.
     if (!attr || liq_set_max_colors(attr.get(), maxColors + (anyTransparent ? 1 : 0)) != LIQ_OK) {
         return false;
     }
-    std::unique_ptr<liq_histogram, HistogramFreer> histogram(liq_histogram_create(attr.get()));
+    liq::HistogramPtr histogram(liq_histogram_create(attr.get()));
     if (!histogram) return false;
-    std::vector<std::unique_ptr<liq_image, ImageFreer>> images;
+    std::vector<liq::ImagePtr> images;
     for (const std::vector<std::uint8_t>& rgba : rgbaFrames) {
         images.emplace_back(liq_image_create_rgba(attr.get(), rgba.data(), width, height, 0));
         if (!images.back() ||
@@ -103,7 +91,7 @@ bool Quantizer::QuantizeShared(const std::vector<std::vector<std::uint8_t>>& rgb
         rawResult == nullptr) {
         return false;
     }
-    std::unique_ptr<liq_result, ResultFreer> result(rawResult);
+    liq::ResultPtr result(rawResult);
     if (liq_set_dithering_level(result.get(), 1.0f) != LIQ_OK) return false;
     std::vector<std::vector<std::uint8_t>> remapped(rgbaFrames.size());
     for (std::size_t k = 0; k < rgbaFrames.size(); ++k) {

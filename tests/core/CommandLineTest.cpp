@@ -43,7 +43,16 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
         std::string output = {};
         int lossy = 0;
         int maxKb = 0;
+        VideoChoice video = {};
     };
+    VideoChoice asked;  // every video setting away from its default
+    asked.start = 1.5;
+    asked.end = 4;
+    asked.fps = 0;
+    asked.width = 320;
+    asked.colours = 16;
+    asked.palette = VideoChoice::Palette::PerFrame;
+    asked.dither = VideoChoice::Dither::Ordered;
     const Case cases[] = {
         {{"--optimise", "a", "-o", "b"}, A::Optimise, "a", "b"},
         // Any order, the other spelling, "=" values, the long name of -o.
@@ -59,6 +68,19 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
         {{"--optimise", "a", "-o", "b", "--max-kb=0"}, A::Error, "--max-kb"},
         {{"--lossy", "40", "a"}, A::Error, "--optimise"},  // no job to set
         {{"--optimise", "a", "--optimize", "c", "-o", "b"}, A::Error, "--optimize"},
+        {{"--video", "a", "-o", "b"}, A::Video, "a", "b"},
+        {{"--video", "a", "-o", "b", "--start", "1.5", "--end=4", "--fps", "source", "--width",
+          "320", "--colours", "16", "--palette", "frame", "--dither", "ordered"},
+         A::Video,
+         "a",
+         "b",
+         0,
+         0,
+         asked},
+        {{"--video", "a", "-o", "b", "--fps", "4"}, A::Error, "--fps"},
+        {{"--video", "a", "-o", "b", "--start", "-1"}, A::Error, "--start"},
+        {{"--video", "a", "-o", "b", "--dither", "fancy"}, A::Error, "fancy"},
+        {{"--video", "a", "-o", "b", "--lossy", "4"}, A::Error, "--optimise"},
     };
     for (const Case& c : cases) {
         const CommandLine line = ParseCommandLine(c.arguments);
@@ -74,6 +96,14 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
             EXPECT_EQ(line.output, c.output) << given;
             EXPECT_EQ(line.lossy, c.lossy) << given;
             EXPECT_EQ(line.maxKb, c.maxKb) << given;
+        } else if (c.action == A::Video) {
+            EXPECT_EQ(line.input, c.input) << given;
+            EXPECT_EQ(line.output, c.output) << given;
+            const VideoChoice& v = line.video;
+            EXPECT_TRUE(v.start == c.video.start && v.end == c.video.end && v.fps == c.video.fps &&
+                        v.width == c.video.width && v.colours == c.video.colours &&
+                        v.palette == c.video.palette && v.dither == c.video.dither)
+                << given;
         }
     }
 }

@@ -38,8 +38,9 @@ struct Job {
     std::string_view name;
     Action action;
 };
-constexpr std::array<Job, 2> kJobs = {
-    {{"--optimise", Action::Optimise}, {"--optimize", Action::Optimise}}};
+constexpr std::array<Job, 3> kJobs = {{{"--optimise", Action::Optimise},
+                                       {"--optimize", Action::Optimise},
+                                       {"--video", Action::Video}}};
 
 // Reads a setting's value into the command line; the error without the "vorla: " lead, or "".
 using ReadSetting = std::string (*)(std::string_view name, const std::string& value,
@@ -72,6 +73,72 @@ std::string ReadMaxKb(std::string_view name, const std::string& value, CommandLi
     return ReadNumber(name, value, 1, optimized::kMaxLimitKb, line.maxKb);
 }
 
+// Seconds from 0, as a decimal number ("12", "1.5").
+std::string ReadSeconds(std::string_view name, const std::string& value, double& out) {
+    double number = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, problem] = std::from_chars(value.data(), end, number);
+    if (problem != std::errc{} || stop != end || !(number >= 0) || number > 1e6) {
+        return std::string(name) + " 값은 0 이상의 초여야 합니다 (예: 1.5): " + value;
+    }
+    out = number;
+    return {};
+}
+
+std::string ReadStart(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadSeconds(name, value, line.video.start);
+}
+
+std::string ReadEnd(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadSeconds(name, value, line.video.end);
+}
+
+// A whole rate, or the source's own.
+std::string ReadFps(std::string_view name, const std::string& value, CommandLine& line) {
+    if (value == "source") {
+        line.video.fps = 0;
+        return {};
+    }
+    std::string problem = ReadNumber(name, value, kMinFps, kMaxFps, line.video.fps);
+    return problem.empty() ? problem : problem + " (원본 그대로: source)";
+}
+
+std::string ReadWidth(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadNumber(name, value, kMinVideoWidth, kMaxVideoSide, line.video.width);
+}
+
+std::string ReadColours(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadNumber(name, value, kMinColours, kMaxColours, line.video.colours);
+}
+
+// One of a few words; out takes the position of the word among them.
+template <typename Enum, std::size_t N>
+std::string ReadWord(std::string_view name, const std::string& value,
+                     const std::array<std::string_view, N>& words, Enum& out) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (value == words[i]) {
+            out = static_cast<Enum>(i);
+            return {};
+        }
+    }
+    std::string list;
+    for (const std::string_view word : words)
+        list += (list.empty() ? "" : ", ") + std::string(word);
+    return std::string(name) + " 값은 " + list + " 중 하나여야 합니다: " + value;
+}
+
+// In the order of VideoChoice::Palette and VideoChoice::Dither.
+constexpr std::array<std::string_view, 2> kPaletteWords = {"shared", "frame"};
+constexpr std::array<std::string_view, 3> kDitherWords = {"none", "ordered", "diffusion"};
+
+std::string ReadPalette(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadWord(name, value, kPaletteWords, line.video.palette);
+}
+
+std::string ReadDither(std::string_view name, const std::string& value, CommandLine& line) {
+    return ReadWord(name, value, kDitherWords, line.video.dither);
+}
+
 // A setting of jobs: each takes a value, as the next argument or after '=' ("--lossy=40").
 struct Setting {
     std::string_view name;
@@ -79,10 +146,17 @@ struct Setting {
     unsigned jobs;           // Bit() of every job it belongs to
     ReadSetting read;
 };
-constexpr std::array<Setting, 3> kSettings = {{
-    {"-o", "--output", Bit(Action::Optimise), ReadOutput},
+constexpr std::array<Setting, 10> kSettings = {{
+    {"-o", "--output", Bit(Action::Optimise) | Bit(Action::Video), ReadOutput},
     {"--lossy", "", Bit(Action::Optimise), ReadLossy},
     {"--max-kb", "", Bit(Action::Optimise), ReadMaxKb},
+    {"--start", "", Bit(Action::Video), ReadStart},
+    {"--end", "", Bit(Action::Video), ReadEnd},
+    {"--fps", "", Bit(Action::Video), ReadFps},
+    {"--width", "", Bit(Action::Video), ReadWidth},
+    {"--colors", "--colours", Bit(Action::Video), ReadColours},
+    {"--palette", "", Bit(Action::Video), ReadPalette},
+    {"--dither", "", Bit(Action::Video), ReadDither},
 }};
 
 // The setting an argument names, with its value when given after '='.
@@ -132,6 +206,9 @@ std::string VersionLine() {
 std::string UsageText() {
     return "사용법: vorla [옵션] [파일...]\n"
            "        vorla --optimise 입력 -o 출력.gif [--lossy N] [--max-kb N]\n"
+           "        vorla --video 동영상 -o 출력.gif [--start 초] [--end 초] [--fps N] [--width "
+           "N]\n"
+           "              [--colors N] [--palette shared|frame] [--dither none|ordered|diffusion]\n"
            "GIF 애니메이션을 편집합니다. 파일은 한 개씩 창에 열립니다(창은 5개까지).\n"
            "\n"
            "옵션:\n"
@@ -149,6 +226,18 @@ std::string UsageText() {
            "  --max-kb N     파일 크기 제한(KB). 넘으면 손실 압축, 색 수 줄이기, 프레임\n"
            "                 솎아내기, 크기 줄이기 순으로 제한에 드는 첫 방법으로 저장하고,\n"
            "                 어느 방법도 들지 않으면 저장하지 않습니다\n"
+           "  --video 동영상 동영상(MP4, WebM, MKV, MOV, AVI 등)의 한 구간을 GIF로 만들어\n"
+           "                 최적화하여 저장합니다 (프레임은 300개까지)\n"
+           "  --start 초, --end 초\n"
+           "                 구간의 시작과 끝 (기본값: 처음부터 끝까지)\n"
+           "  --fps N        초당 프레임 수 5-50, source: 원본 그대로 (기본값 10)\n"
+           "  --width N      폭 16-16000 픽셀, 높이는 비율을 따릅니다 (기본값 480, 원본이\n"
+           "                 더 작으면 원본 폭)\n"
+           "  --colors N     색 수 2-256 (기본값 256)\n"
+           "  --palette shared|frame\n"
+           "                 모든 프레임에 한 팔레트(기본값) 또는 프레임마다 팔레트\n"
+           "  --dither none|ordered|diffusion\n"
+           "                 디더링: 없음, 규칙, 오차 확산(기본값)\n"
            "  끝 상태: 0 저장함, 1 읽기/저장 실패 또는 제한 초과, 2 명령줄 오류\n"
            "\n"
            "설정과 임시 파일은 ~/.local/share/vorla 에 있습니다(VORLA_HOME 으로 바꿀 수 "

@@ -3,19 +3,21 @@
 // with "-", and "--" ends them, so that a file named "-x.gif" can be opened. The toolkit's own
 // options ("-platform xcb", "-style Fusion", ...) pass through to it with their values.
 //
-// A job option ("--optimise") turns the run into work without a window: the one path given is
-// its input, "-o" names its output, and the job's settings ("--lossy 40" or "--lossy=40") come in
-// any order. Each setting names the jobs it belongs to, so another job adds its name and its
-// settings to the tables in CommandLine.cpp and reuses "-o" and the checks.
+// A job option ("--optimise", "--video") turns the run into work without a window: the one path
+// given is its input, "-o" names its output, and the job's settings ("--lossy 40" or "--lossy=40")
+// come in any order. Each setting names the jobs it belongs to, so another job adds its name and
+// its settings to the tables in CommandLine.cpp and reuses "-o" and the checks.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "core/video/VideoPlan.h"
+
 namespace vorla {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Optimise, Error };
+    enum class Action { Run, Help, Version, Optimise, Video, Error };
     Action action = Action::Run;
     std::vector<std::string> paths;  // in the order given; empty arguments are dropped
     std::string error;               // one line for standard error when action is Error
@@ -27,6 +29,8 @@ struct CommandLine {
     // (--max-kb, 1..optimized::kMaxLimitKb; 0: no limit).
     int lossy = 0;
     int maxKb = 0;
+    // Video: the segment (--start, --end), --fps, --width, --colors, --palette, --dither.
+    VideoChoice video;
 };
 
 // Exit status of a command line that cannot be read.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/OptimiseCommand.h"
+#include "cli/VideoCommand.h"
 #include "core/model/CommandLine.h"
 #include "gui/app/VorlaApplication.h"
 #include "imaging/ThreadPolicy.h"
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
         case vorla::CommandLine::Action::Optimise:
             vorla::UsePassiveThreadWait(argv);
             return vorla::RunOptimiseCommand(line, argv[0]);
+        case vorla::CommandLine::Action::Video:
+            vorla::UsePassiveThreadWait(argv);
+            return vorla::RunVideoCommand(line);
         case vorla::CommandLine::Action::Run: break;
     }
     vorla::UsePassiveThreadWait(argv);

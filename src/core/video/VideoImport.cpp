@@ -1,0 +1,133 @@
+#include "core/video/VideoImport.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/video/OrderedDither.h"
+
+namespace vorla {
+namespace {
+
+// Progress units: the sample pass of a shared palette decodes most of the segment too, so it
+// takes a share of the bar in proportion to the frames it walks past.
+constexpr int kProgressUnits = 1000;
+constexpr int kSamplePassUnits = 300;
+
+// The output frames the shared palette is chosen from: the middle of each of `count` equal parts.
+std::vector<int> SampleFrames(int frames) {
+    const int count = std::min(frames, kPaletteSamples);
+    std::vector<int> chosen;
+    for (int k = 0; k < count; ++k) {
+        chosen.push_back(static_cast<int>((2LL * k + 1) * frames / (2LL * count)));
+    }
+    return chosen;
+}
+
+CDib MakeFrame(const VideoPlan& plan, const std::vector<RgbQuad>& palette,
+               const std::vector<std::uint8_t>& indices) {
+    CDib dib;
+    dib.Create(plan.width, plan.height, 8, static_cast<int>(palette.size()));
+    dib.ColorTable() = palette;
+    for (int y = 0; y < plan.height; ++y) {
+        std::memcpy(dib.Row(y), indices.data() + static_cast<std::size_t>(y) * plan.width,
+                    static_cast<std::size_t>(plan.width));
+    }
+    return dib;
+}
+
+// Indices of one picture against map, dithered as chosen.
+bool Remap(PaletteMap& map, std::unique_ptr<OrderedDither>& ordered, const std::uint8_t* rgb,
+           const VideoPlan& plan, VideoChoice::Dither dither, std::vector<std::uint8_t>& indices) {
+    if (dither != VideoChoice::Dither::Ordered) {
+        return map.Remap(rgb, dither == VideoChoice::Dither::Diffusion, indices);
+    }
+    if (!ordered) ordered = std::make_unique<OrderedDither>(map.Palette());
+    ordered->Apply(rgb, plan.width, plan.height, indices);
+    return true;
+}
+
+}  // namespace
+
+VideoImportResult ImportVideo(VideoSource& source, VideoQuantizer& quantizer, const VideoPlan& plan,
+                              const VideoChoice& choice, const GifProgress& progress) {
+    VideoImportResult result;
+    const std::vector<double> times = plan.Times();
+    const bool shared = choice.palette == VideoChoice::Palette::Shared;
+    const std::size_t pixels =
+        static_cast<std::size_t>(plan.width) * static_cast<std::size_t>(plan.height);
+    auto tell = [&](int units) { return !progress || progress(units, kProgressUnits); };
+    const int firstUnit = shared ? kSamplePassUnits : 0;
+
+    std::unique_ptr<PaletteMap> map;
+    std::unique_ptr<OrderedDither> ordered;
+    if (shared) {
+        const std::vector<int> sampleFrames = SampleFrames(plan.frameCount);
+        std::vector<double> sampleTimes;
+        for (const int frame : sampleFrames) {
+            sampleTimes.push_back(times[static_cast<std::size_t>(frame)]);
+        }
+        std::vector<std::vector<std::uint8_t>> samples;
+        const VideoFault fault = source.Decode(
+            sampleTimes, plan.width, plan.height, [&](int index, const std::uint8_t* rgb) {
+                samples.emplace_back(rgb, rgb + 3 * pixels);
+                return tell(kSamplePassUnits * (sampleFrames[static_cast<std::size_t>(index)] + 1) /
+                            plan.frameCount);
+            });
+        // A clip that ends early still gives a palette from what it has; the main pass says so.
+        if (fault != VideoFault::None && fault != VideoFault::EndedEarly) {
+            result.fault = fault;
+            return result;
+        }
+        std::vector<const std::uint8_t*> pictures;
+        for (const auto& sample : samples) pictures.push_back(sample.data());
+        map = quantizer.ChoosePalette(pictures, plan.width, plan.height, plan.colours);
+        if (!map) {
+            result.fault = VideoFault::Damaged;
+            return result;
+        }
+    }
+
+    std::vector<std::uint8_t> indices;
+    std::vector<std::uint8_t> reference;
+    std::vector<std::uint8_t> previous;
+    bool failed = false;
+    const VideoFault fault =
+        source.Decode(times, plan.width, plan.height, [&](int index, const std::uint8_t* rgb) {
+            if (!shared) {
+                map = quantizer.ChoosePalette({rgb}, plan.width, plan.height, plan.colours);
+                ordered.reset();
+            }
+            if (!map || !Remap(*map, ordered, rgb, plan, choice.dither, indices)) {
+                failed = true;
+                return false;
+            }
+            if (shared) KeepStillPixels(rgb, pixels, kStillTolerance, reference, previous, indices);
+            result.frames.push_back(MakeFrame(plan, map->Palette(), indices));
+            return tell(firstUnit + (kProgressUnits - firstUnit) * (index + 1) / plan.frameCount);
+        });
+    if (failed || (fault != VideoFault::None && fault != VideoFault::EndedEarly) ||
+        result.frames.empty()) {
+        result.frames.clear();
+        result.fault = failed ? VideoFault::Damaged
+                              : (fault == VideoFault::EndedEarly ? VideoFault::Damaged : fault);
+        return result;
+    }
+    result.fault = fault;
+    result.delays = plan.Delays(static_cast<int>(result.frames.size()));
+    return result;
+}
+
+optimized::OwnedAnimation ToAnimation(VideoImportResult&& result) {
+    optimized::OwnedAnimation animation;
+    animation.source.loop = true;
+    for (std::size_t i = 0; i < result.frames.size(); ++i) {
+        animation.images.push_back(std::make_unique<CDib>(std::move(result.frames[i])));
+        const CDib& image = *animation.images.back();
+        animation.source.screenWidth = image.Width();
+        animation.source.screenHeight = image.Height();
+        animation.source.frames.push_back({&image, 0, 0, result.delays[i], 1, -1});
+    }
+    return animation;
+}
+
+}  // namespace vorla
