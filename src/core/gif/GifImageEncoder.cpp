@@ -65,12 +65,13 @@ std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const S
         if (best) return best;
     }
     // On the first images, and on every 16th after, every way is tried and the winner
-    // counted; in between only the ways that have won often enough. Where those all fail,
-    // every way is tried after all.
+    // counted; in between only the ways that have won often enough, except on small images.
+    // Where those all fail, every way is tried after all.
     const bool explore = encodes_ < kExploreFirst || encodes_ % kExploreEvery == 0;
+    const bool all = explore || count <= kSmallImage;
     ++encodes_;
-    TryWays(area, force, anyClear, anyUnchangedColor, explore, best);
-    if (!best && !explore) TryWays(area, force, anyClear, anyUnchangedColor, true, best);
+    TryWays(area, force, anyClear, anyUnchangedColor, all, explore, best);
+    if (!best && !all) TryWays(area, force, anyClear, anyUnchangedColor, true, false, best);
     // A single image may be smaller with its rows interlaced (rows of one pass, eight
     // apart, can repeat each other's strings better than neighbours do).
     if (best && singleImage_ && area.Height() > 1) {
@@ -85,16 +86,17 @@ std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const S
 }
 
 void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
-                              bool anyUnchangedColor, bool explore,
+                              bool anyUnchangedColor, bool all, bool explore,
                               std::optional<EncodedImage>& best) {
-    int winner = -1;
+    std::array<std::size_t, kWays> sizes;
+    sizes.fill(SIZE_MAX);
     auto attempt = [&](Way way, auto&& run) {
         WayRecord& record = ways_[way];
-        if (!explore && !record.Wins()) return;
-        const std::size_t before = best ? best->bytes.size() : SIZE_MAX;
+        if (!all && !record.Wins(exploredBytes_)) return;
         run();
-        if (explore) ++record.tried;
-        if (best && best->bytes.size() < before) winner = way;
+        if (!explore) return;
+        ++record.tried;
+        sizes[way] = lastSize_;
     };
     // Unchanged pixels drawn: the only way when there are none.
     if (!anyUnchangedColor) {
@@ -133,11 +135,23 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
             useGlobal_ = global_;
         });
     }
-    if (explore && winner >= 0) ++ways_[static_cast<std::size_t>(winner)].won;
+    if (!explore || !best) return;
+    // The winner, and what its image would have grown to without it.
+    const auto winner =
+        static_cast<std::size_t>(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
+    if (sizes[winner] == SIZE_MAX) return;
+    std::size_t next = SIZE_MAX;
+    for (std::size_t w = 0; w < sizes.size(); ++w) {
+        if (w != winner) next = std::min(next, sizes[w]);
+    }
+    ++ways_[winner].won;
+    if (next != SIZE_MAX) ways_[winner].saved += next - sizes[winner];
+    exploredBytes_ += sizes[winner];
 }
 
 void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option option,
                                 std::optional<EncodedImage>& best, bool defer, bool limited) {
+    lastSize_ = SIZE_MAX;
     const std::size_t count = targets_.size();
     // Colour id -> index of the image's table; clearIndex is the transparent index. An
     // unchanged pixel drawn with the transparent index still shows its colour, seen through,
@@ -215,6 +229,7 @@ void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option o
 
     const std::size_t tableBytes = static_cast<std::size_t>(tableEntries) * 3;
     const std::size_t size = 10 + tableBytes + 1 + codes.size + (codes.size + 254) / 255 + 1;
+    lastSize_ = size;
     if (best && best->bytes.size() <= size) return;
 
     EncodedImage image;

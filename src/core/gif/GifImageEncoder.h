@@ -52,7 +52,8 @@ private:
         kWays
     };
 
-    void TryWays(const GifArea& area, bool force, bool anyClear, bool anyUnchangedColor,
+    // all: every way, else those that win (WayRecord); explore: the results are counted.
+    void TryWays(const GifArea& area, bool force, bool anyClear, bool anyUnchangedColor, bool all,
                  bool explore, std::optional<EncodedImage>& best);
     // limited: an unchanged pixel whose colour's index lies above what the changed pixels need
     // stays transparent, so that the image keeps the code size of its changed pixels.
@@ -109,7 +110,9 @@ private:
     std::vector<std::uint8_t> interlaced_;  // Interlace's buffers, swapped with the two above
     std::vector<std::uint8_t> interlacedAlternates_;
     std::array<WayRecord, kWays> ways_{};
-    std::uint32_t encodes_ = 0;  // Encode calls that were not look-ahead estimates
+    std::uint64_t exploredBytes_ = 0;  // the winners' bytes on explored images
+    std::uint32_t encodes_ = 0;        // Encode calls that were not look-ahead estimates
+    std::size_t lastSize_ = SIZE_MAX;  // the size TryOption's last image had; SIZE_MAX none
     GifLzwEncoder lzw_;
 };
 

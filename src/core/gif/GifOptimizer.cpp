@@ -88,7 +88,8 @@ public:
             };
             // As with the ways of compressing (TryWays): on the first frames and every 16th after,
             // every kind of candidate is weighed and the winner counted; in between only the
-            // kinds that have won often enough, all of them where none of those can be drawn.
+            // kinds that have won often enough (every kind where this frame and the next change
+            // little), all of them where none of those can be drawn.
             const bool explore = k < kExploreFirst || k % kExploreEvery == 0;
             if (last) {
                 candidates.push_back({1, changed, {}, {}, Kind::Leave, {}});
@@ -103,7 +104,10 @@ public:
                         }
                     }
                 }
-                bool all = explore;
+                GifArea reach = changed;
+                reach.Unite(nextChange);
+                bool all = explore ||
+                           static_cast<std::size_t>(reach.Width()) * reach.Height() <= kSmallImage;
                 auto consider = [&](Kind kind, int disposal, GifArea area, const Screen& after,
                                     Screen&& clearedScreen) {
                     if (keepStored_ && after != storedAfter) return;
@@ -432,7 +436,7 @@ private:
 
     // Whether a kind of candidate is weighed: always with all, else when it won often enough.
     bool Wanted(Kind kind, bool all) const {
-        return all || kinds_[static_cast<std::size_t>(kind)].Wins();
+        return all || kinds_[static_cast<std::size_t>(kind)].Wins(0);
     }
 };
 

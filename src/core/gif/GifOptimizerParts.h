@@ -120,18 +120,25 @@ struct EncodedImage {
 };
 
 // How often a way of compressing, or a kind of disposal, gave the smallest result on the
-// frames that weighed every one: those that win seldom are passed over in between.
+// frames that weighed every one, and how many bytes it saved there over the next best: those
+// that win seldom and save little are passed over in between.
 struct WayRecord {
     std::uint32_t tried = 0;  // explored images where the way was tried
     std::uint32_t won = 0;    // of those, the images where it gave the smallest
-    // Whether it is tried where not every way is.
-    bool Wins() const;
+    std::uint64_t saved = 0;  // bytes those images would have grown without it
+    // Whether it is tried where not every way is; explored: the bytes of the explored images.
+    bool Wins(std::uint64_t explored) const;
 };
 inline constexpr std::uint32_t kExploreFirst = 8;   // frames that weigh every way at the start
 inline constexpr std::uint32_t kExploreEvery = 16;  // and then every 16th
 inline constexpr std::uint32_t kWinPercent = 10;    // a way's share of wins to be tried
-inline bool WayRecord::Wins() const {
-    return won * 100 >= tried * kWinPercent;
+inline constexpr std::uint32_t kSavedPermille = 2;  // or its share of the bytes saved
+// Images of at most this many pixels weigh every way whatever the counts: they cost little, and
+// recordings made of small changes are where the rare ways win.
+inline constexpr std::size_t kSmallImage = 128 * 128;
+inline bool WayRecord::Wins(std::uint64_t explored) const {
+    return won * 100 >= tried * kWinPercent ||
+           (saved > 0 && saved * 1000 >= explored * kSavedPermille);
 }
 
 }  // namespace vorla::optimizer
