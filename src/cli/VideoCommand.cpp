@@ -30,9 +30,8 @@ int RunVideoCommand(const CommandLine& line) {
     if (std::string problem = MakeVideoPlan(info, line.video, FrameTable::kMaxFrames, plan);
         !problem.empty()) {
         // The words of the dialog, with the options that change it here.
-        if (problem.find("프레임 속도를 낮추거나") != std::string::npos) {
+        if (ChoiceFrameCount(info, line.video) > FrameTable::kMaxFrames)
             problem += " (--fps, --end)";
-        }
         ui.ShowMessage(problem + " 저장하지 않았습니다.");
         return kJobFailedStatus;
     }

@@ -11,6 +11,7 @@
 #include "core/port/Imaging.h"
 #include "core/port/UserInterface.h"
 #include "core/port/WorkProgress.h"
+#include "core/video/VideoImport.h"
 
 namespace vorla {
 namespace {
@@ -112,6 +113,30 @@ bool DocumentLoader::LoadDocument(const std::string& path, const CollectRequest*
     }
     table_.RebuildDisplayImages(-1, true, true, false);
     return true;
+}
+
+bool DocumentLoader::LoadImportedFrames(VideoImportResult&& frames) {
+    if (table_.documentSlot == -1) {
+        ui_.ShowMessage("더 이상의 창을 열 수 없습니다.");
+        return false;
+    }
+    document_.sourcePath = CAnvoDoc::kUntitledPath;
+    for (std::size_t i = 0; i < frames.frames.size(); ++i) {
+        CDib& image = frames.frames[i];
+        GifPageInfo page;
+        page.screenWidth = page.width = image.Width();
+        page.screenHeight = page.height = image.Height();
+        page.delay = frames.delays[i];
+        page.colorCount = image.ColorCount();
+        page.controlByte = 1 << 2;  // disposal 1: each full picture stays until the next
+        page.loopBlock = true;
+        if (table_.AddDecodedFrame(std::move(image), page) != FrameTable::kAddDone) break;
+    }
+    frames.frames.clear();
+    table_.Host().MarkImported();
+    table_.RebuildDisplayImages(-1, true, true, false);
+    table_.SetZoom(-1, -1, false);
+    return table_.frameCount > 0;
 }
 
 void DocumentLoader::CollectFrames(const CollectRequest& collect) {

@@ -12,6 +12,7 @@ namespace vorla {
 class CAnvoDoc;
 class FrameTable;
 class UserInterface;
+struct VideoImportResult;
 
 // The files of "모아서 열기" in the order the user chose them, with each one's place in
 // byte-wise alphabetical order of its file-name part.
@@ -37,6 +38,10 @@ public:
     // runs, so a missing slot does not show its own message. A GIF file only becomes pending
     // (pendingGifLoad); RunDeferredGifLoad does the reading.
     bool LoadDocument(const std::string& path, const CollectRequest* collect, bool quiet);
+
+    // The frames of a video import as a new, untitled document marked imported (Save asks for a
+    // name). false: no window slot was free.
+    bool LoadImportedFrames(VideoImportResult&& frames);
 
     enum class GifLoad { Complete, Cancelled, Damaged };
     // Loads every image of sourceGifPath (up to 300) under the progress dialog. Damaged: the

@@ -71,6 +71,15 @@ void FrameTable::FinishNewFrame() {
     ++frameCount;
 }
 
+int FrameTable::AddDecodedFrame(CDib&& image, const GifPageInfo& info) {
+    if (frameCount > kMaxFrames - 1) return kAddTableFull;
+    const bool isFirst = frameCount == 0;
+    if (!ReadIntoNewSlot(image)) return kAddFailed;
+    EntryFromDecoder(isFirst, info);
+    FinishNewFrame();
+    return kAddDone;
+}
+
 int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page) {
     if (frameCount > kMaxFrames - 1) return kAddTableFull;
     const bool isFirst = frameCount == 0;

@@ -45,6 +45,9 @@ public:
 
     // kind as an int keeps the unknown-kind path ("04214") reachable.
     int AddFrameFromSource(int kind, const std::string& source, int page);
+    // A frame made in memory (an imported video frame): an 8-bit image with the playback values
+    // a decoded GIF image would carry. Display images are the caller's to rebuild.
+    int AddDecodedFrame(CDib&& image, const GifPageInfo& info);
     void EntryFromDecoder(bool isFirst, const GifPageInfo& image);
     void EntryForImportedImage(const std::string& path, bool isFirst);
     Colorref SetKeyColor(int frame);

@@ -28,6 +28,8 @@ CDib MakeFrame(const VideoPlan& plan, const std::vector<RgbQuad>& palette,
     CDib dib;
     dib.Create(plan.width, plan.height, 8, static_cast<int>(palette.size()));
     dib.ColorTable() = palette;
+    // A one-colour picture still gets the two entries a frame's colour table has at least.
+    if (dib.ColorCount() < kMinColours) dib.SetColorCount(kMinColours);
     for (int y = 0; y < plan.height; ++y) {
         std::memcpy(dib.Row(y), indices.data() + static_cast<std::size_t>(y) * plan.width,
                     static_cast<std::size_t>(plan.width));

@@ -1,6 +1,7 @@
 #include "core/video/VideoPlan.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -59,8 +60,10 @@ std::vector<int> VideoPlan::Delays(int frames) const {
     return delays;
 }
 
-std::string MakeVideoPlan(const VideoInfo& info, const VideoChoice& choice, int frameLimit,
-                          VideoPlan& plan) {
+namespace {
+
+// Every check but the frame limit and the memory the frames take.
+std::string PlanAnyLength(const VideoInfo& info, const VideoChoice& choice, VideoPlan& plan) {
     if (!(info.duration > 0) || info.width <= 0 || info.height <= 0) {
         return "동영상의 길이나 크기를 알 수 없습니다.";
     }
@@ -104,17 +107,57 @@ std::string MakeVideoPlan(const VideoInfo& info, const VideoChoice& choice, int 
         return "구간(" + SecondsText(end - choice.start) + ")이 한 프레임(" + SecondsText(1 / fps) +
                ")보다 짧습니다.";
     }
-    if (frames > frameLimit) {
-        return "이대로는 프레임이 " + std::to_string(frames) + "개가 됩니다. 한 문서에는 " +
-               std::to_string(frameLimit) +
-               "개까지 담을 수 있으니 프레임 속도를 낮추거나 구간을 줄여 주십시오.";
-    }
-    if (std::int64_t{width} * height * frames > kMaxResultBytes) {
-        return "결과가 너무 큽니다(" + std::to_string(width) + "x" + std::to_string(height) +
-               ", 프레임 " + std::to_string(frames) + "개). 폭을 줄여 주십시오.";
-    }
     plan = VideoPlan{choice.start, end, fps, width, height, frames, choice.colours};
     return {};
+}
+
+}  // namespace
+
+std::string MakeVideoPlan(const VideoInfo& info, const VideoChoice& choice, int frameLimit,
+                          VideoPlan& plan) {
+    VideoPlan made;
+    if (std::string problem = PlanAnyLength(info, choice, made); !problem.empty()) return problem;
+    if (made.frameCount > frameLimit) {
+        return "이대로는 프레임이 " + std::to_string(made.frameCount) +
+               "개가 됩니다. 한 문서에는 " + std::to_string(frameLimit) +
+               "개까지 담을 수 있으니 프레임 속도를 낮추거나 구간을 줄여 주십시오.";
+    }
+    if (std::int64_t{made.width} * made.height * made.frameCount > kMaxResultBytes) {
+        return "결과가 너무 큽니다(" + std::to_string(made.width) + "x" +
+               std::to_string(made.height) + ", 프레임 " + std::to_string(made.frameCount) +
+               "개). 폭을 줄여 주십시오.";
+    }
+    plan = made;
+    return {};
+}
+
+int ChoiceFrameCount(const VideoInfo& info, const VideoChoice& choice) {
+    VideoPlan plan;
+    return PlanAnyLength(info, choice, plan).empty() ? plan.frameCount : 0;
+}
+
+int RateThatFits(const VideoInfo& info, const VideoChoice& choice, int frameLimit) {
+    const double end = choice.end < 0 ? info.duration : std::min(choice.end, info.duration);
+    for (int fps = kMaxFps; fps >= kMinFps; --fps) {
+        if (VideoFrameCount(choice.start, end, fps) <= frameLimit) return fps;
+    }
+    return 0;
+}
+
+double EndThatFits(const VideoInfo& info, const VideoChoice& choice, int frameLimit) {
+    const double fps =
+        choice.fps == 0 ? std::min(info.FrameRate(), static_cast<double>(kMaxFps)) : choice.fps;
+    const double end = choice.end < 0 ? info.duration : std::min(choice.end, info.duration);
+    if (!(fps > 0)) return end;
+    // Half a frame short of one frame more: the count rounds a remainder of half a frame up.
+    return std::min(end, choice.start + (frameLimit + 0.49) / fps);
+}
+
+bool IsVideoClipName(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".mp4" || extension == ".m4v" || extension == ".webm" ||
+           extension == ".mkv" || extension == ".mov";
 }
 
 std::string VideoFaultText(VideoFault fault, const std::string& path) {

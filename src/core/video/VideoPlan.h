@@ -58,6 +58,20 @@ std::string MakeVideoPlan(const VideoInfo& info, const VideoChoice& choice, int 
 // at least half a frame counting as one more. 0 when the segment is shorter than one frame.
 int VideoFrameCount(double start, double end, double fps);
 
+// The frames a choice makes, whatever the limit; 0 when the plan refuses it for another reason.
+// Above the limit, the dialog and the command line offer the ways below.
+int ChoiceFrameCount(const VideoInfo& info, const VideoChoice& choice);
+
+// Ways into the frame limit for a choice the plan refuses as too long: the highest whole rate
+// (kMinFps..kMaxFps) whose frames fit, 0 when even kMinFps does not; and the end that makes the
+// segment fit at the choice's rate (the source's when fps is 0).
+int RateThatFits(const VideoInfo& info, const VideoChoice& choice, int frameLimit);
+double EndThatFits(const VideoInfo& info, const VideoChoice& choice, int frameLimit);
+
+// A file name the editor takes for a clip to import rather than a picture to open: MP4, M4V,
+// WebM, MKV, MOV (AVI keeps its one-frame open).
+bool IsVideoClipName(const std::string& path);
+
 // The message for a fault, naming the file by its name part.
 std::string VideoFaultText(VideoFault fault, const std::string& path);
 

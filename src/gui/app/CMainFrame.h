@@ -19,6 +19,7 @@
 #include "core/effects/EffectRandom.h"
 #include "core/effects/EffectSettings.h"
 #include "core/model/DocumentSlots.h"
+#include "core/video/VideoImport.h"
 #include "gui/app/Commands.h"
 
 class QAction;
@@ -69,6 +70,7 @@ class CMainFrame : public QMainWindow {
 
 public:
     static constexpr int kTemplateSize = 187;  // bytes of the blank-picture GIF "dfnwim.dxt"
+    static constexpr int kMaxDocuments = 5;    // document windows open at once
 
     CMainFrame(ApplicationState& app, Imaging& imaging, const QString& executableDirectory,
                QWidget* parent = nullptr);
@@ -126,6 +128,8 @@ public:
     // The files "모아서 열기" gathers, for the new document it opens: taken by that document's
     // load, which owns them while it runs (a New inside its pumps must not pull them away).
     std::unique_ptr<CollectRequest> TakePendingCollect() { return std::move(collect_); }
+    // The frames "동영상 가져오기" made, for the new document it opens, taken the same way.
+    std::unique_ptr<VideoImportResult> TakePendingVideo() { return std::move(video_); }
     bool IsDropping() const { return dropping_; }
 
     // Opening documents.
@@ -136,6 +140,11 @@ public:
     void CollectAndOpen(const QStringList& paths);
     void OnFileOpen();
     void OnCollectOpen();
+    // "동영상 가져오기": a clip chosen in a file dialog, then ImportVideoFile.
+    void OnVideoImport();
+    // The import dialog for a clip, the import on a worker thread under a progress dialog, and a
+    // new document of its frames; null when refused, cancelled or failed (after saying why).
+    CAnvoView* ImportVideoFile(const QString& path);
 
     // Handles one request code; an unknown code is an internal error ("11013").
     void HandleRequest(int code);
@@ -183,6 +192,8 @@ protected:
 
 private:
     void LoadTemplate(const QString& executableDirectory);
+    // false, after saying so, when five documents are open already.
+    bool RoomForDocument();
     void createActions();
     void createMenus();
     void createToolBar();
@@ -226,6 +237,7 @@ private:
     QPoint cascade_{0, 0};
     int pickMode_ = 0;
     std::unique_ptr<CollectRequest> collect_;
+    std::unique_ptr<VideoImportResult> video_;
     QStringList RunFileDialog(QFileDialog& dialog);
     void Propose(QFileDialog& dialog, const QString& proposed) const;
     // The folder of the last file accepted in a file dialog, where save dialogs for untitled

@@ -163,6 +163,7 @@ const std::unordered_map<int, std::function<void(CMainFrame&)>>& CMainFrame::Fra
          [](F& f) { f.collect_.reset(), f.NewDocument(); }},
         {static_cast<int>(CommandId::FileOpen), [](F& f) { f.OnFileOpen(); }},
         {static_cast<int>(CommandId::CollectOpen), [](F& f) { f.OnCollectOpen(); }},
+        {static_cast<int>(CommandId::VideoImport), [](F& f) { f.OnVideoImport(); }},
         {static_cast<int>(CommandId::AppExit), [](F& f) { f.close(); }},
         {static_cast<int>(CommandId::AppAbout), [](F& f) { AboutDialog(&f).exec(); }},
         {static_cast<int>(CommandId::HelpContents), [](F& f) { f.OpenHelp(); }},

@@ -23,12 +23,13 @@
 namespace vorla {
 namespace {
 
-constexpr int kMaxDocuments = 5;
 constexpr int kMaxCollectFiles = 2562;
 
 }  // namespace
 
 CAnvoView* CMainFrame::OpenDocumentFile(const QString& path) {
+    // A clip is imported through its dialog (AVI keeps its one-frame open).
+    if (IsVideoClipName(path.toStdString())) return ImportVideoFile(path);
     auto* view = new CAnvoView(*this);
     auto* child = new CChildFrame(view);
     mdiArea_->addSubWindow(child);
@@ -131,12 +132,14 @@ void CMainFrame::OpenDroppedFiles(const QStringList& paths) {
     dropping_ = false;
 }
 
+bool CMainFrame::RoomForDocument() {
+    if (OpenDocumentCount() < kMaxDocuments) return true;
+    Ui().ShowMessage("하나 이상의 창을 닫은 후에 재시도하세요.");
+    return false;
+}
+
 void CMainFrame::OnCollectOpen() {
-    if (AnyViewBusy()) return;
-    if (OpenDocumentCount() >= kMaxDocuments) {
-        Ui().ShowMessage("하나 이상의 창을 닫은 후에 재시도하세요.");
-        return;
-    }
+    if (AnyViewBusy() || !RoomForDocument()) return;
     QFileDialog dialog(this, tr("모아서 열기"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     ApplyFileDialogFilters(dialog,

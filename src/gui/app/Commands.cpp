@@ -29,6 +29,8 @@ const std::vector<CommandInfo> kCommands = {
     {C::FileNewDocument,           "",                       "",         ""},
     {C::FileOpen,                  "열기(&O)...",            "Ctrl+O",   ""},
     {C::CollectOpen,               "모아서 열기...",         "Ctrl+L",   ""},
+    {C::VideoImport,               "동영상 가져오기...",     "",
+     "동영상의 한 구간을 프레임으로 가져와 새 문서를 만듭니다."},
     {C::FileSave,                  "저장(&S)",               "Ctrl+S",   ""},
     {C::FileSaveAs,                "다른 이름으로 저장...",  "Ctrl+Shift+S", ""},
     {C::SaveAtOtherSize,           "다른 크기로 저장...",    "",
@@ -230,6 +232,7 @@ const std::vector<MenuNode>& MainMenuBar() {
             Item(C::FileNew),
             Item(C::FileOpen),
             Item(C::CollectOpen),
+            Item(C::VideoImport),
             Separator(),
             Item(C::FileSave),
             Item(C::FileSaveAs),
@@ -376,25 +379,45 @@ const std::vector<MenuNode>& GapContextMenu() {
 
 bool ChangesFrameOrder(CommandId id) {
     switch (id) {
-        case C::EditDelete: case C::FrameMenuDelete:
-        case C::EditCut: case C::FrameMenuCut:
-        case C::EditPaste: case C::FrameMenuPaste: case C::GapMenuPaste:
-        case C::EditPasteFromClipboard: case C::EditPasteFromFile:
-        case C::GapMenuPasteFromClipboard: case C::GapMenuPasteFromFile:
-        case C::FrameMenuPasteFromClipboard: case C::FrameMenuPasteFromFile:
-        case C::FrameDeleteAllBefore: case C::FrameDeleteAllAfter: case C::FrameDeleteAllButOne:
-        case C::GapMenuDeleteAllBefore: case C::GapMenuDeleteAllAfter:
+        case C::EditDelete:
+        case C::FrameMenuDelete:
+        case C::EditCut:
+        case C::FrameMenuCut:
+        case C::EditPaste:
+        case C::FrameMenuPaste:
+        case C::GapMenuPaste:
+        case C::EditPasteFromClipboard:
+        case C::EditPasteFromFile:
+        case C::GapMenuPasteFromClipboard:
+        case C::GapMenuPasteFromFile:
+        case C::FrameMenuPasteFromClipboard:
+        case C::FrameMenuPasteFromFile:
+        case C::FrameDeleteAllBefore:
+        case C::FrameDeleteAllAfter:
+        case C::FrameDeleteAllButOne:
+        case C::GapMenuDeleteAllBefore:
+        case C::GapMenuDeleteAllAfter:
         case C::FrameMenuDeleteAllButThis:
-        case C::FrameMergeWithPrevious: case C::FrameMenuMergeWithPrevious:
-        case C::FrameDuplicate: case C::FrameMenuDuplicate:
-        case C::AnimationFadeIn: case C::AnimationFadeOut: case C::AnimationFadeInOut:
-        case C::AnimationScatterAppear: case C::AnimationScatterDisappear:
-        case C::AnimationScatterAppearDisappear: case C::AnimationOverlap:
-        case C::AnimationAdvancedEffect: case C::FrameMenuAdvancedEffect:
-        case C::GapMenuFadeIn: case C::GapMenuFadeOut: case C::ContextFadeInOut:
-        case C::GapMenuScatterAppear: case C::GapMenuScatterDisappear:
-        case C::ContextScatterAppearDisappear: case C::GapMenuOverlap:
-            return true;
+        case C::FrameMergeWithPrevious:
+        case C::FrameMenuMergeWithPrevious:
+        case C::FrameDuplicate:
+        case C::FrameMenuDuplicate:
+        case C::AnimationFadeIn:
+        case C::AnimationFadeOut:
+        case C::AnimationFadeInOut:
+        case C::AnimationScatterAppear:
+        case C::AnimationScatterDisappear:
+        case C::AnimationScatterAppearDisappear:
+        case C::AnimationOverlap:
+        case C::AnimationAdvancedEffect:
+        case C::FrameMenuAdvancedEffect:
+        case C::GapMenuFadeIn:
+        case C::GapMenuFadeOut:
+        case C::ContextFadeInOut:
+        case C::GapMenuScatterAppear:
+        case C::GapMenuScatterDisappear:
+        case C::ContextScatterAppearDisappear:
+        case C::GapMenuOverlap: return true;
         default: return false;
     }
 }

@@ -111,6 +111,7 @@ enum class CommandId : int {
     ExtendSelectionDown = 32930,
     TogglePlayback = 32931,
     SaveOptimized = 32990,  // the optimising save; an id no other command uses
+    VideoImport = 32991,    // "동영상 가져오기"; likewise
     // Framework commands.
     FileNewDocument = 57600,  // sent by FileNew and CollectOpen; no menu item
     FileOpen = 57601,

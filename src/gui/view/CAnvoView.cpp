@@ -94,10 +94,13 @@ bool CAnvoView::LoadDocument(const QString& path) {
     DocumentLoader loader(table_, document_, main_.Ui());
     const std::unique_ptr<CollectRequest> collect =
         path == CAnvoDoc::kUntitledPath ? main_.TakePendingCollect() : nullptr;
+    const std::unique_ptr<VideoImportResult> video =
+        path == CAnvoDoc::kUntitledPath ? main_.TakePendingVideo() : nullptr;
     bool quiet = main_.App().openInProgress || main_.IsDropping();
     // The frames a load adds make one undo step, taken when the load is complete.
     suppressSnapshots_ = true;
-    bool ok = loader.LoadDocument(path.toStdString(), collect.get(), quiet);
+    bool ok = video ? loader.LoadImportedFrames(std::move(*video))
+                    : loader.LoadDocument(path.toStdString(), collect.get(), quiet);
     suppressSnapshots_ = false;
     if (ok) {
         if (!table_.pendingGifLoad) RecordSnapshot();

@@ -1,0 +1,86 @@
+// 동영상 가져오기 from a dropped clip: the dialog's defaults taken with Return make a new
+// document, marked imported, of the frames the dialog announced; a clip past the frame limit
+// keeps OK off until one of the offered ways brings it under.
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "GuiFixture.h"
+#include "gui/dialogs/VideoImportDialog.h"
+
+using namespace vorla;
+using namespace vorla::guitest;
+
+class tst_VideoImport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void droppedClipBecomesTheAnnouncedFrames();
+};
+
+namespace {
+
+// testsrc2 of `seconds` at 25 fps as H.264 in path; true when ffmpeg made it.
+bool MakeClip(const QString& path, int seconds) {
+    return QProcess::execute(QStringLiteral("ffmpeg"),
+                             {"-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                              "testsrc2=size=160x120:rate=25", "-t", QString::number(seconds),
+                              "-c:v", "libx264", "-pix_fmt", "yuv420p", path}) == 0;
+}
+
+// Runs `act` on the import dialog once it is up (it runs modally inside the drop).
+void WhenTheDialogShows(const std::function<void(QDialog&)>& act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        auto* dialog = qobject_cast<VideoImportDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*dialog);
+    });
+    poll->start(10);
+}
+
+int AnnouncedFrames(const QDialog& dialog) {
+    const QString text = dialog.findChild<QLabel*>(QStringLiteral("summary"))->text();
+    return QRegularExpression(QStringLiteral("(\\d+)개")).match(text).captured(1).toInt();
+}
+
+}  // namespace
+
+void tst_VideoImport::droppedClipBecomesTheAnnouncedFrames() {
+    MainFrameFixture f;
+    // 31 s at 10 frames a second: 310 frames, over the limit until the rate is lowered.
+    const QString clip = f.File(QStringLiteral("clip.mp4"));
+    QVERIFY2(MakeClip(clip, 31), "ffmpeg could not make the clip");
+    int announced = 0;
+    WhenTheDialogShows([&](QDialog& dialog) {
+        QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        QPushButton* lower = nullptr;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("프레임 속도 낮추기")) lower = button;
+        }
+        QVERIFY(lower != nullptr && lower->isVisible() && !ok->isEnabled());
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("summary"))->text().contains("310개"));
+        QTest::mouseClick(lower, Qt::LeftButton);
+        QVERIFY(ok->isEnabled());
+        announced = AnnouncedFrames(dialog);
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    f.frame.OpenDroppedFiles({clip});
+    QCOMPARE(f.frame.OpenDocumentCount(), 1);
+    CAnvoView* view = f.frame.Views().first();
+    QVERIFY(announced > 0 && announced <= FrameTable::kMaxFrames);
+    QCOMPARE(view->Table().frameCount, announced);
+    QCOMPARE(view->Table().frameImages[0].Width(), 160);
+    QVERIFY(view->Document().imported);
+    QVERIFY(view->Document().IsUntitled());
+    QVERIFY2(f.ui.asked.empty(), qPrintable(f.ui.Texts().join(QLatin1Char('\n'))));
+}
+
+QTEST_MAIN(tst_VideoImport)
+#include "tst_videoimport.moc"
