@@ -29,25 +29,25 @@ GifImageEncoder::GifImageEncoder(const ColorDictionary& dictionary, int screenWi
     localOf_.assign(dictionary.colors.size(), -1);
 }
 
-std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const Screen& target,
-                                                    const GifArea& wanted, bool force, bool quick) {
-    const GifArea area = FrameArea(wanted);
+GifImageEncoder::Prepared GifImageEncoder::Prepare(const Screen& shown, const Screen& target,
+                                                   const GifArea& area, int rowStep) {
+    Prepared prepared;
+    const int rows = (area.Height() + rowStep - 1) / rowStep;
+    prepared.area = {area.x0, area.y0, area.x1, area.y0 + rows};
     const auto w = static_cast<std::size_t>(area.Width());
-    const std::size_t count = w * static_cast<std::size_t>(area.Height());
+    const std::size_t count = w * static_cast<std::size_t>(rows);
     targets_.resize(count);
     unchanged_.resize(count);
-    bool anyClear = false;
-    bool anyUnchangedColor = false;
     std::size_t i = 0;
-    for (int y = area.y0; y < area.y1; ++y) {
+    for (int y = area.y0; y < area.y1; y += rowStep) {
         const std::size_t row = static_cast<std::size_t>(y) * width_;
         for (int x = area.x0; x < area.x1; ++x, ++i) {
             const std::uint32_t t = target[row + x];
             const bool same = t == shown[row + x];
             targets_[i] = t;
             unchanged_[i] = same;
-            anyClear |= t == 0;
-            anyUnchangedColor |= same && t != 0;
+            prepared.anyClear |= t == 0;
+            prepared.anyUnchangedColor |= same && t != 0;
         }
     }
     analysed_[0] = analysed_[1] = false;
@@ -57,13 +57,39 @@ std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const S
             globalOf_[p] = targets_[p] == 0 ? 255 : globalIndex_[targets_[p] - 1];
         }
     }
+    return prepared;
+}
+
+std::optional<std::size_t> GifImageEncoder::EstimateBytes(const Screen& shown, const Screen& target,
+                                                          const GifArea& wanted) {
+    const GifArea area = FrameArea(wanted);
+    // Every 4th row of a tall image, every 2nd of a middling one: the estimate only ranks
+    // candidates against each other, and rows further apart compress alike for all of them.
+    const int step = area.Height() >= 64 ? 4 : area.Height() >= 16 ? 2 : 1;
+    const Prepared prepared = Prepare(shown, target, area, step);
+    std::optional<EncodedImage> image;
+    const bool either = prepared.anyUnchangedColor;
+    TryOption(prepared.area, either || prepared.anyClear,
+              either ? Option::EitherClear : Option::Drawn, image);
+    if (!image) {
+        // The one way did not fit a table: every way, on every row.
+        image = Encode(shown, target, wanted, false);
+        if (!image) return std::nullopt;
+        return image->bytes.size();
+    }
+    return image->bytes.size() * static_cast<std::size_t>(area.Height()) /
+           static_cast<std::size_t>(prepared.area.Height());
+}
+
+std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const Screen& target,
+                                                    const GifArea& wanted, bool force) {
+    const GifArea area = FrameArea(wanted);
+    const Prepared prepared = Prepare(shown, target, area, 1);
+    const bool anyClear = prepared.anyClear;
+    const bool anyUnchangedColor = prepared.anyUnchangedColor;
+    const std::size_t count = targets_.size();
 
     std::optional<EncodedImage> best;
-    if (quick) {
-        TryOption(area, force || anyClear || anyUnchangedColor,
-                  anyUnchangedColor ? Option::EitherClear : Option::Drawn, best);
-        if (best) return best;
-    }
     // On the first images, and on every 16th after, every way is tried and the winner
     // counted; in between only the ways that have won often enough, except on small images.
     // Where those all fail, every way is tried after all.
@@ -92,7 +118,7 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
     sizes.fill(SIZE_MAX);
     auto attempt = [&](Way way, auto&& run) {
         WayRecord& record = ways_[way];
-        if (!all && !record.Wins(exploredBytes_)) return;
+        if (!all && !Kept(ways_, way, exploredBytes_, way < kOwnTable)) return;
         run();
         if (!explore) return;
         ++record.tried;
@@ -101,6 +127,7 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
     // Unchanged pixels drawn: the only way when there are none.
     if (!anyUnchangedColor) {
         TryOption(area, force || anyClear, Option::Drawn, best);
+        sizes[kDrawn] = lastSize_;  // what the second tries below must beat
     } else {
         attempt(kDrawn, [&] { TryOption(area, force || anyClear, Option::Drawn, best); });
         // Unchanged pixels transparent.
@@ -136,17 +163,24 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
         });
     }
     if (!explore || !best) return;
-    // The winner, and what its image would have grown to without it.
+    // The ways of choosing the pixels compete with each other: the winner, and what its image
+    // would have grown to without it. The second tries refine the winner: what each saved.
+    const auto first = sizes.begin();
     const auto winner =
-        static_cast<std::size_t>(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
+        static_cast<std::size_t>(std::min_element(first, first + kOwnTable) - first);
     if (sizes[winner] == SIZE_MAX) return;
     std::size_t next = SIZE_MAX;
-    for (std::size_t w = 0; w < sizes.size(); ++w) {
+    for (std::size_t w = 0; w < kOwnTable; ++w) {
         if (w != winner) next = std::min(next, sizes[w]);
     }
     ++ways_[winner].won;
     if (next != SIZE_MAX) ways_[winner].saved += next - sizes[winner];
-    exploredBytes_ += sizes[winner];
+    for (const Way second : {kOwnTable, kKeepTable}) {
+        if (sizes[second] >= sizes[winner]) continue;
+        ++ways_[second].won;
+        ways_[second].saved += sizes[winner] - sizes[second];
+    }
+    exploredBytes_ += best->bytes.size();
 }
 
 void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option option,

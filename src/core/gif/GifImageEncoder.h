@@ -24,17 +24,28 @@ public:
                     int tolerance, bool singleImage);
 
     // The image that turns shown into target over area, compressed every way that fits (see
-    // TryWays), the shortest kept. force: the image must carry a transparent index. quick: an
-    // estimate for the look-ahead, by the one way that usually wins. Empty when no way fits one
-    // colour table.
+    // TryWays), the shortest kept. force: the image must carry a transparent index. Empty when
+    // no way fits one colour table.
     std::optional<EncodedImage> Encode(const Screen& shown, const Screen& target,
-                                       const GifArea& wanted, bool force, bool quick = false);
+                                       const GifArea& wanted, bool force);
+    // The bytes of that image, estimated for the look-ahead: one way (the one that usually wins)
+    // over a sample of the rows.
+    std::optional<std::size_t> EstimateBytes(const Screen& shown, const Screen& target,
+                                             const GifArea& wanted);
 
     // Whether the file has a global table, and its colour ids in table order.
     bool Global() const { return global_; }
     const std::vector<std::uint32_t>& GlobalOrder() const { return globalOrder_; }
 
 private:
+    struct Prepared {
+        GifArea area;  // the rows taken, as one area from the first
+        bool anyClear = false;
+        bool anyUnchangedColor = false;
+    };
+    // Fills targets_, unchanged_ (and globalOf_) with every rowStep-th row of area.
+    Prepared Prepare(const Screen& shown, const Screen& target, const GifArea& area, int rowStep);
+
     enum class Option { Drawn, Transparent, EitherClear, EitherDrawn };
 
     // The ways Encode tries, in order: the four options, the two "either" options limited to the

@@ -181,11 +181,10 @@ public:
                 std::size_t cost = image->bytes.size();
                 if (cost >= bestCost) continue;  // its next image cannot make up for it
                 if (candidates.size() > 1) {
-                    // The next image estimated by one way of compressing it.
-                    const std::optional<EncodedImage> following =
-                        encoder_.Encode(afterOf(candidate), next, candidate.nextArea, false, true);
+                    const std::optional<std::size_t> following =
+                        encoder_.EstimateBytes(afterOf(candidate), next, candidate.nextArea);
                     if (!following) continue;
-                    cost += following->bytes.size();
+                    cost += *following;
                 }
                 if (cost < bestCost) {
                     bestCost = cost;
@@ -436,7 +435,7 @@ private:
 
     // Whether a kind of candidate is weighed: always with all, else when it won often enough.
     bool Wanted(Kind kind, bool all) const {
-        return all || kinds_[static_cast<std::size_t>(kind)].Wins(0);
+        return all || Kept(kinds_, static_cast<std::size_t>(kind), 0, true);
     }
 };
 

@@ -120,25 +120,38 @@ struct EncodedImage {
 };
 
 // How often a way of compressing, or a kind of disposal, gave the smallest result on the
-// frames that weighed every one, and how many bytes it saved there over the next best: those
-// that win seldom and save little are passed over in between.
+// frames that weighed every one, and how many bytes it saved there over the next best.
 struct WayRecord {
     std::uint32_t tried = 0;  // explored images where the way was tried
     std::uint32_t won = 0;    // of those, the images where it gave the smallest
     std::uint64_t saved = 0;  // bytes those images would have grown without it
-    // Whether it is tried where not every way is; explored: the bytes of the explored images.
-    bool Wins(std::uint64_t explored) const;
 };
 inline constexpr std::uint32_t kExploreFirst = 8;   // frames that weigh every way at the start
 inline constexpr std::uint32_t kExploreEvery = 16;  // and then every 16th
-inline constexpr std::uint32_t kWinPercent = 10;    // a way's share of wins to be tried
-inline constexpr std::uint32_t kSavedPermille = 2;  // or its share of the bytes saved
+inline constexpr std::uint32_t kWinPercent = 10;    // a kind's share of wins to be weighed
+inline constexpr std::uint32_t kSavedPermille = 2;  // a way's share of the bytes saved
+
+// Whether records[k] is weighed where not every one is. Always when tried on fewer than
+// kExploreFirst explored images (too few to judge: a way applies only to some images), and for
+// one of rivals (rivals: it competes with every record of the same kind) when it won most often.
+// Otherwise a way of compressing (explored: the bytes of the explored images) when it saved a
+// share of the bytes; a kind of disposal (explored 0: no bytes counted) when it won a share of
+// the frames.
+template <std::size_t N>
+bool Kept(const std::array<WayRecord, N>& records, std::size_t k, std::uint64_t explored,
+          bool rivals) {
+    const WayRecord& record = records[k];
+    if (record.tried < kExploreFirst) return true;
+    if (rivals) {
+        std::uint32_t most = 0;
+        for (const WayRecord& r : records) most = std::max(most, r.won);
+        if (record.won == most) return true;
+    }
+    if (explored > 0) return record.saved * 1000 >= explored * kSavedPermille;
+    return record.won * 100 >= record.tried * kWinPercent;
+}
+
 // Images of at most this many pixels weigh every way whatever the counts: they cost little, and
 // recordings made of small changes are where the rare ways win.
 inline constexpr std::size_t kSmallImage = 128 * 128;
-inline bool WayRecord::Wins(std::uint64_t explored) const {
-    return won * 100 >= tried * kWinPercent ||
-           (saved > 0 && saved * 1000 >= explored * kSavedPermille);
-}
-
 }  // namespace vorla::optimizer
