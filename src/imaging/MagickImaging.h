@@ -58,6 +58,7 @@ public:
                               GifPageInfo& info) override;
     int GifPageCount(const std::string& path) override;
     void ReleaseGifPages() override;
+    ImagingResult ScanGifImages(const std::string& path, const GifImageSink& sink) override;
     bool WriteFile(const CDib& image, const std::string& path, ImageFormat format) override;
     bool FileConvert(const std::string& source, const std::string& target, ImageFormat format,
                      std::int32_t width, std::int32_t height, int bits) override;

@@ -58,6 +58,18 @@ public:
         return counted != pageCounts.end() ? counted->second : static_cast<int>(it->second.size());
     }
     void ReleaseGifPages() override { ++releases; }
+    // The pages present; a count above them (pageCounts) is damage after the last.
+    ImagingResult ScanGifImages(const std::string& path, const GifImageSink& sink) override {
+        auto it = gifs.find(path);
+        if (it == gifs.end()) return ImagingResult::NotFound;
+        for (const Page& page : it->second) {
+            if (!sink(page.info, CDib(page.image))) return ImagingResult::Ok;
+        }
+        auto counted = pageCounts.find(path);
+        return counted == pageCounts.end() || counted->second <= static_cast<int>(it->second.size())
+                   ? ImagingResult::Ok
+                   : ImagingResult::Failed;
+    }
     // Counts reported instead of the pages present (a file longer than its pages here).
     std::map<std::string, int> pageCounts;
     int releases = 0;

@@ -44,6 +44,15 @@ public:
         numberAnswers_.push_back(NumbersAnswer{{firstValue, std::nullopt}, std::nullopt});
     }
     void CancelNumbers() { numberAnswers_.push_back(std::nullopt); }
+    // The way a long GIF is loaded; with none queued the question is not offered (nullopt).
+    void AnswerLongGif(const LongGifWay& way) { longGifAnswers_.push_back(way); }
+    std::optional<LongGifWay> AskLongGifWay(const LongGifQuestion& question) override {
+        if (longGifAnswers_.empty()) return std::nullopt;
+        log_.push_back({Shown::Kind::Choice, LongGifQuestion::kTitle, question.Text(), {}});
+        const LongGifWay way = longGifAnswers_.front();
+        longGifAnswers_.pop_front();
+        return way;
+    }
 
     ChoiceAnswer Choose(const ChoiceRequest& request, bool bringMainToTop) override;
     void ShowMessage(const std::string& text) override;
@@ -106,7 +115,7 @@ public:
     void Clear() { log_.clear(); }
     std::size_t UnusedAnswers() const {
         return answers_.size() + twoChoiceAnswers_.size() + colorAnswers_.size() +
-               numberAnswers_.size();
+               numberAnswers_.size() + longGifAnswers_.size();
     }
 
     int pumps = 0;
@@ -116,6 +125,7 @@ private:
     std::deque<int> twoChoiceAnswers_;
     std::deque<std::optional<Colorref>> colorAnswers_;
     std::deque<std::optional<NumbersAnswer>> numberAnswers_;
+    std::deque<LongGifWay> longGifAnswers_;
     NoticeThrottle throttle_;
     NoticeThrottle::Tick clock_{0};
     std::vector<Shown> log_;

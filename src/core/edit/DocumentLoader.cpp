@@ -5,7 +5,9 @@
 #include <cstring>
 #include <filesystem>
 #include <numeric>
+#include <optional>
 
+#include "core/edit/LongGifComposer.h"
 #include "core/model/CAnvoDoc.h"
 #include "core/model/FrameTable.h"
 #include "core/port/Imaging.h"
@@ -189,39 +191,34 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
     // The images the file really holds (not its graphic-control blocks); a document takes a
     // full table of them at most.
     const int images = table_.Images().GifPageCount(path);
-    const int pages = std::min(images, FrameTable::kMaxFrames);
+    const LongGifQuestion question{images, FrameTable::kMaxFrames};
+    // A longer file: the user picks which images. A user interface without that choice keeps
+    // the first ones and is told so afterwards.
+    std::optional<LongGifWay> way;
+    if (images > FrameTable::kMaxFrames) {
+        way = ui_.AskLongGifWay(question);
+        if (way && way->kind == LongGifWay::Kind::Cancel) {
+            table_.Images().ReleaseGifPages();
+            table_.busy = false;
+            table_.loadingScreen = false;
+            return GifLoad::Declined;
+        }
+    }
+    const bool composed = way && way->kind != LongGifWay::Kind::First;
 
     std::unique_ptr<WorkProgress> progress = ui_.CreateProgress();
-    progress->SetRange(0, pages);
     progress->SetStatusText("로드중입니다. 기다려 주십시오..");
     progress->SetTitle(ShortenPath(path));
-    if (size > kProgressThreshold) progress->Show();
-
-    GifLoad outcome = GifLoad::Complete;
-    for (int i = 0;; ++i) {
-        int result = pages > 0 ? table_.AddFrameFromSource(
-                                     static_cast<int>(FrameTable::SourceKind::GifPage), path, i)
-                               : FrameTable::kAddFailed;
-        progress->SetPosition(i + 1);
-        const bool running = ui_.PumpMessages();
-        if (result == FrameTable::kAddFailed) {
-            progress.reset();
-            ShowInfoBox(ui_, "손상된 GIF파일입니다.", FileNamePart(path));
-            outcome = GifLoad::Damaged;
-            break;
-        }
-        // A program that is quitting counts as Cancel: the frames so far stay.
-        if (!running || progress->Cancelled()) {
-            table_.App().openContinue = false;
-            ui_.PumpMessages();
-            outcome = GifLoad::Cancelled;
-            break;
-        }
-        if (result == FrameTable::kAddTableFull || i >= pages - 1) break;
-    }
+    // A composed load reads every image it needs: a progress dialog is worth showing at once.
+    if (size > kProgressThreshold || composed) progress->Show();
+    const GifLoad outcome = composed ? LoadChosenImages(path, question, *way, *progress)
+                                     : LoadPages(path, images, *progress);
     progress.reset();
     // Whatever the outcome, no page of the file is read again.
     table_.Images().ReleaseGifPages();
+    if (outcome == GifLoad::Damaged && !failureReported_) {
+        ShowInfoBox(ui_, "손상된 GIF파일입니다.", FileNamePart(path));
+    }
     if (outcome != GifLoad::Damaged) {
         table_.FinishLoadedDisplayImages(table_.firstBatchPending);
         table_.SetZoom(-1, -1, false);
@@ -237,8 +234,9 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
     }
     table_.busy = false;
     table_.loadingScreen = false;
-    // Said once, after the frames are in place; a cancelled load stopped where the user wanted.
-    if (outcome == GifLoad::Complete && images > FrameTable::kMaxFrames) {
+    // Said once, after the frames are in place; a cancelled load stopped where the user wanted,
+    // and a user who chose the images knows what was loaded.
+    if (outcome == GifLoad::Complete && images > FrameTable::kMaxFrames && !way) {
         ShowInfoBox(ui_, TruncatedLoadText(images), FileNamePart(path));
     }
     if (outcome != GifLoad::Damaged && table_.loadedCutShortPage) {
@@ -246,6 +244,78 @@ DocumentLoader::GifLoad DocumentLoader::RunDeferredGifLoad() {
     }
     table_.loadedCutShortPage = false;
     return outcome;
+}
+
+DocumentLoader::GifLoad DocumentLoader::LoadPages(const std::string& path, int images,
+                                                  WorkProgress& progress) {
+    const int pages = std::min(images, FrameTable::kMaxFrames);
+    progress.SetRange(0, pages);
+    for (int i = 0;; ++i) {
+        int result = pages > 0 ? table_.AddFrameFromSource(
+                                     static_cast<int>(FrameTable::SourceKind::GifPage), path, i)
+                               : FrameTable::kAddFailed;
+        progress.SetPosition(i + 1);
+        const bool running = ui_.PumpMessages();
+        if (result == FrameTable::kAddFailed) return GifLoad::Damaged;
+        if (!running || progress.Cancelled()) return Cancelled();
+        if (result == FrameTable::kAddTableFull || i >= pages - 1) return GifLoad::Complete;
+    }
+}
+
+DocumentLoader::GifLoad DocumentLoader::LoadChosenImages(const std::string& path,
+                                                         const LongGifQuestion& question,
+                                                         const LongGifWay& way,
+                                                         WorkProgress& progress) {
+    // The pages the count decoded are not the ones this load keeps.
+    table_.Images().ReleaseGifPages();
+    const LongGifWay clamped = question.Clamped(way);
+    const int needed = clamped.kind == LongGifWay::Kind::From
+                           ? std::min(question.images, clamped.start - 1 + question.limit)
+                           : question.images;
+    progress.SetRange(0, needed);
+    LongGifComposer composer(question, clamped, table_.Images());
+    std::vector<LongGifComposer::Frame> ready;
+    bool failed = false;
+    bool stopped = false;
+    int scanned = 0;
+    const auto addReady = [&] {
+        for (LongGifComposer::Frame& frame : ready) {
+            failed = failed || table_.AddLoadedGifPage(std::move(frame.image), frame.info) !=
+                                   FrameTable::kAddDone;
+        }
+        ready.clear();
+        return !failed;
+    };
+    const ImagingResult scan =
+        table_.Images().ScanGifImages(path, [&](const GifPageInfo& info, CDib&& image) {
+            if (!composer.Add(info, std::move(image), ready) || !addReady()) {
+                failed = true;
+                return false;
+            }
+            progress.SetPosition(++scanned);
+            stopped = !ui_.PumpMessages() || progress.Cancelled();
+            return !stopped && !composer.Done();
+        });
+    table_.loadedCutShortPage = table_.loadedCutShortPage || composer.CutShort();
+    if (failed) return Unfinished();
+    if (scan != ImagingResult::Ok) return GifLoad::Damaged;
+    // The frames so far stay when the user stopped the load, the open one with them.
+    if (!composer.Finish(ready) || !addReady()) return Unfinished();
+    return stopped ? Cancelled() : GifLoad::Complete;
+}
+
+DocumentLoader::GifLoad DocumentLoader::Unfinished() {
+    // Not the file's fault: a frame could not be made (its colours could not be reduced).
+    ReportProgramError(ui_, "61403", false);
+    failureReported_ = true;
+    return GifLoad::Damaged;
+}
+
+DocumentLoader::GifLoad DocumentLoader::Cancelled() {
+    // A program that is quitting counts as Cancel: the frames so far stay.
+    table_.App().openContinue = false;
+    ui_.PumpMessages();
+    return GifLoad::Cancelled;
 }
 
 std::string DocumentLoader::TruncatedLoadText(int images) {

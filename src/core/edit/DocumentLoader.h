@@ -12,6 +12,9 @@ namespace vorla {
 class CAnvoDoc;
 class FrameTable;
 class UserInterface;
+class WorkProgress;
+struct LongGifQuestion;
+struct LongGifWay;
 struct VideoImportResult;
 
 // The files of "모아서 열기" in the order the user chose them, with each one's place in
@@ -43,11 +46,14 @@ public:
     // name). false: no window slot was free.
     bool LoadImportedFrames(VideoImportResult&& frames);
 
-    enum class GifLoad { Complete, Cancelled, Damaged };
-    // Loads every image of sourceGifPath (up to 300) under the progress dialog. Damaged: the
-    // file could not be read; the caller closes the window. A file with more images than were
-    // loaded marks the document partial (CAnvoDoc::partialSourcePath); one longer than a
-    // document is also reported once (TruncatedLoadText).
+    enum class GifLoad { Complete, Cancelled, Damaged, Declined };
+    // Loads the images of sourceGifPath (up to 300) under the progress dialog. A file longer
+    // than a document asks which images to load (UserInterface::AskLongGifWay): the first 300,
+    // 300 from a later image, or every k-th composited as the file shows it (LongGifComposer);
+    // Declined: the user chose not to open it. Damaged: the file could not be read. The caller
+    // closes the window after either. A file with more images than were loaded marks the
+    // document partial (CAnvoDoc::partialSourcePath); where nobody could choose, a file longer
+    // than a document is also reported once (TruncatedLoadText).
     GifLoad RunDeferredGifLoad();
     static std::string TruncatedLoadText(int images);
     // Said once when an image's data ended early; the document is then partial and damaged.
@@ -59,10 +65,18 @@ public:
 
 private:
     void CollectFrames(const CollectRequest& collect);
+    // The first pages, one by one from the imaging port's page cache.
+    GifLoad LoadPages(const std::string& path, int images, WorkProgress& progress);
+    // The chosen images of a longer file, every image read once in order.
+    GifLoad LoadChosenImages(const std::string& path, const LongGifQuestion& question,
+                             const LongGifWay& way, WorkProgress& progress);
+    GifLoad Unfinished();  // reports the program error
+    GifLoad Cancelled();
 
     FrameTable& table_;
     CAnvoDoc& document_;
     UserInterface& ui_;
+    bool failureReported_ = false;  // a Damaged outcome was already told (as a program error)
 };
 
 }  // namespace vorla

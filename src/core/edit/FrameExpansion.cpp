@@ -35,22 +35,17 @@ GifCanvas::Values ScreenValues(const CDib& image, const FrameEntry& entry) {
 }
 
 // One expanded frame before it replaces the table's.
-struct Expanded {
-    CDib image;
-    int transparentIndex = -1;  // -1: no pixel is transparent and the frame had no index
-    bool keepsKeySlot = false;  // the frame's own transparent entry (with its key colour)
-    bool quantised = false;
-};
+using Expanded = ScreenPicture;
 
 // The composite as an 8-bit picture over the frame's own palette plus the colours it lacks;
 // false when they come to more than 256 entries.
-bool ExactPicture(const CDib& own, const FrameEntry& entry,
+bool ExactPicture(const CDib& own, int ownColours, int ownTransparent,
                   const std::vector<std::uint32_t>& screen, int width, int height, Expanded& out) {
-    const int size = std::max(1, effects::PaletteSize(own, entry));
+    const int size = std::max(1, std::min(ownColours, 256));
     std::vector<Colorref> palette;
     for (int i = 0; i < size; ++i) palette.push_back(own.PaletteColor(i));
-    const bool hadIndex = entry.transparent && entry.transparentIndex < size;
-    int transparent = hadIndex ? entry.transparentIndex : -1;
+    const bool hadIndex = ownTransparent >= 0 && ownTransparent < size;
+    int transparent = hadIndex ? ownTransparent : -1;
     std::unordered_map<std::uint32_t, int> index;
     for (int i = 0; i < size; ++i) {
         if (i != transparent) index.emplace(kOpaque | palette[Slot(i)], i);
@@ -175,8 +170,9 @@ Run Expand(FrameTable& table, const std::vector<int>& frames, ExpansionResult& r
         canvas.Draw(image, entry.left, entry.top, ScreenValues(image, entry));
         if (frames[next] == k) {
             Expanded expanded;
-            if (!ExactPicture(image, entry, canvas.Pixels(), width, height, expanded) &&
-                !QuantisedPicture(table.Images(), canvas.Pixels(), width, height, expanded))
+            if (!PictureOfScreen(table.Images(), image, effects::PaletteSize(image, entry),
+                                 entry.transparent ? entry.transparentIndex : -1, canvas.Pixels(),
+                                 width, height, expanded))
                 return Run::Failed;
             made.emplace_back(k, std::move(expanded));
             ++next;
@@ -195,6 +191,13 @@ Run Expand(FrameTable& table, const std::vector<int>& frames, ExpansionResult& r
 }
 
 }  // namespace
+
+bool PictureOfScreen(Imaging& imaging, const CDib& own, int ownColours, int ownTransparent,
+                     const std::vector<std::uint32_t>& screen, int width, int height,
+                     ScreenPicture& out) {
+    return ExactPicture(own, ownColours, ownTransparent, screen, width, height, out) ||
+           QuantisedPicture(imaging, screen, width, height, out);
+}
 
 std::vector<int> ExpansionClosure(const FrameTable& table, std::vector<int> wanted) {
     std::vector<bool> in(Slot(table.frameCount), false);

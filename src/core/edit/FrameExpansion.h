@@ -11,11 +11,15 @@
 // none), so drawing the expanded frame over anything gives back the composite.
 #pragma once
 
+#include <cstdint>
 #include <vector>
+
+#include "core/model/CDib.h"
 
 namespace vorla {
 
 class FrameTable;
+class Imaging;
 
 namespace edit {
 
@@ -25,6 +29,20 @@ struct ExpansionResult {
     int quantised = 0;        // frames whose colours did not fit in 256 entries
     std::vector<int> frames;  // the frames expanded, ascending
 };
+
+// An area of a composited screen (GifCanvas values, rows packed) as an 8-bit picture: the first
+// ownColours entries of `own`'s palette, then the colours the area brings in; only when those
+// come to more than 256 is it quantised (through the imaging port). Pixels the screen leaves
+// transparent take ownTransparent (-1: none; a new index is added when needed).
+struct ScreenPicture {
+    CDib image;
+    int transparentIndex = -1;  // -1: no pixel is transparent and `own` had no index
+    bool keepsKeySlot = false;  // the transparent index is ownTransparent (with its key colour)
+    bool quantised = false;
+};
+bool PictureOfScreen(Imaging& imaging, const CDib& own, int ownColours, int ownTransparent,
+                     const std::vector<std::uint32_t>& screen, int width, int height,
+                     ScreenPicture& out);
 
 // The frames that must be expanded with `wanted` for every frame to look as before: a frame
 // whose disposal was 2 or 3 changed the screen for the frame after it, which an expanded

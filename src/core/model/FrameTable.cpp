@@ -80,6 +80,33 @@ int FrameTable::AddDecodedFrame(CDib&& image, const GifPageInfo& info) {
     return kAddDone;
 }
 
+int FrameTable::AddLoadedGifPage(CDib&& image, const GifPageInfo& info) {
+    if (frameCount > kMaxFrames - 1) return kAddTableFull;
+    const bool isFirst = frameCount == 0;
+    if (!ReadIntoNewSlot(image)) return kAddFailed;
+    if (isFirst) displayedUpTo_ = 0;
+    EntryFromDecoder(isFirst, info);
+    loadedCutShortPage = loadedCutShortPage || info.cutShort;
+    // A document opened from a GIF file plays as that file does: endlessly only with a looping
+    // block. Its loop count is not kept; any count plays forever here.
+    if (isFirst) settings.loopForever = info.loopBlock;
+    FinishNewFrame();
+    if (isFirst) firstBatchPending = true;
+    // Display images catch up in batches while a GIF loads (at 1, 6, 11, ... frames). Only the
+    // frames added since the last batch are scaled, so a whole load stays linear in frames.
+    if (frameCount % 5 == 1) {
+        int from = std::min(displayedUpTo_, frameCount - 1);
+        int saveSuspend = rebuildSuspend;
+        if (displayedZoom_ != zoomFactor) from = 0;
+        for (int k = from; k < frameCount; ++k) RebuildDisplayImages(k, true, true, false);
+        rebuildSuspend = saveSuspend;
+        displayedUpTo_ = frameCount;
+        displayedZoom_ = zoomFactor;
+        ZoomStep();
+    }
+    return kAddDone;
+}
+
 int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page) {
     if (frameCount > kMaxFrames - 1) return kAddTableFull;
     const bool isFirst = frameCount == 0;
@@ -134,28 +161,9 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
             // Only the first image of a file given as any file is wanted: its other pages need
             // not stay decoded.
             if (viaAnyFile) imaging_.ReleaseGifPages();
-            if (loaded != ImagingResult::Ok || !ReadIntoNewSlot(image)) return kAddFailed;
-            if (isFirst) displayedUpTo_ = 0;
-            EntryFromDecoder(isFirst, info);
-            loadedCutShortPage = loadedCutShortPage || info.cutShort;
-            // A document opened from a GIF file plays as that file does: endlessly only with a
-            // looping block. Its loop count is not kept; any count plays forever here.
-            if (isFirst) settings.loopForever = info.loopBlock;
-            if (viaAnyFile) entries[static_cast<std::size_t>(frameCount)].delay = 50;
-            FinishNewFrame();
-            if (isFirst) firstBatchPending = true;
-            // Display images catch up in batches while a GIF loads (at 1, 6, 11, ... frames). Only
-            // the frames added since the last batch are scaled, so a whole load stays linear in
-            // frames.
-            if (frameCount % 5 != 1) return kAddDone;
-            int from = std::min(displayedUpTo_, frameCount - 1);
-            int saveSuspend = rebuildSuspend;
-            if (displayedZoom_ != zoomFactor) from = 0;
-            for (int k = from; k < frameCount; ++k) RebuildDisplayImages(k, true, true, false);
-            rebuildSuspend = saveSuspend;
-            displayedUpTo_ = frameCount;
-            displayedZoom_ = zoomFactor;
-            break;
+            if (loaded != ImagingResult::Ok) return kAddFailed;
+            if (viaAnyFile) info.delay = 50;
+            return AddLoadedGifPage(std::move(image), info);
         }
         default: ReportProgramError(ui_, "04214", false); break;
     }

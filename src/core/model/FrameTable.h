@@ -48,6 +48,9 @@ public:
     // A frame made in memory (an imported video frame): an 8-bit image with the playback values
     // a decoded GIF image would carry. Display images are the caller's to rebuild.
     int AddDecodedFrame(CDib&& image, const GifPageInfo& info);
+    // A page of a GIF file being loaded (the deferred load's frames): display images follow in
+    // batches, FinishLoadedDisplayImages completes them.
+    int AddLoadedGifPage(CDib&& image, const GifPageInfo& info);
     void EntryFromDecoder(bool isFirst, const GifPageInfo& image);
     void EntryForImportedImage(const std::string& path, bool isFirst);
     Colorref SetKeyColor(int frame);

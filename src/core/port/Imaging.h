@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,15 @@ public:
     // Drops what LoadGifPage keeps of the last file. Called when a load ends, however it ends,
     // so that the decoded pages of a file do not outlive its load.
     virtual void ReleaseGifPages() {}
+    // Every image of a GIF file in stream order, each decoded once and handed to sink, which
+    // takes it over: nothing is kept here, so a file of any length costs the memory of the images
+    // the sink keeps. sink false stops the scan (Ok). Failed: the file cannot be read, or an
+    // image past those handed over is damaged. A port that reads no GIF files says Failed.
+    using GifImageSink = std::function<bool(const GifPageInfo& page, CDib&& image)>;
+    virtual ImagingResult ScanGifImages(const std::string& path, const GifImageSink& sink) {
+        (void)path, (void)sink;
+        return ImagingResult::Failed;
+    }
 
     // Writes the bitmap in the given format (8-bit sources keep their palette where the format
     // allows). TGA is written top-left oriented.

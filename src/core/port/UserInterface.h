@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/model/Color.h"
+#include "core/port/LongGifQuestion.h"
 #include "core/port/WorkProgress.h"
 
 namespace vorla {
@@ -97,6 +98,14 @@ public:
     // A progress dialog for one long operation, hidden until Show(). A user interface without
     // screens keeps the state and is never cancelled.
     virtual std::unique_ptr<WorkProgress> CreateProgress();
+
+    // Which images of a GIF longer than a document to load (a modal dialog). nullopt: this user
+    // interface offers no such choice; the loader then keeps the first images and says so after
+    // loading, as it does for a job without a window.
+    virtual std::optional<LongGifWay> AskLongGifWay(const LongGifQuestion& question) {
+        (void)question;
+        return std::nullopt;
+    }
 };
 
 // The progress of a user interface without screens: it remembers what it was told.

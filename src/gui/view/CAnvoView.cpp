@@ -154,7 +154,8 @@ void CAnvoView::RunPendingLoad() {
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();
     document_.modified = false;
-    if (outcome == DocumentLoader::GifLoad::Damaged) {
+    if (outcome == DocumentLoader::GifLoad::Damaged ||
+        outcome == DocumentLoader::GifLoad::Declined) {
         emit closeRequested();
         return;
     }
