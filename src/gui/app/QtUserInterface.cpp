@@ -7,6 +7,7 @@
 
 #include "core/port/NoticeThrottle.h"
 #include "gui/app/VorlaApplication.h"
+#include "gui/dialogs/LongGifDialog.h"
 #include "gui/dialogs/WorkProgressDialog.h"
 
 namespace vorla {
@@ -123,6 +124,16 @@ bool QtUserInterface::AskNumbers(NumberRequest& request) {
     if (dialog.exec() != QDialog::Accepted) return false;
     request = dialog.request;
     return true;
+}
+
+std::optional<LongGifWay> QtUserInterface::AskLongGifWay(const LongGifQuestion& question) {
+    // On the heap: a main window closed while the dialog runs deletes it with its children.
+    QPointer<LongGifDialog> dialog = new LongGifDialog(question, mainWindow_);
+    dialog->exec();
+    if (!dialog) return LongGifWay{LongGifWay::Kind::Cancel};
+    const LongGifWay way = dialog->Answer();
+    delete dialog;
+    return way;
 }
 
 std::unique_ptr<WorkProgress> QtUserInterface::CreateProgress() {

@@ -36,6 +36,8 @@ public:
     // One chooser serves every caller: the result colour it opens with is the caller's.
     bool ChooseColor(Colorref& colour, const std::string& caption) override;
     bool AskNumbers(NumberRequest& request) override;
+    // A dialog of its own for each question: asked while a file loads, never reused meanwhile.
+    std::optional<LongGifWay> AskLongGifWay(const LongGifQuestion& question) override;
     // false once the application has been asked to quit; the caller then ends its loop.
     bool PumpMessages() override;
     std::unique_ptr<WorkProgress> CreateProgress() override;
