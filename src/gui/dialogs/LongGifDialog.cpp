@@ -60,6 +60,11 @@ LongGifDialog::LongGifDialog(const LongGifQuestion& question, QWidget* parent)
     layout->addWidget(result_);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Tab leads from each way to its number.
+    setTabOrder(first_, from_);
+    setTabOrder(from_, start_);
+    setTabOrder(start_, every_);
+    setTabOrder(every_, step_);
     answer_.kind = LongGifWay::Kind::Cancel;
     ShowFrameCount();
     first_->setFocus(Qt::OtherFocusReason);
