@@ -89,17 +89,17 @@ bool LongGifComposer::Close(const std::vector<std::uint32_t>* next, std::vector<
             area_.Unite(cleared);
         }
     }
-    std::vector<std::uint32_t> part;
-    part.reserve(static_cast<std::size_t>(area_.Width()) *
-                 static_cast<std::size_t>(area_.Height()));
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(static_cast<std::size_t>(area_.Width()) *
+                   static_cast<std::size_t>(area_.Height()));
     for (int y = area_.y0; y < area_.y1; ++y) {
         const auto row = target_.begin() + static_cast<std::ptrdiff_t>(y) * width;
-        part.insert(part.end(), row + area_.x0, row + area_.x1);
+        pixels.insert(pixels.end(), row + area_.x0, row + area_.x1);
     }
     edit::ScreenPicture picture;
     const int ownColours = std::min(ownInfo_.colorCount, own_.ColorCount());
     if (!edit::PictureOfScreen(imaging_, own_, ownColours,
-                               ownInfo_.transparent ? ownInfo_.transparentIndex : -1, part,
+                               ownInfo_.transparent ? ownInfo_.transparentIndex : -1, pixels,
                                area_.Width(), area_.Height(), picture))
         return false;
 

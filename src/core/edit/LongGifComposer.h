@@ -3,7 +3,7 @@
 // screen as a viewer composites it (GifCanvas), once and in order; each kept image becomes a
 // frame that shows exactly what the file shows at that image, whatever the skipped images drew.
 //
-// A frame is the part of the screen that changed since the frame before it, kept with disposal
+// A frame is the area of the screen that changed since the frame before it, kept with disposal
 // 1; when the next kept image shows transparent screen where this frame left colour, this frame
 // takes disposal 2 and its area grows over those pixels, so that its own clearing restores them.
 // Invariant between frames: wherever a frame's target is transparent, the screen before it is
