@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "CpuTime.h"
 #include "SaveLikeWriter.h"
 #include "core/edit/OptimizedSave.h"
 #include "core/gif/GifDecoder.h"
@@ -61,19 +62,8 @@ std::map<std::string, Sizes>& Table() {
 }
 
 // CPU time in ms: this process's, and that of the processes it has waited for (gifsicle).
-double CpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-double ChildCpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    auto ms = [](const timeval& v) {
-        return static_cast<double>(v.tv_sec) * 1e3 + static_cast<double>(v.tv_usec) / 1e3;
-    };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
+using vorla::bench::ChildCpuMs;
+using vorla::bench::CpuMs;
 
 // The file the ordinary Save writes for gif's images.
 Bytes OrdinaryWrite(const Bytes& gif, int& width, int& height) {
