@@ -256,7 +256,16 @@ TEST(GifOptimizer, LossyLevelsStayWithinTheirToleranceAndShrinkTheFile) {
             },
             4, 2, 250);
     }
-    for (const Animation* a : {&global, &local, &holed}) {
+    // A slow fade drawn as small patches, as frame-optimised files store it: colours kept from
+    // frame to frame must still be redrawn once the fade has gone past the tolerance, also where
+    // the frames in between do not touch them.
+    Animation fade(32, 32);
+    fade.Add(0, 0, 32, 32, 250, ramp, [](int x, int y) { return x + y; });
+    for (int k = 1; k < 12; ++k) {
+        const int left = k % 2 == 0 ? 0 : 16;
+        fade.Add(left, 0, 16, 32, 250, ramp, [&](int x, int y) { return left + x + y + 3 * k; });
+    }
+    for (const Animation* a : {&global, &local, &holed, &fade}) {
         std::size_t lossless = 0;
         for (const int level : {0, 20, 60, 100}) {
             SCOPED_TRACE(level);

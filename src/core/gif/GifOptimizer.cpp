@@ -62,10 +62,15 @@ public:
             Screen storedAfter;  // the screen the stored frames leave after k
             storedAfter.swap(storedNext);
             // Where current and next may differ.
-            const GifArea nextChange = last ? GifArea{} : StoredChange(source_, k + 1);
+            GifArea nextChange = last ? GifArea{} : StoredChange(source_, k + 1);
             if (!last) {
                 Advance(k + 1, next, storedNext);
-                if (steady_ > 0 && !keepStored_) Steady(current, next, nextChange);
+                if (steady_ > 0 && !keepStored_) {
+                    // current holds kept colours in keptArea_, where next (fresh from the
+                    // stored frames) has the true ones: they may differ there too.
+                    nextChange.Unite(keptArea_);
+                    keptArea_ = Steady(current, next, nextChange);
+                }
             }
             const bool first = k == 0;
             const bool anyClear =
@@ -340,7 +345,9 @@ private:
     // Lossy: a pixel of next whose colour lies within steady_ of what current shows there keeps
     // current's, so that noise and slow drift need not be redrawn. current may hold kept colours
     // itself: the comparison is always with next's true colour, so no pixel strays further.
-    void Steady(const Screen& current, Screen& next, const GifArea& bound) {
+    // bound: where they may differ, kept colours of current included. Returns the area of the
+    // pixels kept (where next now differs from the stored frames).
+    GifArea Steady(const Screen& current, Screen& next, const GifArea& bound) {
         kept_.clear();
         std::size_t differing = 0;
         for (int y = bound.y0; y < bound.y1; ++y) {
@@ -360,8 +367,15 @@ private:
         }
         // Worth it only where most of what differs is such drift (grain, a slow fade): a few
         // pixels kept among many redrawn save little and cost their error.
-        if (kept_.size() * 100 < differing * kDriftPercent) return;
-        for (std::size_t p : kept_) next[p] = current[p];
+        if (kept_.size() * 100 < differing * kDriftPercent) return {};
+        GifArea area;
+        for (std::size_t p : kept_) {
+            next[p] = current[p];
+            const auto x = static_cast<int>(p % static_cast<std::size_t>(width_));
+            const auto y = static_cast<int>(p / static_cast<std::size_t>(width_));
+            area.Unite({x, y, x + 1, y + 1});
+        }
+        return area;
     }
 
     void WriteHeader(std::vector<std::uint8_t>& out) const {
@@ -425,6 +439,7 @@ private:
     const int height_;
     GifImageEncoder encoder_;
     std::vector<std::size_t> kept_;  // Steady's pixels
+    GifArea keptArea_;               // where the target screen holds kept colours
     int globalImages_ = 0;
     int maxGlobalIndex_ = 0;  // the highest global index an image uses, its transparency's too
     std::array<WayRecord, 4> kinds_{};  // by Kind, counted on frames that weigh every kind
