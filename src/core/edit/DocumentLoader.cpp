@@ -136,8 +136,10 @@ bool DocumentLoader::LoadImportedFrames(VideoImportResult&& frames) {
     }
     frames.frames.clear();
     table_.Host().MarkImported();
+    // The zoom a new document gets, as for a file opened (not the last one saved in settings),
+    // before the display images are made at it.
+    table_.ZoomStep();
     table_.RebuildDisplayImages(-1, true, true, false);
-    table_.SetZoom(-1, -1, false);
     return table_.frameCount > 0;
 }
 
