@@ -71,12 +71,14 @@ void tst_VideoImport::droppedClipBecomesTheAnnouncedFrames() {
         announced = AnnouncedFrames(dialog);
         QTest::keyClick(&dialog, Qt::Key_Return);
     });
+    f.frame.App().zoomPercent = 5;  // the last zoom used; a new document chooses its own
     f.frame.OpenDroppedFiles({clip});
     QCOMPARE(f.frame.OpenDocumentCount(), 1);
     CAnvoView* view = f.frame.Views().first();
     QVERIFY(announced > 0 && announced <= FrameTable::kMaxFrames);
     QCOMPARE(view->Table().frameCount, announced);
     QCOMPARE(view->Table().frameImages[0].Width(), 160);
+    QCOMPARE(view->Table().zoomFactor, 1.0);  // as a 160-pixel-wide file opens
     QVERIFY(view->Document().imported);
     QVERIFY(view->Document().IsUntitled());
     QVERIFY2(f.ui.asked.empty(), qPrintable(f.ui.Texts().join(QLatin1Char('\n'))));

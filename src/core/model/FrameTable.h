@@ -69,6 +69,9 @@ public:
         const auto slot = static_cast<std::size_t>(i);
         return zoomFactor == 1.0 ? frameImages[slot] : displayImages[slot];
     }
+    // The zoom a newly filled document takes: 100 % (50 % for wide frames) when it is the only
+    // document sharing the zoom, else the shared one, 50 % at most for wide frames.
+    void ZoomStep();
     void SetZoom(int width, int height, bool moveFrame);
     std::pair<int, int> UpdateScrollSizes();  // (1, total) or (-1, 0)
     std::pair<int, int> ScreenExtent() const;
@@ -115,7 +118,6 @@ public:
 private:
     bool ReadIntoNewSlot(CDib& image);
     void FinishNewFrame();
-    void ZoomStep();
 
     ApplicationState& app_;
     UserInterface& ui_;
