@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "MenuDriving.h"
 #include "core/edit/DocumentLoader.h"
 #include "core/edit/FrameEditRules.h"
 #include "core/model/ApplicationState.h"
@@ -37,21 +38,17 @@ void tst_LongGif::everyKthChosenWithKeysTakesTheWholeFile() {
     QVERIFY(WriteFileAtomically(path, gif.Trailer().Get()));
 
     QString shown;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<LongGifDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        const auto key = [&](Qt::Key k) {
-            QWidget* focus = QApplication::focusWidget();
-            QTest::keyClick(focus ? focus : dialog, k);
-        };
+    QTimer answer;
+    guitest::WhenModal<LongGifDialog>(answer, [&](LongGifDialog& dialog) {
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        const auto key = [&](Qt::Key k) { QTest::keyClick(dialog.focusWidget(), k); };
         // 처음 300개 -> 시작 이미지부터 -> k개마다; Tab to k, which shows 2 (ceil(320 / 300)).
         key(Qt::Key_Down);
         key(Qt::Key_Down);
         key(Qt::Key_Tab);
         key(Qt::Key_5);
-        shown = dialog->findChild<QLabel*>("result")->text();
+        shown = dialog.findChild<QLabel*>("result")->text();
         key(Qt::Key_Return);
     });
     QtUserInterface ui;

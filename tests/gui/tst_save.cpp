@@ -13,6 +13,7 @@
 #include "gui/app/Commands.h"
 #include "gui/app/QtUserInterface.h"
 #include "gui/dialogs/ChoiceDialog.h"
+#include "gui/dialogs/LongGifDialog.h"
 #include "gui/dialogs/TwoChoiceDialog.h"
 
 using namespace vorla;
@@ -170,10 +171,11 @@ void tst_Save::returnOnTheQuitQuestionSavesAfterAnOverwriteAnswer() {
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QTimer answer;
-    WhenModal<ChoiceDialog>(answer, [](ChoiceDialog& d) { TypeIntoDialog(d, Qt::Key_Return); });
+    // 긴 GIF 열기: Return keeps its default, the first 300 images.
+    WhenModal<LongGifDialog>(answer, [](LongGifDialog& d) { TypeIntoDialog(d, Qt::Key_Return); });
     CAnvoView* view = frame.OpenDocumentFile(path);
     QVERIFY(view);
-    view->RunPendingLoad();  // says that 300 of 303 images loaded
+    view->RunPendingLoad();
     QCOMPARE(view->Table().frameCount, 300);
 
     auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
