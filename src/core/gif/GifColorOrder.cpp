@@ -37,7 +37,7 @@ void ColorDictionary::Build(const GifSourceAnimation& source) {
             values[k][slot] = it->second + 1;
         }
     }
-    if (colors.size() <= 255) CountChanges(source);  // orders the global table only
+    if (colors.size() <= 256) CountChanges(source);  // orders the global table only
 }
 
 void ColorDictionary::CountChanges(const GifSourceAnimation& source) {
@@ -111,7 +111,7 @@ void ColorDictionary::CountChanges(const GifSourceAnimation& source) {
         for (int size = 2; size <= 8; ++size) {
             bitsBySize[k][static_cast<std::size_t>(size)] = LzwBits(codes, size);
         }
-        const int entriesBits = BitsFor(static_cast<int>(changed[k].size()));
+        const int entriesBits = std::min(8, BitsFor(static_cast<int>(changed[k].size())));
         localBits[k] = bitsBySize[k][static_cast<std::size_t>(std::max(2, entriesBits))] +
                        24u * (1u << entriesBits);
     }
@@ -136,6 +136,10 @@ void ColorDictionary::CountChanges(const GifSourceAnimation& source) {
             // The transparent index takes the lowest index left free.
             int clear = 0;
             while (usedIn[static_cast<std::size_t>(clear)] == usedMark) ++clear;
+            if (clear > 255) {  // every index taken: a table of its own
+                total += localBits[k];
+                continue;
+            }
             const int codeSize = std::max(2, BitsFor(std::max(highest, clear)));
             total += std::min(bitsBySize[k][static_cast<std::size_t>(codeSize)], localBits[k]);
         }

@@ -11,7 +11,7 @@ GifImageEncoder::GifImageEncoder(const ColorDictionary& dictionary, int screenWi
       width_(std::max(screenWidth, 0)),
       tolerance_(tolerance),
       singleImage_(singleImage) {
-    global_ = allowGlobal && dictionary.colors.size() <= 255;
+    global_ = allowGlobal && dictionary.colors.size() <= 256;
     useGlobal_ = global_;
     if (global_) {
         std::vector<std::uint32_t> order = dictionary.order;
@@ -54,7 +54,7 @@ GifImageEncoder::Prepared GifImageEncoder::Prepare(const Screen& shown, const Sc
     if (global_) {
         globalOf_.resize(count);
         for (std::size_t p = 0; p < count; ++p) {
-            globalOf_[p] = targets_[p] == 0 ? 255 : globalIndex_[targets_[p] - 1];
+            globalOf_[p] = targets_[p] == 0 ? kNoIndex : globalIndex_[targets_[p] - 1];
         }
     }
     return prepared;
@@ -98,6 +98,13 @@ std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const S
     ++encodes_;
     TryWays(area, force, anyClear, anyUnchangedColor, all, explore, best);
     if (!best && !all) TryWays(area, force, anyClear, anyUnchangedColor, true, false, best);
+    if (!best && global_) {
+        // All 256 indices of the global table drawn and a transparent one needed: the image
+        // gets a table of its own, where that fits.
+        useGlobal_ = false;
+        TryWays(area, force, anyClear, anyUnchangedColor, true, false, best);
+        useGlobal_ = true;
+    }
     // A single image may be smaller with its rows interlaced (rows of one pass, eight
     // apart, can repeat each other's strings better than neighbours do).
     if (best && singleImage_ && area.Height() > 1) {
@@ -417,7 +424,7 @@ int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
         const int g = globalOf_[i];
         const bool keep = unchanged_[i] != 0;
         // seeThrough's index is the transparent one: its pixels need nothing more.
-        const int color = g == 255 ? clearIndex : g;
+        const int color = g == kNoIndex ? clearIndex : g;
         int primary = color;
         int alternate = color;
         if constexpr (kOption == Option::Transparent) {

@@ -109,8 +109,9 @@ private:
     std::vector<std::uint32_t> keptCount_;    // colour id -> unchanged pixels; 0 between images
     std::vector<std::uint8_t> changedColor_;  // colour id -> a changed pixel shows it
     std::vector<std::uint32_t> counted_;      // the ids those two count
-    std::vector<std::uint8_t> globalOf_;      // per pixel of the image: global index, 255 none
-    Analysis analysis_[2];                    // local, global
+    static constexpr std::uint16_t kNoIndex = 256;  // globalOf_: a transparent pixel
+    std::vector<std::uint16_t> globalOf_;  // per pixel of the image: global index or kNoIndex
+    Analysis analysis_[2];                 // local, global
     bool analysed_[2] = {false, false};
     std::vector<std::uint32_t> targets_;
     std::vector<std::uint8_t> unchanged_;

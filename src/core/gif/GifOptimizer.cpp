@@ -528,8 +528,16 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
             case Planner::Outcome::GlobalUnused: allowGlobal = false; continue;
             case Planner::Outcome::DeadEnd: break;
         }
-        if (keepStored) break;
-        keepStored = true;
+        if (!keepStored) {
+            keepStored = true;
+        } else if (allowGlobal && dictionary.colors.size() == 256) {
+            // A global table of all 256 colours leaves an image that draws every one of them no
+            // index for transparency; local tables, as for more colours, may still do.
+            allowGlobal = false;
+            keepStored = false;
+        } else {
+            break;
+        }
     }
     result.error = "a frame cannot be drawn within one colour table";
     return result;

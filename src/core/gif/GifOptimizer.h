@@ -14,7 +14,7 @@
 // - the work between frames stays inside the area the stored frames can have changed;
 // - at a lossy level, strings may run through pixels by close colours, and where the animation
 //   drifts a pixel may keep its colour from the frame before (GifOptimizeOptions);
-// - one global colour table when the whole animation has at most 255 colours, ordered so that
+// - one global colour table when the whole animation has at most 256 colours, ordered so that
 //   the frames' changes need low indices; each image's transparent index is one its changed
 //   pixels leave free (the commonest unchanged colour's where that fits), so it adds nothing to
 //   the code size; local tables of the colours each image draws otherwise;
