@@ -200,6 +200,24 @@ TEST(GifOptimizer, ManyColoursGoToLocalTablesThatFitEachImage) {
     }
 }
 
+TEST(GifOptimizer, AllTwoHundredFiftySixColoursShareTheGlobalTable) {
+    // One palette of 256 colours, as a video quantised to a shared palette is: one global
+    // table, each later image's transparent index one its changes leave free. The last frame
+    // draws all 256 and clears behind it: no index is free there, so it needs a table of its own.
+    Animation a(64, 16);
+    a.Add(0, 0, 64, 16, 256, Gray, [](int x, int y) { return (x + 64 * y) % 256; });
+    a.Add(0, 0, 64, 16, 256, Gray, [](int x, int y) { return (x + 64 * y + (x < 8)) % 256; });
+    a.Add(
+        0, 0, 64, 16, 256, Gray, [](int x, int y) { return (x * 5 + 64 * y) % 256; }, 5, 2);
+    a.Add(
+        0, 0, 64, 16, 256, Gray, [](int x, int) { return x; }, 5, 1, 0);
+    const GifOptimizeResult result = Optimize(a);
+    EXPECT_TRUE(result.globalTable);
+    const auto images = Images(result.bytes);
+    ASSERT_EQ(images.size(), 4u);
+    EXPECT_FALSE(images[1].localTable);
+}
+
 TEST(GifOptimizer, CodeSizeFollowsTheIndicesAnImageUses) {
     // 100 colours overall, but after the first frame only the two most used ones change: the
     // global table has 128 entries, those frames need only 2-bit codes.
