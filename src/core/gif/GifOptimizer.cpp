@@ -95,7 +95,7 @@ public:
             // every kind of candidate is weighed and the winner counted; in between only the
             // kinds that have won often enough (every kind where this frame and the next change
             // little), all of them where none of those can be drawn.
-            const bool explore = k < kExploreFirst || k % kExploreEvery == 0;
+            const bool explore = k < kExploreFirst || k % kExploreKindsEvery == 0;
             if (last) {
                 candidates.push_back({1, changed, {}, {}, Kind::Leave, {}});
             } else {
@@ -162,6 +162,7 @@ public:
             // The image for each candidate; candidates with the same area and rules share one.
             std::optional<EncodedImage> best;
             std::size_t bestCost = SIZE_MAX;
+            std::vector<std::size_t> costs(candidates.size(), SIZE_MAX);  // weighed frames
             int bestIndex = -1;
             std::vector<std::tuple<GifArea, bool, std::optional<EncodedImage>>> encoded;
             for (std::size_t c = 0; c < candidates.size(); ++c) {
@@ -184,13 +185,15 @@ public:
                 }
                 if (!image) continue;
                 std::size_t cost = image->bytes.size();
-                if (cost >= bestCost) continue;  // its next image cannot make up for it
+                // Its next image cannot make up for it (weighed in full where counted).
+                if (cost >= bestCost && !explore) continue;
                 if (candidates.size() > 1) {
                     const std::optional<std::size_t> following =
                         encoder_.EstimateBytes(afterOf(candidate), next, candidate.nextArea);
                     if (!following) continue;
                     cost += *following;
                 }
+                costs[c] = cost;
                 if (cost < bestCost) {
                     bestCost = cost;
                     best = std::move(image);
@@ -200,9 +203,16 @@ public:
             if (!best) return Outcome::DeadEnd;
             const Candidate& chosen = candidates[static_cast<std::size_t>(bestIndex)];
             if (explore && candidates.size() > 1) {
-                for (const Candidate& c : candidates)
-                    ++kinds_[static_cast<std::size_t>(c.kind)].tried;
-                ++kinds_[static_cast<std::size_t>(chosen.kind)].won;
+                // What the winning kind saved over the best of the others.
+                std::size_t others = SIZE_MAX;
+                for (std::size_t c = 0; c < candidates.size(); ++c) {
+                    ++kinds_[static_cast<std::size_t>(candidates[c].kind)].tried;
+                    if (candidates[c].kind != chosen.kind) others = std::min(others, costs[c]);
+                }
+                WayRecord& record = kinds_[static_cast<std::size_t>(chosen.kind)];
+                ++record.won;
+                if (others != SIZE_MAX) record.saved += others - bestCost;
+                exploredCost_ += bestCost;
             }
             const std::size_t before = out_.size();
             if (best->global) {
@@ -443,6 +453,7 @@ private:
     int globalImages_ = 0;
     int maxGlobalIndex_ = 0;  // the highest global index an image uses, its transparency's too
     std::array<WayRecord, 4> kinds_{};  // by Kind, counted on frames that weigh every kind
+    std::uint64_t exploredCost_ = 0;    // the winners' costs on those frames
     std::vector<std::uint32_t> stamps_;
     std::uint32_t stamp_ = 0;
     GifCanvas stored_;
@@ -450,7 +461,7 @@ private:
 
     // Whether a kind of candidate is weighed: always with all, else when it won often enough.
     bool Wanted(Kind kind, bool all) const {
-        return all || Kept(kinds_, static_cast<std::size_t>(kind), 0, true);
+        return all || Kept(kinds_, static_cast<std::size_t>(kind), exploredCost_, true);
     }
 };
 

@@ -128,15 +128,16 @@ struct WayRecord {
 };
 inline constexpr std::uint32_t kExploreFirst = 8;   // frames that weigh every way at the start
 inline constexpr std::uint32_t kExploreEvery = 16;  // and then every 16th
-inline constexpr std::uint32_t kWinPercent = 10;    // a kind's share of wins to be weighed
+// Kinds of disposal are weighed more often: weighing them costs an estimate each, and which one
+// pays changes with the content (a zoom that turns, a scene that settles).
+inline constexpr std::uint32_t kExploreKindsEvery = 4;
 inline constexpr std::uint32_t kSavedPermille = 2;  // a way's share of the bytes saved
 
-// Whether records[k] is weighed where not every one is. Always when tried on fewer than
+// Whether records[k] is weighed where not every one is: always when tried on fewer than
 // kExploreFirst explored images (too few to judge: a way applies only to some images), and for
-// one of rivals (rivals: it competes with every record of the same kind) when it won most often.
-// Otherwise a way of compressing (explored: the bytes of the explored images) when it saved a
-// share of the bytes; a kind of disposal (explored 0: no bytes counted) when it won a share of
-// the frames.
+// one of rivals (rivals: it competes with every record of the same kind) when it won most often;
+// otherwise when it saved a share of the bytes (explored: the winners' bytes on the explored
+// images).
 template <std::size_t N>
 bool Kept(const std::array<WayRecord, N>& records, std::size_t k, std::uint64_t explored,
           bool rivals) {
@@ -147,8 +148,7 @@ bool Kept(const std::array<WayRecord, N>& records, std::size_t k, std::uint64_t 
         for (const WayRecord& r : records) most = std::max(most, r.won);
         if (record.won == most) return true;
     }
-    if (explored > 0) return record.saved * 1000 >= explored * kSavedPermille;
-    return record.won * 100 >= record.tried * kWinPercent;
+    return record.saved * 1000 >= explored * kSavedPermille;
 }
 
 // Images of at most this many pixels weigh every way whatever the counts: they cost little, and
