@@ -12,6 +12,10 @@ namespace {
 // takes a share of the bar in proportion to the frames it walks past.
 constexpr int kProgressUnits = 1000;
 constexpr int kSamplePassUnits = 300;
+// A shared palette needs samples from the whole segment before the first frame is remapped. When
+// the decoded segment fits in this many bytes it is decoded once and kept; else it is decoded
+// twice, the first time for the samples only.
+constexpr std::size_t kOnePassBytes = std::size_t{512} << 20;
 
 // The output frames the shared palette is chosen from: the middle of each of `count` equal parts.
 std::vector<int> SampleFrames(int frames) {
@@ -62,51 +66,97 @@ VideoImportResult ImportVideo(VideoSource& source, VideoQuantizer& quantizer, co
 
     std::unique_ptr<PaletteMap> map;
     std::unique_ptr<OrderedDither> ordered;
-    if (shared) {
-        const std::vector<int> sampleFrames = SampleFrames(plan.frameCount);
-        std::vector<double> sampleTimes;
-        for (const int frame : sampleFrames) {
-            sampleTimes.push_back(times[static_cast<std::size_t>(frame)]);
-        }
-        std::vector<std::vector<std::uint8_t>> samples;
-        const VideoFault fault = source.Decode(
-            sampleTimes, plan.width, plan.height, [&](int index, const std::uint8_t* rgb) {
-                samples.emplace_back(rgb, rgb + 3 * pixels);
-                return tell(kSamplePassUnits * (sampleFrames[static_cast<std::size_t>(index)] + 1) /
-                            plan.frameCount);
-            });
-        // A clip that ends early still gives a palette from what it has; the main pass says so.
-        if (fault != VideoFault::None && fault != VideoFault::EndedEarly) {
-            result.fault = fault;
-            return result;
-        }
-        std::vector<const std::uint8_t*> pictures;
-        for (const auto& sample : samples) pictures.push_back(sample.data());
-        map = quantizer.ChoosePalette(pictures, plan.width, plan.height, plan.colours);
-        if (!map) {
-            result.fault = VideoFault::Damaged;
-            return result;
-        }
-    }
-
     std::vector<std::uint8_t> indices;
     std::vector<std::uint8_t> reference;
     std::vector<std::uint8_t> previous;
     bool failed = false;
-    const VideoFault fault =
-        source.Decode(times, plan.width, plan.height, [&](int index, const std::uint8_t* rgb) {
-            if (!shared) {
-                map = quantizer.ChoosePalette({rgb}, plan.width, plan.height, plan.colours);
-                ordered.reset();
+    // One decoded picture made into a frame; false stops the work.
+    auto take = [&](const std::uint8_t* rgb) {
+        if (!shared) {
+            map = quantizer.ChoosePalette({rgb}, plan.width, plan.height, plan.colours);
+            ordered.reset();
+        }
+        if (!map || !Remap(*map, ordered, rgb, plan, choice.dither, indices)) {
+            failed = true;
+            return false;
+        }
+        if (shared) KeepStillPixels(rgb, pixels, kStillTolerance, reference, previous, indices);
+        result.frames.push_back(MakeFrame(plan, map->Palette(), indices));
+        return true;
+    };
+    auto choose = [&](const std::vector<const std::uint8_t*>& pictures) {
+        map = quantizer.ChoosePalette(pictures, plan.width, plan.height, plan.colours);
+        return map != nullptr;
+    };
+    const std::vector<int> sampleFrames = SampleFrames(plan.frameCount);
+    const std::size_t pictureBytes = 3 * pixels;
+    VideoFault fault = VideoFault::None;
+    if (shared && pictureBytes * static_cast<std::size_t>(plan.frameCount) <= kOnePassBytes) {
+        std::vector<std::vector<std::uint8_t>> decoded;
+        fault =
+            source.Decode(times, plan.width, plan.height, [&](int index, const std::uint8_t* rgb) {
+                decoded.emplace_back(rgb, rgb + pictureBytes);
+                return tell(kSamplePassUnits * (index + 1) / plan.frameCount);
+            });
+        if (fault != VideoFault::None && fault != VideoFault::EndedEarly) {
+            result.fault = fault;
+            return result;
+        }
+        // The samples a second pass would decode, among the pictures there are.
+        std::vector<const std::uint8_t*> pictures;
+        for (const int frame : sampleFrames) {
+            if (static_cast<std::size_t>(frame) < decoded.size()) {
+                pictures.push_back(decoded[static_cast<std::size_t>(frame)].data());
             }
-            if (!map || !Remap(*map, ordered, rgb, plan, choice.dither, indices)) {
-                failed = true;
-                return false;
+        }
+        if (pictures.empty() && !decoded.empty()) pictures.push_back(decoded.front().data());
+        if (!decoded.empty() && !choose(pictures)) {
+            result.fault = VideoFault::Damaged;
+            return result;
+        }
+        for (std::size_t i = 0; i < decoded.size() && !failed; ++i) {
+            if (!take(decoded[i].data())) break;
+            std::vector<std::uint8_t>().swap(decoded[i]);  // remapped: no longer needed
+            if (!tell(firstUnit +
+                      (kProgressUnits - firstUnit) * static_cast<int>(i + 1) / plan.frameCount)) {
+                result.frames.clear();
+                result.fault = VideoFault::Cancelled;
+                return result;
             }
-            if (shared) KeepStillPixels(rgb, pixels, kStillTolerance, reference, previous, indices);
-            result.frames.push_back(MakeFrame(plan, map->Palette(), indices));
-            return tell(firstUnit + (kProgressUnits - firstUnit) * (index + 1) / plan.frameCount);
-        });
+        }
+    } else {
+        if (shared) {
+            std::vector<double> sampleTimes;
+            for (const int frame : sampleFrames) {
+                sampleTimes.push_back(times[static_cast<std::size_t>(frame)]);
+            }
+            std::vector<std::vector<std::uint8_t>> samples;
+            const VideoFault sampled = source.Decode(
+                sampleTimes, plan.width, plan.height, [&](int index, const std::uint8_t* rgb) {
+                    samples.emplace_back(rgb, rgb + pictureBytes);
+                    return tell(kSamplePassUnits *
+                                (sampleFrames[static_cast<std::size_t>(index)] + 1) /
+                                plan.frameCount);
+                });
+            // A clip that ends early still gives a palette from what it has; the main pass
+            // says so.
+            if (sampled != VideoFault::None && sampled != VideoFault::EndedEarly) {
+                result.fault = sampled;
+                return result;
+            }
+            std::vector<const std::uint8_t*> pictures;
+            for (const auto& sample : samples) pictures.push_back(sample.data());
+            if (!choose(pictures)) {
+                result.fault = VideoFault::Damaged;
+                return result;
+            }
+        }
+        fault =
+            source.Decode(times, plan.width, plan.height, [&](int index, const std::uint8_t* rgb) {
+                return take(rgb) && tell(firstUnit + (kProgressUnits - firstUnit) * (index + 1) /
+                                                         plan.frameCount);
+            });
+    }
     if (failed || (fault != VideoFault::None && fault != VideoFault::EndedEarly) ||
         result.frames.empty()) {
         result.frames.clear();
