@@ -1,7 +1,9 @@
 // The program's filters on Qt's file dialog find files whatever the case of their extension.
+#include <QAbstractFileIconProvider>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,6 +51,15 @@ void tst_FileDialogFilters::patternsMatchWithoutRegardToCase() {
     // "*.TGA*.gif" is one pattern; TGA files come in through the "*.tga" before it.
     QTRY_COMPARE(shownFiles(dialog.nameFilters().at(0)),
                  QStringList({"a.gif", "b.GIF", "c.Gif", "d.png", "e.TGA"}));
+
+    // Types come from names, never from reading (a read may never return): a PNG under a name
+    // of no known type is listed as unknown data.
+    QFile named(dir.filePath(QStringLiteral("x.unknowntype")));
+    QVERIFY(named.open(QIODevice::WriteOnly));
+    named.write("\x89PNG\r\n\x1a\n");
+    named.close();
+    QCOMPARE(dialog.iconProvider()->type(QFileInfo(named.fileName())),
+             QMimeDatabase().mimeTypeForName(QStringLiteral("application/octet-stream")).comment());
 }
 
 QTEST_MAIN(tst_FileDialogFilters)
