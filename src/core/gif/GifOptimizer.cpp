@@ -21,6 +21,34 @@ using namespace optimizer;
 // differ by drift (within the steady share) for Planner::Steady to keep them.
 constexpr std::size_t kDriftPercent = 25;
 
+// Over area of two screens of width pixels a row: the count of pixels that differ, with
+// onDrift(p) called for each that differs by drift (both opaque, no channel further apart than
+// tolerance).
+template <typename OnDrift>
+std::size_t CountDrift(const Screen& was, const Screen& now, const GifArea& area, int width,
+                       const std::vector<Colorref>& colors, int tolerance, OnDrift&& onDrift) {
+    std::size_t differing = 0;
+    for (int y = area.y0; y < area.y1; ++y) {
+        const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        const std::size_t from = row + static_cast<std::size_t>(area.x0);
+        const std::size_t to = row + static_cast<std::size_t>(area.x1);
+        // Most rows do not change: one block compare passes them over.
+        if (std::memcmp(was.data() + from, now.data() + from,
+                        (to - from) * sizeof(std::uint32_t)) == 0) {
+            continue;
+        }
+        for (std::size_t p = from; p < to; ++p) {
+            if (was[p] == now[p]) continue;
+            ++differing;
+            if (was[p] != 0 && now[p] != 0 &&
+                Within(colors[was[p] - 1], colors[now[p] - 1], tolerance)) {
+                onDrift(p);
+            }
+        }
+    }
+    return differing;
+}
+
 class Planner {
 public:
     // allowGlobal false: local tables only, even where all colours would fit one table.
@@ -131,7 +159,7 @@ public:
                 // Clearing: just what the next frame needs cleared, or the whole stored frame as
                 // its own disposal clears it (which keeps the stored screens).
                 const GifArea clearings[2] = {
-                    cleared, Disposal(source_.frames[k]) == 2 ? StoredArea(k) : GifArea{}};
+                    cleared, Disposal(source_.frames[k]) == 2 ? FrameRect(source_, k) : GifArea{}};
                 for (int pass = 0; pass < 2 && candidates.empty(); ++pass, all = true) {
                     if (cleared.Empty() && Wanted(Kind::Leave, all)) {
                         consider(Kind::Leave, 1, changed, current, {});
@@ -259,8 +287,6 @@ private:
         if (keepStored_) after = stored_.Pixels();  // only compared when keeping them
     }
 
-    GifArea StoredArea(std::size_t k) const { return FrameRect(source_, k); }
-
     // Whether the screens agree on the row starting at pixel row (a block compare: most rows of
     // most frames do not change).
     bool SameRow(const Screen& a, const Screen& b, std::size_t row) const {
@@ -359,22 +385,9 @@ private:
     // pixels kept (where next now differs from the stored frames).
     GifArea Steady(const Screen& current, Screen& next, const GifArea& bound) {
         kept_.clear();
-        std::size_t differing = 0;
-        for (int y = bound.y0; y < bound.y1; ++y) {
-            const std::size_t row = static_cast<std::size_t>(y) * width_;
-            if (SameRow(current, next, row, bound)) continue;
-            for (std::size_t p = row + static_cast<std::size_t>(bound.x0);
-                 p < row + static_cast<std::size_t>(bound.x1); ++p) {
-                const std::uint32_t was = current[p];
-                const std::uint32_t now = next[p];
-                if (was == now) continue;
-                ++differing;
-                if (was == 0 || now == 0) continue;
-                if (Within(dictionary_.colors[was - 1], dictionary_.colors[now - 1], steady_)) {
-                    kept_.push_back(p);
-                }
-            }
-        }
+        const std::size_t differing =
+            CountDrift(current, next, bound, width_, dictionary_.colors, steady_,
+                       [this](std::size_t p) { kept_.push_back(p); });
         // Worth it only where most of what differs is such drift (grain, a slow fade): a few
         // pixels kept among many redrawn save little and cost their error.
         if (kept_.size() * 100 < differing * kDriftPercent) return {};
@@ -486,18 +499,12 @@ int SteadyShare(const GifSourceAnimation& source, const ColorDictionary& diction
         canvas.Draw(*frame.image, frame.left, frame.top, dictionary.values[k]);
         const std::vector<std::uint32_t>& shown = canvas.Pixels();
         const GifArea reach = StoredChange(source, k);
+        differing += CountDrift(before, shown, reach, source.screenWidth, dictionary.colors, judged,
+                                [&drifting](std::size_t) { ++drifting; });
         for (int y = reach.y0; y < reach.y1; ++y) {
-            const std::size_t row = static_cast<std::size_t>(y) * source.screenWidth;
-            for (std::size_t p = row + static_cast<std::size_t>(reach.x0);
-                 p < row + static_cast<std::size_t>(reach.x1); ++p) {
-                const std::uint32_t was = before[p];
-                const std::uint32_t now = shown[p];
-                if (was == now) continue;
-                before[p] = now;
-                ++differing;
-                if (was == 0 || now == 0) continue;
-                drifting += Within(dictionary.colors[was - 1], dictionary.colors[now - 1], judged);
-            }
+            const auto row = static_cast<std::ptrdiff_t>(y) * source.screenWidth;
+            std::copy(shown.begin() + row + reach.x0, shown.begin() + row + reach.x1,
+                      before.begin() + row + reach.x0);
         }
         canvas.Dispose(Disposal(frame));
     }

@@ -11,6 +11,7 @@ namespace vorla {
 using optimizer::Disposal;
 using optimizer::EntryColor;
 using optimizer::Usable;
+using optimizer::Within;
 
 std::string VerifyOptimizedGif(const GifSourceAnimation& source,
                                std::span<const std::uint8_t> bytes, const GifProgress& progress,
@@ -18,14 +19,7 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
     const int tolerance = LossyTolerance(options.lossy);
     // Opaque pixels within tolerance in every channel agree; transparency must match exactly.
     auto alike = [tolerance](std::uint32_t a, std::uint32_t b) {
-        if (a == b) return true;
-        if (tolerance == 0 || (a == 0) != (b == 0)) return false;
-        for (int shift = 0; shift < 24; shift += 8) {
-            const int d =
-                static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-            if (d > tolerance || d < -tolerance) return false;
-        }
-        return true;
+        return a == b || (a != 0 && b != 0 && Within(a, b, tolerance));
     };
     const int width = source.screenWidth;
     const int height = source.screenHeight;
