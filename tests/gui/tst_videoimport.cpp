@@ -3,7 +3,11 @@
 // keeps OK off until one of the offered ways brings it under.
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -20,6 +24,7 @@ class tst_VideoImport : public QObject {
 
 private slots:
     void droppedClipBecomesTheAnnouncedFrames();
+    void fileMenuCommandAsksForTheClipThenImports();
 };
 
 namespace {
@@ -32,11 +37,12 @@ bool MakeClip(const QString& path, int seconds) {
                               "-c:v", "libx264", "-pix_fmt", "yuv420p", path}) == 0;
 }
 
-// Runs `act` on the import dialog once it is up (it runs modally inside the drop).
-void WhenTheDialogShows(const std::function<void(QDialog&)>& act) {
+// Runs `act` on the first dialog of type D once it is up (it runs modally).
+template <typename D = VideoImportDialog>
+void WhenTheDialogShows(const std::function<void(D&)>& act) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dialog = qobject_cast<VideoImportDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
         if (dialog == nullptr) return;
         poll->stop();
         poll->deleteLater();
@@ -58,7 +64,7 @@ void tst_VideoImport::droppedClipBecomesTheAnnouncedFrames() {
     const QString clip = f.File(QStringLiteral("clip.mp4"));
     QVERIFY2(MakeClip(clip, 31), "ffmpeg could not make the clip");
     int announced = 0;
-    WhenTheDialogShows([&](QDialog& dialog) {
+    WhenTheDialogShows<VideoImportDialog>([&](VideoImportDialog& dialog) {
         QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         QPushButton* lower = nullptr;
         for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
@@ -82,6 +88,32 @@ void tst_VideoImport::droppedClipBecomesTheAnnouncedFrames() {
     QVERIFY(view->Document().imported);
     QVERIFY(view->Document().IsUntitled());
     QVERIFY2(f.ui.asked.empty(), qPrintable(f.ui.Texts().join(QLatin1Char('\n'))));
+}
+
+void tst_VideoImport::fileMenuCommandAsksForTheClipThenImports() {
+    MainFrameFixture f;
+    const QString clip = f.File(QStringLiteral("menu.mp4"));
+    QVERIFY2(MakeClip(clip, 2), "ffmpeg could not make the clip");
+    QAction* command = nullptr;
+    for (QAction* menu : f.frame.menuBar()->actions()) {
+        for (QAction* item : menu->menu() ? menu->menu()->actions() : QList<QAction*>()) {
+            if (item->text().startsWith(QStringLiteral("동영상 가져오기"))) command = item;
+        }
+    }
+    QVERIFY(command != nullptr && command->isEnabled());
+    WhenTheDialogShows<QFileDialog>([&](QFileDialog& dialog) {
+        // Typed into the name field and taken with Return, as a user does.
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name != nullptr);
+        name->setFocus();
+        name->setText(clip);
+        QTest::keyClick(name, Qt::Key_Return);
+        WhenTheDialogShows<VideoImportDialog>(
+            [](VideoImportDialog& import) { QTest::keyClick(&import, Qt::Key_Return); });
+    });
+    command->trigger();
+    QTRY_COMPARE(f.frame.OpenDocumentCount(), 1);
+    QCOMPARE(f.frame.Views().first()->Table().frameCount, 20);  // 2 s at 10 frames a second
 }
 
 QTEST_MAIN(tst_VideoImport)
