@@ -24,28 +24,29 @@ int Distance(const RgbQuad& c, int r, int g, int b) {
 
 }  // namespace
 
-OrderedDither::OrderedDither(const std::vector<RgbQuad>& palette)
-    : palette_(palette), cells_(std::size_t{1} << (3 * kCellBits), -1) {
-    // The median of each entry's distance to its nearest other entry: half the entries have a
-    // neighbour at most this far away. Clamped so that a palette of far-apart colours does not
-    // turn the picture to noise, and a crowded one still dithers.
+int PaletteSpread(const std::vector<RgbQuad>& palette) {
     std::vector<double> nearest;
-    for (std::size_t i = 0; i < palette_.size(); ++i) {
+    for (std::size_t i = 0; i < palette.size(); ++i) {
         int best = 3 * 255 * 255 + 1;
-        for (std::size_t j = 0; j < palette_.size(); ++j) {
+        for (std::size_t j = 0; j < palette.size(); ++j) {
             if (i == j) continue;
-            const RgbQuad& c = palette_[j];
-            const int d = Distance(palette_[i], c.red, c.green, c.blue);
+            const RgbQuad& c = palette[j];
+            const int d = Distance(palette[i], c.red, c.green, c.blue);
             if (d > 0) best = std::min(best, d);
         }
         nearest.push_back(std::sqrt(static_cast<double>(best)));
     }
+    if (nearest.empty()) return 0;
     std::nth_element(nearest.begin(),
                      nearest.begin() + static_cast<std::ptrdiff_t>(nearest.size() / 2),
                      nearest.end());
-    spread_ =
-        nearest.empty() ? 0 : std::clamp(static_cast<int>(nearest[nearest.size() / 2]), 4, 64);
+    return std::clamp(static_cast<int>(nearest[nearest.size() / 2]), 4, 64);
 }
+
+OrderedDither::OrderedDither(const std::vector<RgbQuad>& palette)
+    : palette_(palette),
+      spread_(PaletteSpread(palette)),
+      cells_(std::size_t{1} << (3 * kCellBits), -1) {}
 
 std::uint8_t OrderedDither::Nearest(int r, int g, int b) {
     const std::size_t cell = (static_cast<std::size_t>(r >> kCellShift) << (2 * kCellBits)) |
@@ -88,22 +89,32 @@ void OrderedDither::Apply(const std::uint8_t* rgb, int width, int height,
     }
 }
 
-void KeepStillPixels(const std::uint8_t* rgb, std::size_t pixels, int tolerance,
-                     std::vector<std::uint8_t>& reference, std::vector<std::uint8_t>& previous,
-                     std::vector<std::uint8_t>& indices) {
+void MarkStillPixels(const std::uint8_t* rgb, std::size_t pixels, int tolerance,
+                     const std::vector<std::uint8_t>& reference, std::vector<std::uint8_t>& still) {
+    still.assign(pixels, 0);
+    if (reference.size() != 3 * pixels) return;
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const std::uint8_t* now = rgb + 3 * p;
+        const std::uint8_t* then = reference.data() + 3 * p;
+        still[p] = std::abs(now[0] - then[0]) <= tolerance &&
+                   std::abs(now[1] - then[1]) <= tolerance &&
+                   std::abs(now[2] - then[2]) <= tolerance;
+    }
+}
+
+void UpdateStillPixels(const std::uint8_t* rgb, std::size_t pixels,
+                       const std::vector<std::uint8_t>& still, std::vector<std::uint8_t>& reference,
+                       std::vector<std::uint8_t>& previous, std::vector<std::uint8_t>& indices) {
     if (reference.size() != 3 * pixels || previous.size() != pixels) {
         reference.assign(rgb, rgb + 3 * pixels);
         previous = indices;
         return;
     }
     for (std::size_t p = 0; p < pixels; ++p) {
-        const std::uint8_t* now = rgb + 3 * p;
-        std::uint8_t* then = reference.data() + 3 * p;
-        if (std::abs(now[0] - then[0]) <= tolerance && std::abs(now[1] - then[1]) <= tolerance &&
-            std::abs(now[2] - then[2]) <= tolerance) {
+        if (still[p] != 0) {
             indices[p] = previous[p];
         } else {
-            std::memcpy(then, now, 3);
+            std::memcpy(reference.data() + 3 * p, rgb + 3 * p, 3);
             previous[p] = indices[p];
         }
     }

@@ -11,6 +11,11 @@
 
 namespace vorla {
 
+// The palette's typical distance between neighbouring entries, in levels: the median of each
+// entry's distance to its nearest other one, clamped to 4..64 so that a palette of far-apart
+// colours does not turn a picture to noise and a crowded one still dithers.
+int PaletteSpread(const std::vector<RgbQuad>& palette);
+
 class OrderedDither {
 public:
     // palette: 1..256 entries.
@@ -35,10 +40,16 @@ private:
 
 // Keeps still areas still: where a pixel's colour is within tolerance (each channel) of the
 // colour it had when its index was last chosen, it keeps that index. reference holds those colours
-// and previous those indices (both as the last call left them; empty before the first frame).
+// and previous those indices (both as the last frame left them; empty before the first frame).
 // Used only with one palette for all frames, where an index means the same colour in every frame.
-void KeepStillPixels(const std::uint8_t* rgb, std::size_t pixels, int tolerance,
-                     std::vector<std::uint8_t>& reference, std::vector<std::uint8_t>& previous,
-                     std::vector<std::uint8_t>& indices);
+// MarkStillPixels, before the picture is remapped: still[p] 1 where pixel p keeps its index
+// (previous[p]), else 0; all 0 before the first frame. UpdateStillPixels, after the pixels not
+// marked got their indices: sets the marked ones and remembers the colours and indices of the
+// others.
+void MarkStillPixels(const std::uint8_t* rgb, std::size_t pixels, int tolerance,
+                     const std::vector<std::uint8_t>& reference, std::vector<std::uint8_t>& still);
+void UpdateStillPixels(const std::uint8_t* rgb, std::size_t pixels,
+                       const std::vector<std::uint8_t>& still, std::vector<std::uint8_t>& reference,
+                       std::vector<std::uint8_t>& previous, std::vector<std::uint8_t>& indices);
 
 }  // namespace vorla

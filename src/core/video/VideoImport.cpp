@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/video/OrderedDither.h"
+#include "core/video/PaletteRemap.h"
 
 namespace vorla {
 namespace {
@@ -41,15 +42,20 @@ CDib MakeFrame(const VideoPlan& plan, const std::vector<RgbQuad>& palette,
     return dib;
 }
 
-// Indices of one picture against map, dithered as chosen.
-bool Remap(PaletteMap& map, std::unique_ptr<OrderedDither>& ordered, const std::uint8_t* rgb,
-           const VideoPlan& plan, VideoChoice::Dither dither, std::vector<std::uint8_t>& indices) {
-    if (dither != VideoChoice::Dither::Ordered) {
-        return map.Remap(rgb, dither == VideoChoice::Dither::Diffusion, indices);
+// Indices of one picture against palette, dithered as chosen; pixels marked in still (when not
+// null) keep the index indices holds (ordered dithering leaves that to UpdateStillPixels).
+void Remap(const std::vector<RgbQuad>& palette, std::unique_ptr<PaletteRemap>& remap,
+           std::unique_ptr<OrderedDither>& ordered, const std::uint8_t* rgb, const VideoPlan& plan,
+           VideoChoice::Dither dither, const std::uint8_t* still,
+           std::vector<std::uint8_t>& indices) {
+    if (dither == VideoChoice::Dither::Ordered) {
+        if (!ordered) ordered = std::make_unique<OrderedDither>(palette);
+        ordered->Apply(rgb, plan.width, plan.height, indices);
+        return;
     }
-    if (!ordered) ordered = std::make_unique<OrderedDither>(map.Palette());
-    ordered->Apply(rgb, plan.width, plan.height, indices);
-    return true;
+    if (!remap) remap = std::make_unique<PaletteRemap>(palette);
+    remap->Apply(rgb, plan.width, plan.height, dither == VideoChoice::Dither::Diffusion, still,
+                 indices);
 }
 
 }  // namespace
@@ -64,29 +70,39 @@ VideoImportResult ImportVideo(VideoSource& source, VideoQuantizer& quantizer, co
     auto tell = [&](int units) { return !progress || progress(units, kProgressUnits); };
     const int firstUnit = shared ? kSamplePassUnits : 0;
 
-    std::unique_ptr<PaletteMap> map;
+    std::vector<RgbQuad> palette;
+    std::unique_ptr<PaletteRemap> remap;
     std::unique_ptr<OrderedDither> ordered;
     std::vector<std::uint8_t> indices;
     std::vector<std::uint8_t> reference;
     std::vector<std::uint8_t> previous;
+    std::vector<std::uint8_t> still;
     bool failed = false;
     // One decoded picture made into a frame; false stops the work.
     auto take = [&](const std::uint8_t* rgb) {
         if (!shared) {
-            map = quantizer.ChoosePalette({rgb}, plan.width, plan.height, plan.colours);
+            palette = quantizer.ChoosePalette({rgb}, plan.width, plan.height, plan.colours);
+            remap.reset();
             ordered.reset();
         }
-        if (!map || !Remap(*map, ordered, rgb, plan, choice.dither, indices)) {
+        if (palette.empty()) {
             failed = true;
             return false;
         }
-        if (shared) KeepStillPixels(rgb, pixels, kStillTolerance, reference, previous, indices);
-        result.frames.push_back(MakeFrame(plan, map->Palette(), indices));
+        if (shared) {
+            MarkStillPixels(rgb, pixels, kStillTolerance, reference, still);
+            // The marked pixels keep their indices: the remapping starts from the last frame's.
+            if (!previous.empty()) indices = previous;
+        }
+        Remap(palette, remap, ordered, rgb, plan, choice.dither, shared ? still.data() : nullptr,
+              indices);
+        if (shared) UpdateStillPixels(rgb, pixels, still, reference, previous, indices);
+        result.frames.push_back(MakeFrame(plan, palette, indices));
         return true;
     };
     auto choose = [&](const std::vector<const std::uint8_t*>& pictures) {
-        map = quantizer.ChoosePalette(pictures, plan.width, plan.height, plan.colours);
-        return map != nullptr;
+        palette = quantizer.ChoosePalette(pictures, plan.width, plan.height, plan.colours);
+        return !palette.empty();
     };
     const std::vector<int> sampleFrames = SampleFrames(plan.frameCount);
     const std::size_t pictureBytes = 3 * pixels;
