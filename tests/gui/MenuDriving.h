@@ -11,7 +11,7 @@
 #include <QtTest>
 #include <functional>
 
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/view/CAnvoView.h"
 
 namespace vorla::guitest {

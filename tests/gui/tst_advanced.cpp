@@ -15,7 +15,7 @@
 #include "MenuDriving.h"
 #include "core/effects/AdvancedEffects.h"
 #include "core/model/Settings.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/dialogs/AdvancedAnimationDialog.h"
 #include "gui/dialogs/CFramePropertiesDialog.h"
 #include "gui/dialogs/ColourReductionWizard.h"

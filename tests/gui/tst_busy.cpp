@@ -10,7 +10,7 @@
 #include "GuiFixture.h"
 #include "MenuDriving.h"
 #include "core/edit/FrameClipboard.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/dialogs/EffectSettingsSheet.h"
 
 using namespace vorla;

@@ -2,7 +2,7 @@
 #include <QClipboard>
 
 #include "GuiFixture.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/view/DibImage.h"
 
 using namespace vorla;

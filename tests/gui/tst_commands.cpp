@@ -8,7 +8,7 @@
 #include <functional>
 #include <set>
 
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 
 using vorla::CommandId;
 using vorla::CommandInfo;

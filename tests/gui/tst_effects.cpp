@@ -15,7 +15,7 @@
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameExpansion.h"
 #include "core/edit/OptimizedSave.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/dialogs/EffectSettingsSheet.h"
 
 using namespace vorla;

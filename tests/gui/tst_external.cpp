@@ -11,7 +11,7 @@
 #include "GuiFixture.h"
 #include "core/edit/GlobalProperties.h"
 #include "core/model/Settings.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/app/ExternalToolPane.h"
 #include "gui/dialogs/BorderDialog.h"
 #include "gui/dialogs/CFramePropertiesDialog.h"

@@ -14,7 +14,7 @@
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameEditRules.h"
 #include "core/gif/GifDecoder.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/dialogs/CFramePropertiesCanvas.h"
 #include "gui/dialogs/CFramePropertiesDialog.h"
 #include "gui/dialogs/CFramePropertiesMagnifier.h"

@@ -9,7 +9,7 @@
 
 #include "GuiFixture.h"
 #include "core/edit/FrameClipboard.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/dialogs/HelpWindow.h"
 #include "gui/external/DesktopLauncher.h"
 #include "gui/play/CAnimationBar.h"

@@ -10,7 +10,7 @@
 
 #include "GuiFixture.h"
 #include "core/model/Settings.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 
 using namespace vorla;
 using namespace vorla::guitest;

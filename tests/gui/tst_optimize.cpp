@@ -14,7 +14,7 @@
 
 #include "GuiFixture.h"
 #include "core/edit/OptimizedSave.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/dialogs/OptimizedSaveDialog.h"
 #include "support/TestGifs.h"
 

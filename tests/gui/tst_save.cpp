@@ -10,7 +10,7 @@
 #include "GuiFixture.h"
 #include "MenuDriving.h"
 #include "core/gif/GifDecoder.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/app/QtUserInterface.h"
 #include "gui/dialogs/ChoiceDialog.h"
 #include "gui/dialogs/LongGifDialog.h"

@@ -10,7 +10,7 @@
 #include "MenuDriving.h"
 #include "core/edit/FrameExpansion.h"
 #include "core/edit/Selection.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 
 using namespace vorla;
 using namespace vorla::guitest;

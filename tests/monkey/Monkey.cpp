@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "gui/app/CMainFrame.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 
 namespace vorla::monkey {
 

@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 
 #include "GuiFixture.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 
 using namespace vorla;
 using namespace vorla::guitest;

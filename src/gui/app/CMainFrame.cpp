@@ -112,7 +112,7 @@ void CMainFrame::LoadTemplate(const QString& executableDirectory) {
 }
 
 void CMainFrame::createPanes() {
-    animationPane_ = new CAnimationBar(*this);
+    animationPane_ = new CAnimationBar(*this, this);
     addDockWidget(Qt::RightDockWidgetArea, animationPane_);
     animationPane_->setFloating(true);
     animationPane_->resize(CAnimationBar::kInitialSize, CAnimationBar::kInitialSize);
@@ -207,10 +207,10 @@ void CMainFrame::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !firstPaint_) RaisePanes();
     if (event->type() != QEvent::WindowStateChange) return;
     if (isMinimized()) {
-        paneDrawing = false;
+        paneDrawing_ = false;
         app_.busyGuard = 1;
     } else {
-        paneDrawing = true;
+        paneDrawing_ = true;
         app_.busyGuard = 0;
         if (animationPane_) animationPane_->RefreshContent();
     }
@@ -289,6 +289,10 @@ void CMainFrame::FitPaneToView() {
     if (!paneView_ || !animationPane_->isFloating()) return;
     const AnimationSettings& settings = paneView_->Table().settings;
     animationPane_->FitAnimation(QSize(settings.screenWidth, settings.screenHeight));
+}
+
+void CMainFrame::RefreshPane() {
+    if (animationPane_) animationPane_->RefreshContent();
 }
 
 void CMainFrame::ForgetView(CAnvoView* view) {

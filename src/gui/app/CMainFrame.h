@@ -20,7 +20,8 @@
 #include "core/effects/EffectSettings.h"
 #include "core/model/DocumentSlots.h"
 #include "core/video/VideoImport.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
+#include "gui/view/ViewServices.h"
 
 class QAction;
 class QDialog;
@@ -55,17 +56,7 @@ enum class MainFrameRequest : int {
     NoAction3 = -3,
 };
 
-// A drag of frames between document windows. Views are named by identity, not by caption, since
-// two documents may show the same file name.
-struct DragState {
-    bool active = false;
-    CAnvoView* sourceView = nullptr;
-    CAnvoView* targetView = nullptr;  // the document window under the pointer; null: none
-    bool canMove = false;             // not every frame of the source is selected
-    bool moveRequested = false;       // the source deletes its selected frames after a move
-};
-
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public ViewServices {
     Q_OBJECT
 
 public:
@@ -77,60 +68,65 @@ public:
     ~CMainFrame() override;
 
     // Services for the views.
-    ApplicationState& App() { return app_; }
-    UserInterface& Ui();
-    Imaging& Images() { return imaging_; }
-    const std::vector<std::uint8_t>& TemplateBuffer() const { return template_; }
-    DocumentSlots& Slots() { return slots_; }
-    FrameClipboard& Clipboard() { return clipboard_; }
+    ApplicationState& App() override { return app_; }
+    UserInterface& Ui() override;
+    Imaging& Images() override { return imaging_; }
+    const std::vector<std::uint8_t>& TemplateBuffer() const override { return template_; }
+    DocumentSlots& Slots() override { return slots_; }
+    FrameClipboard& Clipboard() override { return clipboard_; }
     // The transition effects' settings and random numbers, shared by every document.
-    effects::EffectSettings& Effects() { return effectSettings_; }
-    effects::EffectRandom& EffectRandomNumbers() { return effectRandom_; }
-    DragState& Drag() { return drag_; }
-    const StripArt& Art() const { return *art_; }
-    const ViewCursors& Cursors() const { return *cursors_; }
+    effects::EffectSettings& Effects() override { return effectSettings_; }
+    effects::EffectRandom& EffectRandomNumbers() override { return effectRandom_; }
+    DragState& Drag() override { return drag_; }
+    const StripArt& Art() const override { return *art_; }
+    const ViewCursors& Cursors() const override { return *cursors_; }
     CAnimationBar* AnimationPane() const { return animationPane_; }
     QDockWidget* ToolPane() const { return toolPane_; }
     // The external editors inside the tool pane.
     ExternalToolPane* ExternalPane() const { return externalPane_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
 
-    QList<CAnvoView*> Views() const;
+    QList<CAnvoView*> Views() const override;
     CAnvoView* ActiveView() const;
-    CAnvoView* ViewAt(const QPoint& globalPos) const;
+    CAnvoView* ViewAt(const QPoint& globalPos) const override;
     int OpenDocumentCount() const;
-    void RepaintAllDocuments();
+    void RepaintAllDocuments() override;
     // The view the animation pane shows: the one that last had the focus.
-    CAnvoView* PaneView() const { return paneView_; }
-    void SetPaneView(CAnvoView* view);
+    CAnvoView* PaneView() const override { return paneView_; }
+    void SetPaneView(CAnvoView* view) override;
     // The pane grows to show the pane view's animation whole (a GIF knows its size only once
     // its deferred load has run, so the load calls this again).
-    void FitPaneToView();
-    void ForgetView(CAnvoView* view);
-    bool paneDrawing = true;  // cleared while the main window is minimised
+    void FitPaneToView() override;
+    void RefreshPane() override;
+    bool PaneDrawing() const override { return paneDrawing_; }
+    void ForgetView(CAnvoView* view) override;
+    int MainWindowHeight() const override { return height(); }
 
     // Cascade position for new child windows: advances by (22, 15), back to (0, 0) past x 160.
-    QPoint CascadePosition() const { return cascade_; }
-    void AdvanceCascade();
-    void RetreatCascade();
+    QPoint CascadePosition() const override { return cascade_; }
+    void AdvanceCascade() override;
+    void RetreatCascade() override;
 
     // Pick modes of the clipboard commands (1 paste place, 2 copy frame); 0 none.
-    int PickMode() const { return pickMode_; }
-    void StartPick(CAnvoView* view, int mode, const QString& title, const QString& message);
-    void FinishPick(CAnvoView* view, const HitResult& hit);
+    int PickMode() const override { return pickMode_; }
+    void StartPick(CAnvoView* view, int mode, const QString& title,
+                   const QString& message) override;
+    void FinishPick(CAnvoView* view, const HitResult& hit) override;
     void CancelPick();
     // The open dialog for one image to paste; empty: cancelled. Tests may answer instead.
-    QString AskImagePath(const QString& title);
+    QString AskImagePath(const QString& title) override;
+    QString AskLinkPath(const QString& title, const QString& proposed) override;
+    // Answers both image dialogs in tests.
     std::function<QString(const QString& title)> imagePathAnswer;
     // Some view's frame properties dialog is open (undo, redo and saving wait for it).
-    bool FrameDialogOpen() const;
+    bool FrameDialogOpen() const override;
 
     // The files "모아서 열기" gathers, for the new document it opens: taken by that document's
     // load, which owns them while it runs (a New inside its pumps must not pull them away).
-    std::unique_ptr<CollectRequest> TakePendingCollect() { return std::move(collect_); }
+    std::unique_ptr<CollectRequest> TakePendingCollect() override { return std::move(collect_); }
     // The frames "동영상 가져오기" made, for the new document it opens, taken the same way.
-    std::unique_ptr<VideoImportResult> TakePendingVideo() { return std::move(video_); }
-    bool IsDropping() const { return dropping_; }
+    std::unique_ptr<VideoImportResult> TakePendingVideo() override { return std::move(video_); }
+    bool IsDropping() const override { return dropping_; }
 
     // Opening documents.
     CAnvoView* OpenDocumentFile(const QString& path);
@@ -158,22 +154,22 @@ public:
     QAction* Action(CommandId id) const { return actions_.value(static_cast<int>(id)); }
     // Runs a command; a view command runs with its view busy and is refused while the view
     // already is (RefuseWhileBusy).
-    void Dispatch(CommandId id);
+    void Dispatch(CommandId id) override;
     // Says, without a dialog of its own, that a command, key or drop was not carried out because
     // its window is busy.
-    void RefuseWhileBusy();
-    void UpdateCommandStates();
+    void RefuseWhileBusy() override;
+    void UpdateCommandStates() override;
     // The frame or gap menu for hit, its items enabled by the strip's rules. Each item carries
     // its CommandId as data and runs nothing by itself: the caller dispatches the chosen one
     // once exec() has returned, so no command runs inside the menu's loop.
-    std::unique_ptr<QMenu> ContextMenuFor(CAnvoView* view, const HitResult& hit);
+    std::unique_ptr<QMenu> ContextMenuFor(CAnvoView* view, const HitResult& hit) override;
 
     // The save dialogs. An empty result: cancelled. Tests may answer instead of the dialog.
-    QString AskSavePath(const QString& proposed);
-    QString AskFrameSavePath(const QString& proposed);
+    QString AskSavePath(const QString& proposed) override;
+    QString AskFrameSavePath(const QString& proposed) override;
     std::function<QString(const QString& proposed)> savePathAnswer;
     // A document was opened from or written to path: it heads the recent files.
-    void DocumentSaved(const QString& path);
+    void DocumentSaved(const QString& path) override;
     QStringList RecentFiles() const;
 
     // Placement: the saved rectangle when valid, else (35, 35, max - 70, max - 120).
@@ -244,7 +240,8 @@ private:
     // documents open; empty until then.
     QString lastDialogFolder_;
     bool dropping_ = false;
-    bool firstPaint_ = true;  // the panes are placed once, when the window first shows
+    bool paneDrawing_ = true;  // cleared while the main window is minimised
+    bool firstPaint_ = true;   // the panes are placed once, when the window first shows
     bool sampleFolderUsed_ = false;
     QRect savedPlacement_;
     QPointer<QLabel> colourWindow_;

@@ -18,6 +18,7 @@
 #include "core/model/ApplicationState.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/app/ExternalToolPane.h"
+#include "gui/app/VorlaApplication.h"
 #include "gui/dialogs/AboutDialog.h"
 #include "gui/dialogs/EffectSettingsSheet.h"
 #include "gui/play/CAnimationBar.h"
@@ -165,7 +166,8 @@ const std::unordered_map<int, std::function<void(CMainFrame&)>>& CMainFrame::Fra
         {static_cast<int>(CommandId::CollectOpen), [](F& f) { f.OnCollectOpen(); }},
         {static_cast<int>(CommandId::VideoImport), [](F& f) { f.OnVideoImport(); }},
         {static_cast<int>(CommandId::AppExit), [](F& f) { f.close(); }},
-        {static_cast<int>(CommandId::AppAbout), [](F& f) { AboutDialog(&f).exec(); }},
+        {static_cast<int>(CommandId::AppAbout),
+         [](F& f) { AboutDialog(VorlaApplication::ApplicationTitle(), &f).exec(); }},
         {static_cast<int>(CommandId::HelpContents), [](F& f) { f.OpenHelp(); }},
         // The settings sheet alone, on its first page.
         {static_cast<int>(CommandId::EffectSettings),

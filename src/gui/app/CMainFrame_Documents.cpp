@@ -220,6 +220,17 @@ QString CMainFrame::AskImagePath(const QString& title) {
     return RunFileDialog(dialog).value(0);
 }
 
+QString CMainFrame::AskLinkPath(const QString& title, const QString& proposed) {
+    if (imagePathAnswer) return imagePathAnswer(title);
+    QFileDialog dialog(this, title);
+    // The file may not exist yet: the user is then asked whether to create it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    ApplyFileDialogFilters(dialog,
+                           app_.allImagesWithGifFilter + app_.gifFilter + app_.perFormatFilter);
+    dialog.selectFile(proposed);
+    return RunFileDialog(dialog).value(0);
+}
+
 void CMainFrame::DocumentSaved(const QString& path) {
     auto* app = qobject_cast<VorlaApplication*>(QCoreApplication::instance());
     if (!app) return;

@@ -6,12 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/app/VorlaApplication.h"
-
 namespace vorla {
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(VorlaApplication::ApplicationTitle());
+AboutDialog::AboutDialog(const QString& title, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(title);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/icons/vorla.png")).pixmap(48, 48));

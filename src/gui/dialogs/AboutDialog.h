@@ -9,7 +9,8 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit AboutDialog(QWidget* parent = nullptr);
+    // title: the program's name and version, as the main window shows it.
+    AboutDialog(const QString& title, QWidget* parent = nullptr);
 };
 
 }  // namespace vorla

@@ -9,7 +9,6 @@
 #include <QStyle>
 
 #include "core/port/UserInterface.h"
-#include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/DibImage.h"
 

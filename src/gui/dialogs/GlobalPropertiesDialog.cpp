@@ -13,7 +13,6 @@
 #include "core/edit/GlobalProperties.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/Settings.h"
-#include "gui/app/CMainFrame.h"
 #include "gui/dialogs/CFramePropertiesDialog.h"
 #include "gui/view/CAnvoView.h"
 

@@ -4,14 +4,14 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 
 class CAnimationBar::Canvas : public QWidget {
 public:
-    explicit Canvas(CMainFrame& mainFrame) : QWidget(nullptr), main_(mainFrame) {
+    explicit Canvas(ViewServices& services) : QWidget(nullptr), services_(services) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setMinimumSize(60, 40);
     }
@@ -19,8 +19,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        CAnvoView* view = main_.PaneView();
-        if (view && main_.paneDrawing) {
+        CAnvoView* view = services_.PaneView();
+        if (view && services_.PaneDrawing()) {
             view->DrawAnimationFrameToPane(painter, rect());
         } else {
             painter.fillRect(rect(), QApplication::palette().color(QPalette::Button));
@@ -28,11 +28,11 @@ protected:
     }
 
 private:
-    CMainFrame& main_;
+    ViewServices& services_;
 };
 
-CAnimationBar::CAnimationBar(CMainFrame& mainFrame)
-    : QDockWidget(tr("애니메이션 창"), &mainFrame), canvas_(new Canvas(mainFrame)) {
+CAnimationBar::CAnimationBar(ViewServices& services, QWidget* parent)
+    : QDockWidget(tr("애니메이션 창"), parent), canvas_(new Canvas(services)) {
     setObjectName(QStringLiteral("animationPane"));
     setAllowedAreas(Qt::NoDockWidgetArea);
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |

@@ -5,13 +5,14 @@
 
 namespace vorla {
 
-class CMainFrame;
+class ViewServices;
 
 class CAnimationBar : public QDockWidget {
     Q_OBJECT
 
 public:
-    explicit CAnimationBar(CMainFrame& mainFrame);
+    // parent: the main window, above which the pane floats.
+    CAnimationBar(ViewServices& services, QWidget* parent);
     // Repaints the animation (playback calls it for every step of the focused view).
     void RefreshContent();
     // Sizes the pane so that an animation of this logical-screen size shows whole, with the

@@ -10,20 +10,19 @@
 #include "core/edit/Snapshot.h"
 #include "core/edit/UndoStore.h"
 #include "core/gif/GifEncoder.h"
-#include "gui/app/CMainFrame.h"
+#include "core/model/DocumentSlots.h"
 #include "gui/play/AnimationCompositor.h"
-#include "gui/play/CAnimationBar.h"
-#include "gui/view/CAnvoView_External.h"
 #include "gui/view/DibImage.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 
-CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
+CAnvoView::CAnvoView(ViewServices& services, QWidget* parent)
     : QAbstractScrollArea(parent),
-      main_(mainFrame),
+      services_(services),
       encoder_(std::make_unique<GifEncoder>()),
-      table_(mainFrame.App(), mainFrame.Ui(), mainFrame.Images(), *this, mainFrame.TemplateBuffer(),
-             mainFrame.Slots().FirstFreeSlot()),
+      table_(services.App(), services.Ui(), services.Images(), *this, services.TemplateBuffer(),
+             services.Slots().FirstFreeSlot()),
       colors_(
           StripColors::FromButtonFace(FromQColor(QApplication::palette().color(QPalette::Button)))),
       previewCompositor_(std::make_unique<AnimationCompositor>()),
@@ -40,9 +39,12 @@ CAnvoView::CAnvoView(CMainFrame& mainFrame, QWidget* parent)
     connect(&playbackTimer_, &QTimer::timeout, this, &CAnvoView::PlaybackStep);
     hoverTimer_.setInterval(10);
     connect(&hoverTimer_, &QTimer::timeout, this, &CAnvoView::HoverStep);
-    byteCosts_ = std::make_unique<FrameByteCosts>(
-        table_, [this] { return !IsRunning() && !table_.loadingScreen && !table_.pendingGifLoad; });
-    connect(byteCosts_.get(), &FrameByteCosts::Changed, viewport(), qOverload<>(&QWidget::update));
+    clipboard_ = std::make_unique<ViewClipboard>(*this, services_);
+    effects_ = std::make_unique<ViewEffects>(*this, services_);
+    external_ = std::make_unique<ViewExternalEditing>(*this, services_);
+    optimizedSave_ = std::make_unique<ViewOptimizedSave>(*this, services_);
+    connect(&optimizedSave_->ByteCosts(), &FrameByteCosts::Changed, viewport(),
+            qOverload<>(&QWidget::update));
     workerTimer_.setInterval(100);
     connect(&workerTimer_, &QTimer::timeout, this, &CAnvoView::WorkerStep);
 }
@@ -56,20 +58,21 @@ void CAnvoView::OnDestroy() {
     destroyed_ = true;
     StopActivities();
     store_.reset();  // removes the undo file
-    main_.ForgetView(this);
-    if (table_.documentSlot >= 0) main_.Slots().Release(table_.documentSlot);
-    if (started_) main_.RetreatCascade();
+    services_.ForgetView(this);
+    if (table_.documentSlot >= 0) services_.Slots().Release(table_.documentSlot);
+    if (started_) services_.RetreatCascade();
 }
 
-CAnvoView::BusyScope::BusyScope(CAnvoView& view) : view_(&view) {
-    if (view.busyDepth_++ == 0) view.main_.UpdateCommandStates();
+CAnvoView::BusyScope::BusyScope(CAnvoView& view, Mode mode) : view_(&view), mode_(mode) {
+    if (view.busyDepth_++ == 0 && mode_ == kRefreshCommands) view.services_.UpdateCommandStates();
 }
 
 CAnvoView::BusyScope::~BusyScope() {
     // The view cannot close while busy, so it is still there; the guard only spares a crash if
     // some future path deletes it anyway.
     if (!view_) return;
-    if (--view_->busyDepth_ == 0) view_->main_.UpdateCommandStates();
+    if (--view_->busyDepth_ == 0 && mode_ == kRefreshCommands)
+        view_->services_.UpdateCommandStates();
 }
 
 QString CAnvoView::Caption() const {
@@ -88,15 +91,15 @@ StripMetrics CAnvoView::Metrics() const {
 
 bool CAnvoView::LoadDocument(const QString& path) {
     if (table_.documentSlot >= 0) {
-        main_.Slots().Take(table_.documentSlot);
-        store_ = std::make_unique<UndoStore>(table_.snapshotFilePath, main_.Ui());
+        services_.Slots().Take(table_.documentSlot);
+        store_ = std::make_unique<UndoStore>(table_.snapshotFilePath, services_.Ui());
     }
-    DocumentLoader loader(table_, document_, main_.Ui());
+    DocumentLoader loader(table_, document_, services_.Ui());
     const std::unique_ptr<CollectRequest> collect =
-        path == CAnvoDoc::kUntitledPath ? main_.TakePendingCollect() : nullptr;
+        path == CAnvoDoc::kUntitledPath ? services_.TakePendingCollect() : nullptr;
     const std::unique_ptr<VideoImportResult> video =
-        path == CAnvoDoc::kUntitledPath ? main_.TakePendingVideo() : nullptr;
-    bool quiet = main_.App().openInProgress || main_.IsDropping();
+        path == CAnvoDoc::kUntitledPath ? services_.TakePendingVideo() : nullptr;
+    bool quiet = services_.App().openInProgress || services_.IsDropping();
     // The frames a load adds make one undo step, taken when the load is complete.
     suppressSnapshots_ = true;
     bool ok = video ? loader.LoadImportedFrames(std::move(*video))
@@ -114,43 +117,50 @@ bool CAnvoView::LoadDocument(const QString& path) {
 void CAnvoView::RecordSnapshot() {
     if (!store_ || suppressSnapshots_ || table_.frameCount == 0) return;
     edit::RecordSnapshot(table_, *store_);
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::Undo() {
     if (!store_) return;
-    edit::Undo(table_, *store_, edit::UndoGuards{main_.FrameDialogOpen(), playbackPaused});
+    edit::Undo(table_, *store_, edit::UndoGuards{services_.FrameDialogOpen(), playbackPaused});
     if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
     Invalidate();
     RefreshAnimationPane();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::Redo() {
     if (!store_) return;
-    edit::Redo(table_, *store_, edit::UndoGuards{main_.FrameDialogOpen(), playbackPaused});
+    edit::Redo(table_, *store_, edit::UndoGuards{services_.FrameDialogOpen(), playbackPaused});
     if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
     Invalidate();
     RefreshAnimationPane();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 bool CAnvoView::CanUndo() const {
-    return edit::CanUndo(store_.get(), table_, main_.FrameDialogOpen());
+    return edit::CanUndo(store_.get(), table_, services_.FrameDialogOpen());
 }
 bool CAnvoView::CanRedo() const {
-    return edit::CanRedo(store_.get(), table_, main_.FrameDialogOpen());
+    return edit::CanRedo(store_.get(), table_, services_.FrameDialogOpen());
+}
+
+void CAnvoView::AfterFramesChanged() {
+    if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
+    Invalidate();
+    RefreshAnimationPane();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::RunPendingLoad() {
     if (!table_.pendingGifLoad) return;
     table_.pendingGifLoad = false;
     // Every animation rests while one loads: the pages come first.
-    const int saveGuard = main_.App().busyGuard;
-    main_.App().busyGuard = 1;
-    DocumentLoader loader(table_, document_, main_.Ui());
+    const int saveGuard = services_.App().busyGuard;
+    services_.App().busyGuard = 1;
+    DocumentLoader loader(table_, document_, services_.Ui());
     DocumentLoader::GifLoad outcome = loader.RunDeferredGifLoad();
-    main_.App().busyGuard = saveGuard;
+    services_.App().busyGuard = saveGuard;
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();
     document_.modified = false;
@@ -160,15 +170,15 @@ void CAnvoView::RunPendingLoad() {
         return;
     }
     Invalidate();
-    if (main_.PaneView() == this) main_.FitPaneToView();
+    if (services_.PaneView() == this) services_.FitPaneToView();
     RefreshAnimationPane();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::OnInitialUpdate() {
     if (started_) return;
     started_ = true;
-    main_.AdvanceCascade();
+    services_.AdvanceCascade();
     hoverTimer_.start();
     workerTimer_.start();
     playbackClock_.start();
@@ -197,7 +207,7 @@ void CAnvoView::Invalidate() {
         titleShowsModified_ = document_.modified;
         emit titleChanged(Caption());
     }
-    byteCosts_->Touch();
+    optimizedSave_->ByteCosts().Touch();
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();
     viewport()->update();
@@ -205,14 +215,14 @@ void CAnvoView::Invalidate() {
 
 void CAnvoView::DisplayImagesRebuilt(int first, int last) {
     displayCache_.Clear(first, last);
-    byteCosts_->Touch();
+    optimizedSave_->ByteCosts().Touch();
     previewCompositor_->Invalidate();
     paneCompositor_->Invalidate();
 }
 
 void CAnvoView::RefreshAnimationPane() {
     paneCompositor_->Invalidate();
-    if (main_.PaneView() == this) main_.AnimationPane()->RefreshContent();
+    if (services_.PaneView() == this) services_.RefreshPane();
 }
 
 void CAnvoView::SetScrollHeight(int total) {
@@ -223,7 +233,7 @@ void CAnvoView::SetScrollHeight(int total) {
 }
 
 int CAnvoView::MainWindowHeight() {
-    return main_.height();
+    return services_.MainWindowHeight();
 }
 
 void CAnvoView::ResizeChildFrame(int width, int height, bool moveToCascade) {
@@ -233,7 +243,7 @@ void CAnvoView::ResizeChildFrame(int width, int height, bool moveToCascade) {
     QSize frame = child->size() - size();
     if (frame.width() < 0 || frame.height() < 0) frame = QSize(0, 0);
     QSize target(width + frame.width(), height + frame.height());
-    if (moveToCascade) child->move(main_.CascadePosition());
+    if (moveToCascade) child->move(services_.CascadePosition());
     child->resize(target);
 }
 
@@ -241,14 +251,14 @@ int CAnvoView::ZoomSharingDocumentCount() {
     // Windows still waiting for their first frame (files opened together, say from the command
     // line) do not count: each document starts as it would have started alone.
     int shown = 1;
-    for (const CAnvoView* other : main_.Views()) {
+    for (const CAnvoView* other : services_.Views()) {
         if (other != this && other->table_.frameCount > 0) ++shown;
     }
     return shown;
 }
 
 void CAnvoView::RepaintAllDocuments() {
-    main_.RepaintAllDocuments();
+    services_.RepaintAllDocuments();
 }
 
 void CAnvoView::resizeEvent(QResizeEvent* event) {
@@ -264,7 +274,7 @@ void CAnvoView::scrollContentsBy(int, int) {
 void CAnvoView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     focused_ = true;
-    main_.SetPaneView(this);
+    services_.SetPaneView(this);
 }
 
 void CAnvoView::focusOutEvent(QFocusEvent* event) {

@@ -1,6 +1,9 @@
 // One document window's content: the frame strip of an animation. The view owns the document and
 // its frame table, draws the strip, plays the animation and turns mouse, keys and commands into
 // frame-table operations. Its three activities (playback, hover, worker) are GUI-thread timers.
+// Command families with state of their own are collaborators the view forwards to (clipboard,
+// effects, external editing, the optimising save); the program around it is reached only through
+// ViewServices.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -15,22 +18,23 @@
 #include "core/model/CAnvoDoc.h"
 #include "core/model/FrameTable.h"
 #include "core/model/FrameTableHost.h"
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 #include "gui/view/FrameByteCosts.h"
 #include "gui/view/FrameImageCache.h"
+#include "gui/view/ViewClipboard.h"
+#include "gui/view/ViewEffects.h"
+#include "gui/view/ViewExternalEditing.h"
+#include "gui/view/ViewOptimizedSave.h"
 
 class QMenu;
 
 namespace vorla {
 
-class CMainFrame;
 class CFramePropertiesDialog;
 class AnimationCompositor;
 class GifEncoder;
 class UndoStore;
-namespace edit {
-struct IncomingImage;
-}
+class ViewServices;
 namespace external {
 struct EditorSlot;
 }
@@ -39,7 +43,7 @@ class CAnvoView : public QAbstractScrollArea, public FrameTableHost {
     Q_OBJECT
 
 public:
-    CAnvoView(CMainFrame& mainFrame, QWidget* parent = nullptr);
+    explicit CAnvoView(ViewServices& services, QWidget* parent = nullptr);
     ~CAnvoView() override;
 
     // Loads the document (path "?!": a new one). false: the window must close.
@@ -55,13 +59,16 @@ public:
     StripMetrics Metrics() const;
     // The strip rows' ARGB copies (their bound is the view's memory promise).
     const FrameImageCache& StripImageCache() const { return displayCache_; }
-    const FrameByteCosts& ByteCosts() const { return *byteCosts_; }
+    const FrameByteCosts& ByteCosts() const { return optimizedSave_->ByteCosts(); }
     QString Caption() const;
     // Busy: a load or long run of the core is under way, or one of the view's commands is still
     // running (it may sit in a modal dialog, a menu or a pump), or the frame properties dialog is
     // open (it holds copies of the entries and of its frame's image for 취소). While busy,
     // nothing that changes the frames may start: commands, keys, drags, drops, undo, save.
     GifEncoder& Encoder() { return *encoder_; }
+    // The document's undo steps; null before its load.
+    UndoStore* Store() { return store_.get(); }
+    ViewServices& Services() { return services_; }
     bool IsBusy() const { return IsRunning() || frameDialogOpen_ || PaintEditOpen(); }
     // Something is running: then also selection clicks, double-clicks and closing are refused.
     // The open frame dialog alone leaves them live (a double-click on its frame cancels it;
@@ -69,16 +76,19 @@ public:
     bool IsRunning() const { return table_.busy || busyDepth_ > 0; }
 
     // Holds the view busy for its lifetime; scopes nest. Ending the outermost scope brings the
-    // command states back, since everything was disabled while it ran.
+    // command states back, since everything was disabled while it ran; a quiet scope leaves
+    // them alone (for a check that runs ten times a second and rarely asks anything).
     class BusyScope {
     public:
-        explicit BusyScope(CAnvoView& view);
+        enum Mode { kRefreshCommands, kQuiet };
+        explicit BusyScope(CAnvoView& view, Mode mode = kRefreshCommands);
         ~BusyScope();
         BusyScope(const BusyScope&) = delete;
         BusyScope& operator=(const BusyScope&) = delete;
 
     private:
         QPointer<CAnvoView> view_;
+        Mode mode_;
     };
     bool IsClosing() const { return closing_; }
 
@@ -111,17 +121,21 @@ public:
     void MoveSelection(int arrow);  // selection::Arrow as int
     void DeleteSelection();
     void ShowContextMenuAt(const QPoint& viewportPoint);
-    // The frame clipboard and the system clipboard (CAnvoView_Clipboard.cpp).
-    void CopySelection();
-    void CutSelection();
-    void PasteRouted();
-    void PasteAtGap();
-    void ReplaceMenuFrame();
-    void OnCopyToSystemClipboard(bool fromFrameMenu);
-    void OnPasteFromSystemClipboard(int where);
-    void OnPasteFromFile(int where);
-    // A pick mode ended with a click on `hit` (1: paste there, 2: copy that frame).
-    void ContinuePick(int mode, const HitResult& hit);
+    // The frame clipboard and the system clipboard (ViewClipboard).
+    ViewClipboard& ClipboardCommands() { return *clipboard_; }
+    void CopySelection() { clipboard_->Copy(); }
+    void CutSelection() { clipboard_->Cut(); }
+    void PasteRouted() { clipboard_->PasteRouted(); }
+    void PasteAtGap() { clipboard_->PasteAtGap(); }
+    void ReplaceMenuFrame() { clipboard_->ReplaceMenuFrame(); }
+    void OnCopyToSystemClipboard(bool fromFrameMenu) {
+        clipboard_->CopyToSystemClipboard(fromFrameMenu);
+    }
+    void OnPasteFromSystemClipboard(int where) { clipboard_->PasteFromSystemClipboard(where); }
+    void OnPasteFromFile(int where) { clipboard_->PasteFromFile(where); }
+    void ContinuePick(int mode, const HitResult& hit) { clipboard_->ContinuePick(mode, hit); }
+    // After a command changed the frames: playback, strip, pane and command states follow.
+    void AfterFramesChanged();
 
     // Deleting, merging and duplicating; frameMenuForm: the main menu's form of the command.
     void DeleteWithQuestion();
@@ -130,11 +144,10 @@ public:
     void DeleteAllButOne(bool frameMenuForm);
     void MergeWithPrevious(bool frameMenuForm);
     void DuplicateFrames(bool frameMenuForm);
-    // The transition effects of the Animation menu and the context menus (CAnvoView_Effects.cpp).
-    void OnEffectCommand(CommandId id);
-    // "고급 애니메이션 효과..." (CAnvoView_Advanced.cpp); animationMenu: the Animation menu's
-    // form, which needs exactly one selected frame; the context menu's uses menuFrame.
-    void OnAdvancedAnimation(bool animationMenu);
+    // The transition effects and the advanced animation effects (ViewEffects).
+    ViewEffects& EffectCommands() { return *effects_; }
+    void OnEffectCommand(CommandId id) { effects_->Run(id); }
+    void OnAdvancedAnimation(bool animationMenu) { effects_->RunAdvanced(animationMenu); }
 
     // The frame properties dialog (CAnvoView_Dialogs.cpp). menuForm: the context menu's form,
     // which opens the frame the menu was shown for; the main menu's needs one selected frame.
@@ -158,6 +171,9 @@ public:
     bool CanRedo() const;
     void OnFileSave();
     void OnFileSaveAs();
+    // name in the folder of the file the document came from; as it is for an untitled one (the
+    // save dialog then chooses the folder).
+    QString InDocumentFolder(const QString& name) const;
     // Home / End, Shift+Up / Shift+Down (selection::SelectEndFrame, ExtendSelection).
     void SelectEndFrame(bool last);
     void ExtendSelection(bool down);
@@ -169,11 +185,10 @@ public:
     // Before a command that changes which frames come before others: false when the user
     // cancelled (edit::ConfirmStructuralEdit).
     bool ConfirmStructuralEdit();
-    // "파일 용량": the size of an ordinary save, then of an optimised one.
-    void ShowSavedSize();
-    static constexpr const char* kOptimisedSizeLabel = "최적화하여 저장시 파일 크기";
-    // "최적화하여 저장" (CAnvoView_Optimize.cpp).
-    void SaveOptimized();
+    // "파일 용량" and "최적화하여 저장" (ViewOptimizedSave).
+    ViewOptimizedSave& OptimizedSave() { return *optimizedSave_; }
+    void ShowSavedSize() { optimizedSave_->ShowSavedSize(); }
+    void SaveOptimized() { optimizedSave_->Save(); }
     void SaveFrame(bool fromMainMenu);
     void BrowserPreview();
     // Asks to save a changed document before its window closes; false: keep the window. After
@@ -189,24 +204,25 @@ public:
     void SignalDrop(const QPoint& globalPos);
     void DeleteSelectedFrames();
 
-    // External programs and links, borders, global properties and saving at another size
-    // (CAnvoView_External.cpp). The paint edit's manager holds its frame like the frame dialog:
-    // while it is open the view counts as busy.
+    // Global properties and borders (CAnvoView_Dialogs.cpp), saving at another size
+    // (CAnvoView_File.cpp).
     void OnGlobalProperties(bool fromFrameDialog);
     void OnInsertBorder(int frame);  // -1: every frame
     void OnSaveAtOtherSize();
-    void OnEditInPaint();
-    void OnAutoUpdateLink();
-    void HandFramesToEditor(const external::EditorSlot& slot);
-    // The worker's check of linked files and of the paint edit's file.
-    void PollExternalFiles();
-    bool PaintEditOpen() const;
-    void EndPaintEdit(bool apply);
-    QWidget* PaintManager() const;
-    // This document's work folder for external editors.
-    QString WorkFolder() const;
-    // The view's colour chooser's colour (black before the first choice).
-    Colorref& ChooserColour();
+    // External programs, links and the paint edit (ViewExternalEditing). The paint edit's
+    // manager holds its frame like the frame dialog: while it is open the view counts as busy.
+    ViewExternalEditing& ExternalEditing() { return *external_; }
+    void OnEditInPaint() { external_->EditInPaint(); }
+    void OnAutoUpdateLink() { external_->LinkMenuFrame(); }
+    void HandFramesToEditor(const external::EditorSlot& slot) {
+        external_->HandFramesToEditor(slot);
+    }
+    bool PaintEditOpen() const { return external_->PaintEditOpen(); }
+    void EndPaintEdit(bool apply) { external_->EndPaintEdit(apply); }
+    QWidget* PaintManager() const { return external_->PaintManager(); }
+    QString WorkFolder() const { return external_->WorkFolder(); }
+    // The border dialog's colour chooser's colour (black before the first choice).
+    Colorref& ChooserColour() { return chooserColour_; }
 
 signals:
     void closeRequested();
@@ -252,20 +268,11 @@ private:
     void UpdateCursor(const QPoint& viewportPoint);
     void ShowTooltip(const HitResult& hit);
 
-    void AfterFramesChanged();
     void ZoomBy(int percent);
-    bool TakeSystemClipboardImage(edit::IncomingImage& incoming);
-    int PasteImage(bool fromFile, int dialogKind, bool* pastedTransparent);
-    bool ReplaceFrameFrom(bool fromFile);
-    void PasteFromFileRepeatedly();
-    void CopyFrameToSystemClipboard();
     bool SaveWithDialog(QString proposed);
-    // name in the folder of the file the document came from; as it is for an untitled one (the
-    // save dialog then chooses the folder).
-    QString InDocumentFolder(const QString& name) const;
     bool SaveTo(const QString& path);
 
-    CMainFrame& main_;
+    ViewServices& services_;
     CAnvoDoc document_;
     std::unique_ptr<GifEncoder> encoder_;
     std::unique_ptr<UndoStore> store_;  // from the document's load until the window goes
@@ -275,7 +282,6 @@ private:
 
     // ARGB copies of the strip rows last painted (bounded; playback keeps none).
     FrameImageCache displayCache_;
-    std::unique_ptr<FrameByteCosts> byteCosts_;  // the strip's optimised bytes per frame
     std::unique_ptr<AnimationCompositor> previewCompositor_;
     std::unique_ptr<AnimationCompositor> paneCompositor_;
 
@@ -317,14 +323,16 @@ private:
     int extendEnd_ = -1;
     bool titleShowsModified_ = false;  // the window title's " *" as last announced  // a
                                        // close-everything command has had its answer for this view
-    Colorref effectMarginColour_ = 0;  // the overlap's margin colour chooser keeps its colour
-    struct ExternalState;
-    std::unique_ptr<ExternalState> external_;  // created at first use
-    ExternalState& External();
-    // Whether a change made beside the frame dialog still waits for its undo step (taken with
-    // the dialog's own when it ends); clears the mark.
-    bool TakeOwedSnapshot();
-    Colorref fillColour_ = 0;  // the advanced effects' colour chooser result, kept between uses
+    Colorref chooserColour_ = 0;
+    // The global properties changed the screen while the frame dialog was open: a snapshot then
+    // would hold the dialog's unfinished edits, so it is taken when the dialog ends.
+    bool snapshotOwed_ = false;
+
+    // The command families; made in the constructor, after the table they work on.
+    std::unique_ptr<ViewClipboard> clipboard_;
+    std::unique_ptr<ViewEffects> effects_;
+    std::unique_ptr<ViewExternalEditing> external_;
+    std::unique_ptr<ViewOptimizedSave> optimizedSave_;
 };
 
 }  // namespace vorla

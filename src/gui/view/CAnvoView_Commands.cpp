@@ -12,34 +12,34 @@
 #include "core/edit/Paste.h"
 #include "core/edit/Selection.h"
 #include "core/port/UserInterface.h"
-#include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 
 void CAnvoView::ZoomIn() {
-    if (CanZoomIn(main_.App().zoomPercent)) ZoomBy(kZoomStep);
+    if (CanZoomIn(services_.App().zoomPercent)) ZoomBy(kZoomStep);
 }
 
 void CAnvoView::ZoomOut() {
-    if (CanZoomOut(main_.App().zoomPercent)) ZoomBy(-kZoomStep);
+    if (CanZoomOut(services_.App().zoomPercent)) ZoomBy(-kZoomStep);
 }
 
 void CAnvoView::ZoomBy(int percent) {
     // SetZoom clamps to 5..100 and saves "lookratio"; the other windows follow at their next paint.
-    main_.App().zoomPercent += percent;
+    services_.App().zoomPercent += percent;
     table_.SetZoom(-1, -1, false);
     table_.RebuildDisplayImages(-1, true, true, false);
-    main_.RepaintAllDocuments();
-    main_.Ui().PumpMessages();
+    services_.RepaintAllDocuments();
+    services_.Ui().PumpMessages();
     if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget())) child->raise();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::SelectAll() {
     selection::SelectAll(table_);
     Invalidate();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::MoveSelection(int arrow) {
@@ -48,7 +48,7 @@ void CAnvoView::MoveSelection(int arrow) {
         table_, Metrics(), static_cast<selection::Arrow>(arrow), top, top + viewport()->height());
     if (scroll >= 0) verticalScrollBar()->setValue(scroll);
     Invalidate();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::SelectEndFrame(bool last) {
@@ -57,7 +57,7 @@ void CAnvoView::SelectEndFrame(bool last) {
         selection::SelectEndFrame(table_, Metrics(), last, top, top + viewport()->height());
     if (scroll >= 0) verticalScrollBar()->setValue(scroll);
     Invalidate();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::ExtendSelection(bool down) {
@@ -66,7 +66,7 @@ void CAnvoView::ExtendSelection(bool down) {
         table_, Metrics(), down, top, top + viewport()->height(), extendAnchor_, extendEnd_);
     if (scroll >= 0) verticalScrollBar()->setValue(scroll);
     Invalidate();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::TogglePlayback() {
@@ -76,7 +76,7 @@ void CAnvoView::TogglePlayback() {
 
 void CAnvoView::DeleteSelection() {
     // Frames dropped outside every document window: the strip's own question.
-    if (!selection::ConfirmDeleteSelection(table_, main_.Ui())) return;
+    if (!selection::ConfirmDeleteSelection(table_, services_.Ui())) return;
     DeleteSelectedFrames();
 }
 
@@ -107,7 +107,7 @@ void CAnvoView::MergeWithPrevious(bool frameMenuForm) {
 
 void CAnvoView::DuplicateFrames(bool frameMenuForm) {
     if (!store_) return;
-    edit::DuplicateFrames(table_, main_.Clipboard(), *store_, frameMenuForm);
+    edit::DuplicateFrames(table_, services_.Clipboard(), *store_, frameMenuForm);
     AfterFramesChanged();
 }
 
@@ -115,7 +115,7 @@ void CAnvoView::DeleteSelectedFrames() {
     edit::DeleteSelectedFrames(table_, nullptr);
     if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
     Invalidate();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::ExpandFrames() {
@@ -132,7 +132,7 @@ bool CAnvoView::ConfirmStructuralEdit() {
 void CAnvoView::SignalDrop(const QPoint& globalPos) {
     if (IsBusy()) {
         // The frames stay where they are; a busy window takes no drop.
-        main_.RefuseWhileBusy();
+        services_.RefuseWhileBusy();
         return;
     }
     // The hover hit ends with the drag; the drop keeps where the button was released.
@@ -146,13 +146,13 @@ void CAnvoView::SignalDrop(const QPoint& globalPos) {
 }
 
 void CAnvoView::HandleDrop() {
-    DragState& drag = main_.Drag();
+    DragState& drag = services_.Drag();
     const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now().time_since_epoch())
                            .count();
     const HitResult hit = dropHit_;
-    FrameClipboard& clipboard = main_.Clipboard();
-    if (now - main_.App().loadStartMs < 1000 || clipboard.Count() < 1 || hit.index < 0) return;
+    FrameClipboard& clipboard = services_.Clipboard();
+    if (now - services_.App().loadStartMs < 1000 || clipboard.Count() < 1 || hit.index < 0) return;
     const bool intoSource = drag.sourceView == this;
     if (intoSource && hit.kind == HitResult::kFrame) return;
     if (!ConfirmStructuralEdit()) return;
@@ -167,14 +167,14 @@ void CAnvoView::HandleDrop() {
     if (hit.kind == HitResult::kFrame) {
         table_.menuFrame = hit.index;
         request.message = count + "개의 프레임으로 교체하겠습니까?";
-        ChoiceAnswer answer = main_.Ui().Choose(request, true);
+        ChoiceAnswer answer = services_.Ui().Choose(request, true);
         if (!answer.accepted) return;
         if (edit::ReplaceWithClipboard(table_, clipboard) && answer.chosen == 1)
             drag.moveRequested = true;
     } else {
         table_.targetGap = hit.index - 1;
         request.message = count + "개의 프레임을 첨가하겠습니까?";
-        ChoiceAnswer answer = main_.Ui().Choose(request, true);
+        ChoiceAnswer answer = services_.Ui().Choose(request, true);
         if (!answer.accepted) return;
         const bool move = answer.chosen == 1;
         if (!intoSource) {
@@ -212,7 +212,7 @@ void CAnvoView::HandleDrop() {
         }
     }
     Invalidate();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 }  // namespace vorla

@@ -6,11 +6,11 @@
 
 #include "core/edit/FrameEditRules.h"
 #include "core/edit/Saving.h"
-#include "gui/app/CMainFrame.h"
 #include "gui/play/AnimationCompositor.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/DibImage.h"
 #include "gui/view/StripArt.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 namespace {
@@ -32,7 +32,7 @@ void CAnvoView::CheckSharedZoom() {
     // The zoom is shared by every document: a change made in one window reaches this one at its
     // next paint.
     if (table_.frameCount == 0) return;
-    const int percent = main_.App().zoomPercent;
+    const int percent = services_.App().zoomPercent;
     const double wanted = percent >= 100 ? 1.0 : percent * 0.01;
     if (wanted == table_.zoomFactor) return;
     table_.SetZoom(table_.settings.screenWidth, table_.settings.screenHeight, false);
@@ -77,12 +77,12 @@ void CAnvoView::DrawStrip(QPainter& painter, const QRect& visible) {
 
 void CAnvoView::DrawPreviewRow(QPainter& painter) {
     const StripMetrics m = Metrics();
-    if (!table_.loadingScreen && !main_.App().busyGuard) {
+    if (!table_.loadingScreen && !services_.App().busyGuard) {
         DrawComposite(painter, StripMetrics::kImageLeft, StripMetrics::kPreviewTop, false,
                       ToQColor(colors_.stripBackground));
     }
     DrawPlaybackNumber(painter);
-    const StripArt& art = main_.Art();
+    const StripArt& art = services_.Art();
     const int y = m.InfoLineTop();
     painter.drawPixmap(50, y + 9, art.screenIcon);
     painter.setPen(QColor(40, 44, 52));
@@ -131,7 +131,7 @@ void CAnvoView::DrawGapBand(QPainter& painter, int k, bool selected, bool dropMa
         painter.fillRect(QRect(26, top + 1, 4, 12), marker);
         painter.fillRect(QRect(width - 30, top + 1, 4, 12), marker);
     }
-    painter.drawPixmap(10, top + 4, main_.Art().gapIcon);
+    painter.drawPixmap(10, top + 4, services_.Art().gapIcon);
 }
 
 void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
@@ -140,7 +140,7 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     const int y = m.ImageTop(k);
     const int width = std::max(viewport()->width(), table_.childWidth);
     const bool dropHere =
-        main_.Drag().active && main_.Drag().targetView == this && hoverHit_.index >= 0;
+        services_.Drag().active && services_.Drag().targetView == this && hoverHit_.index >= 0;
 
     if (entry.selected) {
         painter.fillRect(
@@ -160,7 +160,7 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     painter.setClipRect(area);
     for (int ty = area.top(); ty <= area.bottom(); ty += 32) {
         for (int tx = area.left(); tx <= area.right(); tx += 32)
-            painter.drawPixmap(tx, ty, main_.Art().backdrop);
+            painter.drawPixmap(tx, ty, services_.Art().backdrop);
     }
     const CDib& shown = table_.DisplayImage(k);
     if (!shown.IsEmpty()) {
@@ -186,7 +186,7 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     // Badges along the bottom edge, right of the image.
     const int bx = StripMetrics::kImageLeft + table_.displayWidth - 1 + 15;
     const int by = y + table_.displayHeight - 1 - 8;
-    const StripArt& art = main_.Art();
+    const StripArt& art = services_.Art();
     painter.drawPixmap(bx + 5, by - 4, art.delayIcon);
     painter.setFont(PixelFont(13));
     painter.setPen(QColor(40, 44, 52));
@@ -195,7 +195,7 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
     if (entry.restoreBackground) painter.drawPixmap(bx + 46 + 16, by - 4, art.restoreIcon);
     // The frame's bytes in the optimised file, once the worker has measured them: just above
     // the delay badge, which keeps it inside narrow windows.
-    const std::int64_t cost = byteCosts_->Cost(k);
+    const std::int64_t cost = ByteCosts().Cost(k);
     if (cost >= 0) {
         painter.setFont(PixelFont(11));
         painter.setPen(QColor(90, 96, 110));
@@ -206,11 +206,11 @@ void CAnvoView::DrawFrameRow(QPainter& painter, int k, const QRect&) {
 
 void CAnvoView::DrawComposite(QPainter& painter, int x, int y, bool fullSize,
                               const QColor& background) {
-    if (table_.frameCount == 0 || table_.loadingScreen || main_.App().busyGuard) return;
+    if (table_.frameCount == 0 || table_.loadingScreen || services_.App().busyGuard) return;
     if (!fullSize)
         painter.fillRect(QRect(x, y, table_.displayWidth, table_.displayHeight), background);
     if (table_.frameCount == 1 && !fullSize) {
-        if (!playbackPaused) painter.drawPixmap(x, y, main_.Art().placeholder);
+        if (!playbackPaused) painter.drawPixmap(x, y, services_.Art().placeholder);
         return;
     }
     QSize size = fullSize ? QSize(table_.settings.screenWidth, table_.settings.screenHeight)

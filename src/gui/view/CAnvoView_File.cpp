@@ -1,4 +1,4 @@
-// Saving: Save, Save As, the saved-size preview, single frames and the browser preview; and the
+// Saving: Save, Save As, at another size, single frames and the browser preview; and the
 // question before a changed document's window closes.
 #include <QDesktopServices>
 #include <QDir>
@@ -7,14 +7,16 @@
 #include <QUrl>
 
 #include "core/edit/OptimizedSave.h"
+#include "core/edit/OtherSizeSave.h"
 #include "core/edit/Saving.h"
 #include "core/gif/GifEncoder.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/CAnvoDoc.h"
 #include "core/port/UserInterface.h"
-#include "gui/app/CMainFrame.h"
+#include "gui/dialogs/OtherSizeDialog.h"
 #include "gui/external/DesktopLauncher.h"
 #include "gui/view/CAnvoView.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 // The dialogs' proposals sit in the document's own folder when it has one (the dialog would
@@ -27,22 +29,22 @@ QString CAnvoView::InDocumentFolder(const QString& name) const {
 
 bool CAnvoView::SaveWithDialog(QString proposed) {
     for (;;) {
-        const QString path = main_.AskSavePath(proposed);
+        const QString path = services_.AskSavePath(proposed);
         if (path.isEmpty()) return false;
         proposed = path;
-        switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
+        switch (saving::ConfirmOverwrite(services_.Ui(), document_, path.toStdString())) {
             case saving::OverwriteChoice::Cancel: return false;
             case saving::OverwriteChoice::OtherName: continue;
             case saving::OverwriteChoice::Write: break;
         }
         if (SaveTo(path)) return true;
-        main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
+        services_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
     }
 }
 
 bool CAnvoView::SaveTo(const QString& path) {
     if (!saving::SaveDocument(table_, document_, *encoder_, path.toStdString())) return false;
-    main_.DocumentSaved(QString::fromStdString(document_.sourcePath));
+    services_.DocumentSaved(QString::fromStdString(document_.sourcePath));
     emit titleChanged(Caption());
     return true;
 }
@@ -52,17 +54,17 @@ void CAnvoView::OnFileSave() {
         InDocumentFolder(QString::fromStdString(saving::DefaultGifName(document_)));
     if (!document_.imported && !document_.IsUntitled()) {
         const QString path = QString::fromStdString(document_.sourcePath);
-        switch (saving::ConfirmOverwrite(main_.Ui(), document_, path.toStdString())) {
+        switch (saving::ConfirmOverwrite(services_.Ui(), document_, path.toStdString())) {
             case saving::OverwriteChoice::Cancel: return;
             case saving::OverwriteChoice::OtherName: SaveWithDialog(proposed); return;
             case saving::OverwriteChoice::Write: break;
         }
         if (SaveTo(path)) {
-            main_.Ui().PumpMessages();
-            main_.Ui().ShowNotice("저장되었습니다.", 300, 1);
+            services_.Ui().PumpMessages();
+            services_.Ui().ShowNotice("저장되었습니다.", 300, 1);
             return;
         }
-        main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
+        services_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
     }
     SaveWithDialog(proposed);
 }
@@ -71,49 +73,32 @@ void CAnvoView::OnFileSaveAs() {
     SaveWithDialog(InDocumentFolder(QString::fromStdString(saving::DefaultGifName(document_))));
 }
 
-void CAnvoView::ShowSavedSize() {
-    const std::int64_t size = saving::MeasureSave(table_, *encoder_);
-    if (size < 0) return;
-    // Both ways of saving, so the user can choose: the optimised size is measured now, under a
-    // progress dialog whose Cancel leaves just the ordinary figure.
-    const optimized::Report optimised =
-        optimized::Run(optimized::SourceOf(table_), main_.Ui(), std::string());
-    if (optimised.outcome == optimized::Outcome::Written)
-        byteCosts_->SetExact(optimised.frameBytes);
-    Invalidate();
-    const bool both = optimised.outcome == optimized::Outcome::Written && optimised.bytes >= 0;
-    ShowInfoBox(main_.Ui(),
-                both ? saving::SizeText(kOptimisedSizeLabel, optimised.bytes, "*default", size)
-                     : saving::SizeText("*default", size),
-                "파일 용량");
-}
-
 void CAnvoView::SaveFrame(bool fromMainMenu) {
     if (fromMainMenu) {
         if (table_.CountSelection() != 1) {
-            main_.Ui().ShowMessage("선택하신 메뉴는 하나의 프레임을 선택하신 후 사용하십시오.");
+            services_.Ui().ShowMessage("선택하신 메뉴는 하나의 프레임을 선택하신 후 사용하십시오.");
             return;
         }
         table_.menuFrame = table_.lastSelectedFrame;
     }
     if (table_.menuFrame < 0 || table_.menuFrame >= table_.frameCount) {
-        ReportProgramError(main_.Ui(), "55234", false);
+        ReportProgramError(services_.Ui(), "55234", false);
         return;
     }
     const QString name =
         QString::fromStdString(saving::FrameFileName(Caption().toStdString(), table_.menuFrame));
-    const QString path = main_.AskFrameSavePath(InDocumentFolder(name));
+    const QString path = services_.AskFrameSavePath(InDocumentFolder(name));
     if (path.isEmpty()) return;
     // The name's extension chooses the format (BMP for any other name).
     if (!saving::SaveChosenFrameFile(table_, path.toStdString())) {
-        main_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
+        services_.Ui().ShowMessage(path.toStdString() + "에 저장할 수 없습니다.");
     }
 }
 
 void CAnvoView::BrowserPreview() {
-    const std::string page =
-        saving::WriteBrowserPreview(table_, document_, *encoder_, main_.App().ProgramDirectory());
-    if (!page.empty()) OpenLocalFileOrSay(main_.Ui(), QString::fromStdString(page), this);
+    const std::string page = saving::WriteBrowserPreview(table_, document_, *encoder_,
+                                                         services_.App().ProgramDirectory());
+    if (!page.empty()) OpenLocalFileOrSay(services_.Ui(), QString::fromStdString(page), this);
 }
 
 bool CAnvoView::QueryClose() {
@@ -122,12 +107,26 @@ bool CAnvoView::QueryClose() {
     if (frameDialogOpen_) EndFrameDialog(true);
     if (!document_.modified || table_.frameCount == 0) return true;
     const int answer =
-        main_.Ui().AskTwoChoice(Caption().toStdString() + "의 변경 내용을 저장하시겠습니까?",
-                                "Vorla", "저장", "저장 안 함", "OO");
+        services_.Ui().AskTwoChoice(Caption().toStdString() + "의 변경 내용을 저장하시겠습니까?",
+                                    "Vorla", "저장", "저장 안 함", "OO");
     if (answer == kTwoChoiceCancel) return false;
     if (answer == kTwoChoiceSecond) return true;
     OnFileSave();
     return !document_.modified;
+}
+
+void CAnvoView::OnSaveAtOtherSize() {
+    if (table_.frameCount == 0) return;
+    OtherSizeDialog dialog(services_.Ui(), table_.settings.screenWidth,
+                           table_.settings.screenHeight, window());
+    if (dialog.exec() != QDialog::Accepted) return;
+    const int width = dialog.ChosenWidth();
+    const int height = dialog.ChosenHeight();
+    const QString proposed =
+        QString::fromStdString(edit::ProposedOtherSizeName(Caption().toStdString(), width, height));
+    const QString path = services_.AskSavePath(InDocumentFolder(proposed));
+    if (path.isEmpty()) return;
+    edit::SaveAtOtherSize(table_, *encoder_, path.toStdString(), width, height);
 }
 
 }  // namespace vorla

@@ -13,9 +13,9 @@
 #include "core/edit/FrameClipboard.h"
 #include "core/edit/FrameEditRules.h"
 #include "core/edit/Selection.h"
-#include "gui/app/CMainFrame.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/ViewCursors.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 namespace {
@@ -41,14 +41,14 @@ void CAnvoView::mousePressEvent(QMouseEvent* event) {
     if (hit.index < 0) return;
     // The open frame dialog leaves selection clicks live; StartDrag still waits for !IsBusy().
     if (IsRunning()) {
-        main_.RefuseWhileBusy();
+        services_.RefuseWhileBusy();
         return;
     }
-    const int pick = main_.PickMode();
+    const int pick = services_.PickMode();
     if (pick == 1 || (pick == 2 && hit.kind == HitResult::kFrame && !hit.above)) {
         selection::SelectOnly(table_, hit);
         Invalidate();
-        main_.FinishPick(this, hit);
+        services_.FinishPick(this, hit);
         return;
     }
     if (pick != 0) return;
@@ -60,7 +60,7 @@ void CAnvoView::mousePressEvent(QMouseEvent* event) {
         table_.menuFrame = hit.index;
     }
     Invalidate();
-    main_.UpdateCommandStates();
+    services_.UpdateCommandStates();
 }
 
 void CAnvoView::mouseMoveEvent(QMouseEvent* event) {
@@ -71,12 +71,12 @@ void CAnvoView::mouseMoveEvent(QMouseEvent* event) {
             restSteps_ = 0;
     }
     lastMouse_ = point;
-    DragState& drag = main_.Drag();
+    DragState& drag = services_.Drag();
     if (dragging_) {
-        CAnvoView* target = main_.ViewAt(event->globalPosition().toPoint());
+        CAnvoView* target = services_.ViewAt(event->globalPosition().toPoint());
         if (target != drag.targetView) {
             drag.targetView = target;
-            main_.RepaintAllDocuments();
+            services_.RepaintAllDocuments();
         }
     }
     if (tooltipSteps_ >= 0) {
@@ -93,33 +93,33 @@ void CAnvoView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CAnvoView::StartDrag() {
-    DragState& drag = main_.Drag();
+    DragState& drag = services_.Drag();
     drag.sourceView = this;
     drag.canMove = table_.CountSelection() < table_.frameCount;
     drag.targetView = this;
-    main_.Clipboard().CopySelected(table_);
+    services_.Clipboard().CopySelected(table_);
     viewport()->grabMouse();
-    viewport()->setCursor(main_.Cursors().Drag(0));
+    viewport()->setCursor(services_.Cursors().Drag(0));
     mouseDown_ = false;
     dragging_ = true;
     drag.active = true;
-    main_.RepaintAllDocuments();
+    services_.RepaintAllDocuments();
 }
 
 void CAnvoView::FinishDrag() {
-    DragState& drag = main_.Drag();
+    DragState& drag = services_.Drag();
     dragging_ = false;
     drag.active = false;
     mouseDown_ = false;
     viewport()->releaseMouse();
     viewport()->unsetCursor();
     CAnvoView* target = drag.targetView;
-    main_.RepaintAllDocuments();
+    services_.RepaintAllDocuments();
     if (!target) {
         // Dropped outside every document window: the frames are deleted (after asking). The
         // question runs an event loop in which this window could otherwise be closed.
         if (IsBusy()) {
-            main_.RefuseWhileBusy();
+            services_.RefuseWhileBusy();
             return;
         }
         BusyScope busy(*this);
@@ -141,10 +141,11 @@ void CAnvoView::mouseReleaseEvent(QMouseEvent* event) {
     mouseDown_ = false;
     const HitResult hit = HitAt(event->position().toPoint());
     const Qt::KeyboardModifiers mods = event->modifiers();
-    if (hit.index >= 0 && hit.kind == HitResult::kFrame && main_.PickMode() == 0 && !IsRunning()) {
+    if (hit.index >= 0 && hit.kind == HitResult::kFrame && services_.PickMode() == 0 &&
+        !IsRunning()) {
         selection::Release(table_, hit, mods & Qt::ControlModifier, mods & Qt::ShiftModifier);
         Invalidate();
-        main_.UpdateCommandStates();
+        services_.UpdateCommandStates();
     }
 }
 
@@ -153,7 +154,8 @@ void CAnvoView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CAnvoView::ShowContextMenuAt(const QPoint& point) {
-    if (main_.PickMode() != 0 || main_.FrameDialogOpen() || IsBusy() || table_.frameCount == 0)
+    if (services_.PickMode() != 0 || services_.FrameDialogOpen() || IsBusy() ||
+        table_.frameCount == 0)
         return;
     lastMouse_ = point;
     const HitResult hit = HitAt(point);
@@ -170,7 +172,7 @@ void CAnvoView::ShowContextMenuAt(const QPoint& point) {
     if (hit.kind != HitResult::kFrame) table_.targetGap = hit.index - 1;
     Invalidate();
     viewport()->repaint();
-    std::unique_ptr<QMenu> menu = main_.ContextMenuFor(this, hit);
+    std::unique_ptr<QMenu> menu = services_.ContextMenuFor(this, hit);
     QPointer<CAnvoView> self(this);
     QAction* chosen = nullptr;
     {
@@ -184,15 +186,15 @@ void CAnvoView::ShowContextMenuAt(const QPoint& point) {
         if (hit.kind != HitResult::kFrame &&
             (id == CommandId::ContextFadeInOut || id == CommandId::ContextScatterAppearDisappear))
             table_.menuFrame = hit.index - 1;
-        main_.Dispatch(id);
+        services_.Dispatch(id);
     }
-    if (self) main_.UpdateCommandStates();
+    if (self) services_.UpdateCommandStates();
 }
 
 void CAnvoView::UpdateCursor(const QPoint& point) {
     const HitResult hit = HitAt(point);
-    const ViewCursors& cursors = main_.Cursors();
-    const int pick = main_.PickMode();
+    const ViewCursors& cursors = services_.Cursors();
+    const int pick = services_.PickMode();
     const bool gap = hit.index >= 0 && hit.kind != HitResult::kFrame;
     if (pick == 0) {
         if (gap) {
@@ -241,9 +243,9 @@ void CAnvoView::ShowTooltip(const HitResult& hit) {
                    .arg(e.transparent ? tr("투명") : tr("불투명"));
         // The small figure above the delay badge: an estimate until an optimising save has
         // measured it.
-        const std::int64_t bytes = byteCosts_->Cost(hit.index);
+        const std::int64_t bytes = ByteCosts().Cost(hit.index);
         if (bytes >= 0) {
-            text += byteCosts_->Estimated()
+            text += ByteCosts().Estimated()
                         ? tr("\n최적화하여 저장한 파일에서 이 프레임의 크기(추정): 약 %1 bytes")
                               .arg(bytes)
                         : tr("\n최적화하여 저장한 파일에서 이 프레임의 크기: %1 bytes").arg(bytes);

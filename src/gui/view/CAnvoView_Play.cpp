@@ -6,10 +6,9 @@
 #include <QToolTip>
 
 #include "core/edit/FrameEditRules.h"
-#include "gui/app/CMainFrame.h"
-#include "gui/play/CAnimationBar.h"
 #include "gui/view/CAnvoView.h"
 #include "gui/view/ViewCursors.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 namespace {
@@ -39,7 +38,7 @@ void CAnvoView::WakePlayback() {
 void CAnvoView::PlaybackStep() {
     if (closing_) return;
     if (table_.frameCount < 2 || playbackPaused || pausedByUser_ || table_.loadingScreen ||
-        main_.App().busyGuard) {
+        services_.App().busyGuard) {
         nextDeadlineMs_ = 0;
         playbackTimer_.start(kIdlePollMs);
         return;
@@ -49,12 +48,12 @@ void CAnvoView::PlaybackStep() {
     playbackDelay_ = delay == 0 ? 10 : delay;  // a delay of 0 plays as 10
     emit frameShown(playbackFrame_);
     UpdatePreviewArea();
-    if (main_.paneDrawing && main_.PaneView() == this) main_.AnimationPane()->RefreshContent();
+    if (services_.PaneDrawing() && services_.PaneView() == this) services_.RefreshPane();
     ScheduleNextPlayback();
 }
 
 void CAnvoView::HoverStep() {
-    const DragState& drag = main_.Drag();
+    const DragState& drag = services_.Drag();
     // The pointer's position is a round trip to the display server, a hundred times a second
     // for every window: it is asked only while the pointer is over this strip or frames are
     // dragged.
@@ -80,7 +79,7 @@ void CAnvoView::HoverStep() {
         QToolTip::hideText();
         tooltipSteps_ = -1;
     }
-    if (!inside || !mouseMoved_ || !focused_ || drag.active || main_.PickMode() != 0 ||
+    if (!inside || !mouseMoved_ || !focused_ || drag.active || services_.PickMode() != 0 ||
         table_.frameCount == 0)
         return;
     HitResult under = HitAt(cursor);
@@ -101,10 +100,10 @@ void CAnvoView::WorkerStep() {
     // deletion after a move wait until it has ended.
     const bool busy = IsBusy();
     if (table_.pendingGifLoad && !busy) RunPendingLoad();
-    DragState& drag = main_.Drag();
+    DragState& drag = services_.Drag();
     if (dragging_) {
         dragCursorPhase_ ^= 1;
-        viewport()->setCursor(main_.Cursors().Drag(dragCursorPhase_));
+        viewport()->setCursor(services_.Cursors().Drag(dragCursorPhase_));
     }
     // While a drag runs over this window near its right edge, scroll towards the pointer.
     if (drag.active && drag.targetView == this) {
@@ -123,7 +122,7 @@ void CAnvoView::WorkerStep() {
         drag.moveRequested = false;
         if (table_.CountSelection() < table_.frameCount) DeleteSelectedFrames();
     }
-    PollExternalFiles();
+    external_->PollFiles();
     inWorker_ = false;
 }
 

@@ -1,16 +1,17 @@
-// "최적화하여 저장": settings, file name, the optimising write with its progress, and when the
-// result is above the limit, the ways to a smaller file with their sizes. Each dialog has closed
-// before the work it asked for begins; the work runs busy, pumping per frame.
+#include "gui/view/ViewOptimizedSave.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 #include "core/edit/OptimizedSave.h"
 #include "core/edit/Saving.h"
+#include "core/gif/GifEncoder.h"
 #include "core/model/CAnvoDoc.h"
+#include "core/model/FrameTable.h"
 #include "core/port/UserInterface.h"
-#include "gui/app/CMainFrame.h"
 #include "gui/dialogs/OptimizedSaveDialog.h"
 #include "gui/view/CAnvoView.h"
+#include "gui/view/ViewServices.h"
 
 namespace vorla {
 namespace {
@@ -22,22 +23,30 @@ int lastLossy = 0;  // 0 lossless
 
 }  // namespace
 
-void CAnvoView::SaveOptimized() {
-    if (table_.frameCount == 0) return;
+ViewOptimizedSave::ViewOptimizedSave(CAnvoView& view, ViewServices& services)
+    : view_(view), services_(services), byteCosts_(view.Table(), [&view] {
+          return !view.IsRunning() && !view.Table().loadingScreen && !view.Table().pendingGifLoad;
+      }) {}
+
+// Each dialog has closed before the work it asked for begins; the work runs busy, pumping per
+// frame.
+void ViewOptimizedSave::Save() {
+    FrameTable& table = view_.Table();
+    if (table.frameCount == 0) return;
     {
-        OptimizedSaveDialog settings(this, lastLimitOn, lastLimitKb, lastLossy);
+        OptimizedSaveDialog settings(&view_, lastLimitOn, lastLimitKb, lastLossy);
         if (settings.exec() != QDialog::Accepted) return;
         lastLimitOn = settings.LimitOn();
         lastLimitKb = settings.LimitKb();
         lastLossy = settings.Lossy();
     }
-    const QString path = main_.AskSavePath(
-        InDocumentFolder(QString::fromStdString(saving::DefaultGifName(document_))));
+    const QString path = services_.AskSavePath(
+        view_.InDocumentFolder(QString::fromStdString(saving::DefaultGifName(view_.Document()))));
     if (path.isEmpty()) return;
-    UserInterface& ui = main_.Ui();
+    UserInterface& ui = services_.Ui();
 
-    BusyScope busy(*this);
-    const GifSourceAnimation source = optimized::SourceOf(table_);
+    CAnvoView::BusyScope busy(view_);
+    const GifSourceAnimation source = optimized::SourceOf(table);
     const GifOptimizeOptions asked{lastLossy};
     const std::int64_t limit = lastLimitOn ? std::int64_t{lastLimitKb} * 1024 : -1;
     // Written at once when it fits; above the limit nothing is written yet.
@@ -52,7 +61,7 @@ void CAnvoView::SaveOptimized() {
             progress->SetRange(0, 1000);
             progress->Show();
             options = optimized::PlanFit(
-                source, table_.Images(), limit,
+                source, table.Images(), limit,
                 [&](int done, int all) {
                     progress->SetPosition(all > 0 ? static_cast<int>(1000LL * done / all) : 0);
                     return ui.PumpMessages() && !progress->Cancelled();
@@ -71,7 +80,7 @@ void CAnvoView::SaveOptimized() {
             fitting << (option.fits && option.bytes >= 0);
             available << (option.bytes >= 0);
         }
-        OptimizedSaveDialog choice(this, written.bytes, limit, ways, fitting, available);
+        OptimizedSaveDialog choice(&view_, written.bytes, limit, ways, fitting, available);
         if (choice.exec() != QDialog::Accepted) return;
         const int way = choice.Chosen();
         if (way >= 0 && way < static_cast<int>(options.size())) {
@@ -86,10 +95,27 @@ void CAnvoView::SaveOptimized() {
     }
     if (written.outcome == optimized::Outcome::Written) {
         // The strip shows the exact figures of this save until the next edit.
-        if (asTheyAre) byteCosts_->SetExact(written.frameBytes);
+        if (asTheyAre) byteCosts_.SetExact(written.frameBytes);
         ui.PumpMessages();
         ui.ShowNotice("저장되었습니다.", 300, 1);
     }
+}
+
+void ViewOptimizedSave::ShowSavedSize() {
+    FrameTable& table = view_.Table();
+    const std::int64_t size = saving::MeasureSave(table, view_.Encoder());
+    if (size < 0) return;
+    // Both ways of saving, so the user can choose: the optimised size is measured now, under a
+    // progress dialog whose Cancel leaves just the ordinary figure.
+    const optimized::Report optimised =
+        optimized::Run(optimized::SourceOf(table), services_.Ui(), std::string());
+    if (optimised.outcome == optimized::Outcome::Written) byteCosts_.SetExact(optimised.frameBytes);
+    view_.Invalidate();
+    const bool both = optimised.outcome == optimized::Outcome::Written && optimised.bytes >= 0;
+    ShowInfoBox(services_.Ui(),
+                both ? saving::SizeText(kOptimisedSizeLabel, optimised.bytes, "*default", size)
+                     : saving::SizeText("*default", size),
+                "파일 용량");
 }
 
 }  // namespace vorla

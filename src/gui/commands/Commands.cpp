@@ -1,4 +1,4 @@
-#include "gui/app/Commands.h"
+#include "gui/commands/Commands.h"
 
 #include <string>
 #include <string_view>
