@@ -27,6 +27,7 @@
 #include "gui/dialogs/WorkProgressDialog.h"
 #include "gui/view/CAnvoView.h"
 #include "imaging/MagickImaging.h"
+#include "support/FakeViewServices.h"
 #include "view_timing/ViewToolSupport.h"
 
 using namespace vorla;
@@ -69,21 +70,22 @@ void MeasurePlayback(CMainFrame& frame, const QString& gif, const std::vector<in
     view->parentWidget()->close();
 }
 
-double PaintMs(CMainFrame& frame, const QString& gif) {
-    CAnvoView* view = frame.OpenDocumentFile(gif);
-    view->RunPendingLoad();
-    view->playbackPaused = true;
-    view->parentWidget()->resize(500, 700);
-    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+// The strip alone needs no main window: the view stands on the stand-in services.
+double PaintMs(UserInterface& ui, const QString& gif) {
+    test::FakeViewServices services(ui);
+    CAnvoView view(services);
+    if (!view.LoadDocument(gif)) return 0;
+    view.RunPendingLoad();
+    view.playbackPaused = true;
+    view.resize(500, 700);
+    view.show();
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
     QCoreApplication::processEvents();
     QElapsedTimer clock;
     const int rounds = 200;
     clock.start();
-    for (int i = 0; i < rounds; ++i) view->viewport()->repaint();
-    const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6 / rounds;
-    view->parentWidget()->close();
-    QCoreApplication::processEvents();
-    return ms;
+    for (int i = 0; i < rounds; ++i) view.viewport()->repaint();
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6 / rounds;
 }
 
 // The frame dialog's canvas on the last frame of a long animation: repainting with the earlier
@@ -229,9 +231,9 @@ int main(int argc, char** argv) {
                     WriteGif(home.filePath(QStringLiteral("play.gif")), frames, delays, 120, 80),
                     delays);
     const double many =
-        PaintMs(frame, WriteGif(home.filePath(QStringLiteral("300.gif")), 300, {10}, 200, 150));
+        PaintMs(ui, WriteGif(home.filePath(QStringLiteral("300.gif")), 300, {10}, 200, 150));
     const double few =
-        PaintMs(frame, WriteGif(home.filePath(QStringLiteral("3.gif")), 3, {10}, 200, 150));
+        PaintMs(ui, WriteGif(home.filePath(QStringLiteral("3.gif")), 3, {10}, 200, 150));
     std::printf("strip paint: 300 frames %.3f ms, 3 frames %.3f ms, ratio %.2f\n", many, few,
                 many / few);
     MeasureDialogCanvas(frame,
