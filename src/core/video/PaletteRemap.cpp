@@ -30,8 +30,9 @@ NearestEntry::NearestEntry(const std::vector<RgbQuad>& palette)
 }
 
 std::int32_t NearestEntry::Build(int cell) {
-    const int low[3] = {(cell >> (2 * kBits)) << kShift, ((cell >> kBits) & 31) << kShift,
-                        (cell & 31) << kShift};
+    const int low[3] = {(cell >> (2 * kBits)) << kShift,
+                        ((cell >> kBits) & ((1 << kBits) - 1)) << kShift,
+                        (cell & ((1 << kBits) - 1)) << kShift};
     const int high[3] = {low[0] + (1 << kShift) - 1, low[1] + (1 << kShift) - 1,
                          low[2] + (1 << kShift) - 1};
     const int entries = static_cast<int>(red_.size());
@@ -97,6 +98,10 @@ void PaletteRemap::Diffuse(const std::uint8_t* rgb, int width, int height, const
         std::fill(below, below + row, 0);
         for (int n = 0; n < width; ++n, x += step) {
             const std::size_t p = static_cast<std::size_t>(y) * width + x;
+            // A kept pixel shows its colour of an earlier frame, within the still tolerance of
+            // this one: it takes in what it is passed and passes nothing on, so a still area
+            // costs a test a pixel and leaves its neighbours as they would be next to a match.
+            if (keep != nullptr && keep[p] != 0) continue;
             const std::uint8_t* source = rgb + 3 * p;
             int* carried = current + 3 * (x + 1);
             int want[3];
@@ -106,9 +111,7 @@ void PaletteRemap::Diffuse(const std::uint8_t* rgb, int width, int height, const
                 const int shift = e >= 0 ? (e + unit / 2) / unit : -((-e + unit / 2) / unit);
                 want[c] = std::clamp(source[c] + shift, 0, 255);
             }
-            const std::uint8_t index = keep != nullptr && keep[p] != 0
-                                           ? indices[p]
-                                           : nearest_.Find(want[0], want[1], want[2]);
+            const std::uint8_t index = nearest_.Find(want[0], want[1], want[2]);
             indices[p] = index;
             const RgbQuad& got = palette_[index];
             const int chosen[3] = {got.red, got.green, got.blue};

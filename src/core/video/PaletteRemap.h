@@ -1,7 +1,6 @@
 // True-colour pictures remapped to a fixed palette: each pixel the nearest entry, or Floyd and
 // Steinberg's error diffusion in serpentine order. Pixels the caller marks keep the index they
-// have (the still areas of a clip), and their error flows on to their neighbours as any chosen
-// pixel's does, so the diffusion around a still area agrees with what it shows.
+// have (the still areas of a clip) and are not looked at again.
 #pragma once
 
 #include <cstdint>
