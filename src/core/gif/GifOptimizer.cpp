@@ -69,6 +69,7 @@ public:
     // The kinds of disposal a frame is weighed with: leave in place, restore to previous, clear
     // what the next frame needs cleared, clear the whole stored frame.
     enum class Kind { Leave, Restore, ClearNeeded, ClearStored };
+    static unsigned KindBit(Kind kind) { return 1u << static_cast<unsigned>(kind); }
 
     Outcome Run(GifOptimizeResult& result, const GifProgress& progress) {
         const std::size_t count = source_.frames.size();
@@ -112,8 +113,10 @@ public:
                 GifArea area;
                 Screen cleared;  // disposal 2 only
                 GifArea nextArea;
-                Kind kind;
                 GifArea differs;  // where the screen after it and next may differ
+                // The kinds it stands for: another kind that gives the same disposal and area
+                // is the same candidate, and is counted with it where the kinds are weighed.
+                unsigned kinds;
             };
             std::vector<Candidate> candidates;
             auto afterOf = [&](const Candidate& c) -> const Screen& {
@@ -125,7 +128,7 @@ public:
             // little), all of them where none of those can be drawn.
             const bool explore = k < kExploreFirst || k % kExploreKindsEvery == 0;
             if (last) {
-                candidates.push_back({1, changed, {}, {}, Kind::Leave, {}});
+                candidates.push_back({1, changed, {}, {}, {}, KindBit(Kind::Leave)});
             } else {
                 GifArea cleared;  // shown now, transparent in the next frame
                 for (int y = nextChange.y0; y < nextChange.y1; ++y) {
@@ -150,11 +153,14 @@ public:
                     bound.Unite(disposal == 3 ? differs : disposal == 2 ? area : GifArea{});
                     GifArea nextArea;
                     if (!Drawable(next, after, bound, nextArea)) return;
-                    for (const Candidate& c : candidates) {
-                        if (c.disposal == disposal && c.area == area) return;
+                    for (Candidate& c : candidates) {
+                        if (c.disposal == disposal && c.area == area) {
+                            c.kinds |= KindBit(kind);
+                            return;
+                        }
                     }
                     candidates.push_back(
-                        {disposal, area, std::move(clearedScreen), nextArea, kind, bound});
+                        {disposal, area, std::move(clearedScreen), nextArea, bound, KindBit(kind)});
                 };
                 // Clearing: just what the next frame needs cleared, or the whole stored frame as
                 // its own disposal clears it (which keeps the stored screens).
@@ -234,12 +240,16 @@ public:
                 // What the winning kind saved over the best of the others.
                 std::size_t others = SIZE_MAX;
                 for (std::size_t c = 0; c < candidates.size(); ++c) {
-                    ++kinds_[static_cast<std::size_t>(candidates[c].kind)].tried;
-                    if (candidates[c].kind != chosen.kind) others = std::min(others, costs[c]);
+                    for (std::size_t kind = 0; kind < kinds_.size(); ++kind) {
+                        if (candidates[c].kinds >> kind & 1) ++kinds_[kind].tried;
+                    }
+                    if (static_cast<int>(c) != bestIndex) others = std::min(others, costs[c]);
                 }
-                WayRecord& record = kinds_[static_cast<std::size_t>(chosen.kind)];
-                ++record.won;
-                if (others != SIZE_MAX) record.saved += others - bestCost;
+                for (std::size_t kind = 0; kind < kinds_.size(); ++kind) {
+                    if ((chosen.kinds >> kind & 1) == 0) continue;
+                    ++kinds_[kind].won;
+                    if (others != SIZE_MAX) kinds_[kind].saved += others - bestCost;
+                }
                 exploredCost_ += bestCost;
             }
             const std::size_t before = out_.size();
