@@ -57,7 +57,10 @@ int RunVideoCommand(const CommandLine& line) {
                        "/" + std::to_string(plan.frameCount) + "프레임)");
     }
     const optimized::OwnedAnimation animation = ToAnimation(std::move(imported));
-    const optimized::Report report = optimized::Run(animation.source, ui, line.output);
+    // The lossy level the frames were made at is the file's too.
+    GifOptimizeOptions options;
+    options.lossy = line.video.lossy;
+    const optimized::Report report = optimized::Run(animation.source, ui, line.output, options);
     // Run has told why it wrote nothing.
     if (report.outcome != optimized::Outcome::Written) return kJobFailedStatus;
     std::printf("저장했습니다: %s (%d프레임, %dx%d, %lld 바이트)\n", line.output.c_str(), frames,

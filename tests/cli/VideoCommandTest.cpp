@@ -28,6 +28,7 @@ TEST(VideoCommand, WritesTheClipsFramesOrSaysWhyNot) {
     };
     const Case cases[] = {
         {{"--video", clip, "-o", out, "--end", "2"}, 0, 20, "0%"},
+        {{"--video", clip, "-o", out, "--end", "2", "--lossy", "40"}, 0, 20, "0%"},
         {{"--video", clip, "-o", out, "--fps", "50"}, 1, 0, "350개"},
         {{"--video", sound, "-o", out}, 1, 0, "영상이 없습니다"},
     };

@@ -53,6 +53,7 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
     asked.colours = 16;
     asked.palette = VideoChoice::Palette::PerFrame;
     asked.dither = VideoChoice::Dither::Ordered;
+    asked.lossy = 30;
     const Case cases[] = {
         {{"--optimise", "a", "-o", "b"}, A::Optimise, "a", "b"},
         // Any order, the other spelling, "=" values, the long name of -o.
@@ -70,17 +71,17 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
         {{"--optimise", "a", "--optimize", "c", "-o", "b"}, A::Error, "--optimize"},
         {{"--video", "a", "-o", "b"}, A::Video, "a", "b"},
         {{"--video", "a", "-o", "b", "--start", "1.5", "--end=4", "--fps", "source", "--width",
-          "320", "--colours", "16", "--palette", "frame", "--dither", "ordered"},
+          "320", "--colours", "16", "--palette", "frame", "--dither", "ordered", "--lossy", "30"},
          A::Video,
          "a",
          "b",
-         0,
+         30,
          0,
          asked},
         {{"--video", "a", "-o", "b", "--fps", "4"}, A::Error, "--fps"},
         {{"--video", "a", "-o", "b", "--start", "-1"}, A::Error, "--start"},
         {{"--video", "a", "-o", "b", "--dither", "fancy"}, A::Error, "fancy"},
-        {{"--video", "a", "-o", "b", "--lossy", "4"}, A::Error, "--optimise"},
+        {{"--video", "a", "-o", "b", "--max-kb", "4"}, A::Error, "--optimise"},
     };
     for (const Case& c : cases) {
         const CommandLine line = ParseCommandLine(c.arguments);
@@ -102,7 +103,8 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
             const VideoChoice& v = line.video;
             EXPECT_TRUE(v.start == c.video.start && v.end == c.video.end && v.fps == c.video.fps &&
                         v.width == c.video.width && v.colours == c.video.colours &&
-                        v.palette == c.video.palette && v.dither == c.video.dither)
+                        v.palette == c.video.palette && v.dither == c.video.dither &&
+                        v.lossy == c.video.lossy)
                 << given;
         }
     }

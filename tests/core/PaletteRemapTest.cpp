@@ -1,9 +1,11 @@
 // Video pictures remapped to a shared palette: the nearest entry is the exact one, pixels kept
-// still stay as they were, and error diffusion mixes entries to the colour between them.
+// still stay as they were, error diffusion mixes entries to the colour between them, and which
+// pixels count as still, with and without a lossy level.
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "core/video/OrderedDither.h"
 #include "core/video/PaletteRemap.h"
 
 namespace vorla {
@@ -64,6 +66,37 @@ TEST(PaletteRemap, KeptPixelsStayAndDiffusionMixesTheEntriesBetween) {
         } else {
             EXPECT_EQ(ones, 0);
         }
+    }
+}
+
+TEST(PaletteRemap, StillPixelsAreThoseNearTheirLastChoiceOrWithinTheLossyTolerance) {
+    // One pixel whose index (0, grey 100) was chosen when it was 100, now at `now`.
+    const std::vector<RgbQuad> palette = {{100, 100, 100, 0}, {0, 0, 0, 0}};
+    struct Case {
+        int reference;  // its colour when the index was chosen
+        int now;
+        int lossyTolerance;  // 0: no lossy level
+        bool still;
+    };
+    const Case cases[] = {
+        {100, 108, 0, true},   // within the still tolerance of 8
+        {100, 109, 0, false},  // past it
+        {96, 105, 0, false},   // drifted past it, though the entry is 5 away
+        {96, 105, 5, true},    // the entry within the lossy tolerance
+        {96, 106, 5, false},
+    };
+    for (const Case& c : cases) {
+        const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(c.now), 100, 100};
+        const std::vector<std::uint8_t> reference = {static_cast<std::uint8_t>(c.reference), 100,
+                                                     100};
+        std::vector<std::uint8_t> previous = {0};
+        std::vector<std::uint8_t> still;
+        MarkStillPixels(rgb, 1, 8, reference, still);
+        if (c.lossyTolerance > 0) {
+            MarkCloseEntries(rgb, 1, palette, previous, c.lossyTolerance, still);
+        }
+        EXPECT_EQ(still[0] != 0, c.still) << "colour chosen at " << c.reference << ", now " << c.now
+                                          << ", lossy tolerance " << c.lossyTolerance;
     }
 }
 

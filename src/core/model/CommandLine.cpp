@@ -66,7 +66,9 @@ std::string ReadOutput(std::string_view, const std::string& value, CommandLine& 
 }
 
 std::string ReadLossy(std::string_view name, const std::string& value, CommandLine& line) {
-    return ReadNumber(name, value, 0, kMaxLossy, line.lossy);
+    std::string problem = ReadNumber(name, value, 0, kMaxLossy, line.lossy);
+    line.video.lossy = line.lossy;
+    return problem;
 }
 
 std::string ReadMaxKb(std::string_view name, const std::string& value, CommandLine& line) {
@@ -148,7 +150,7 @@ struct Setting {
 };
 constexpr std::array<Setting, 10> kSettings = {{
     {"-o", "--output", Bit(Action::Optimise) | Bit(Action::Video), ReadOutput},
-    {"--lossy", "", Bit(Action::Optimise), ReadLossy},
+    {"--lossy", "", Bit(Action::Optimise) | Bit(Action::Video), ReadLossy},
     {"--max-kb", "", Bit(Action::Optimise), ReadMaxKb},
     {"--start", "", Bit(Action::Video), ReadStart},
     {"--end", "", Bit(Action::Video), ReadEnd},
@@ -209,6 +211,7 @@ std::string UsageText() {
            "        vorla --video 동영상 -o 출력.gif [--start 초] [--end 초] [--fps N] [--width "
            "N]\n"
            "              [--colors N] [--palette shared|frame] [--dither none|ordered|diffusion]\n"
+           "              [--lossy N]\n"
            "GIF 애니메이션을 편집합니다. 파일은 한 개씩 창에 열립니다(창은 5개까지).\n"
            "\n"
            "옵션:\n"
@@ -222,7 +225,8 @@ std::string UsageText() {
            "                 원래 프레임과 같게 보이는지 확인한 뒤에만 저장합니다\n"
            "  -o, --output 파일\n"
            "                 저장할 파일 (실패하면 있던 파일은 그대로 남습니다)\n"
-           "  --lossy N      손실 압축 0-100 (0: 무손실, 기본값)\n"
+           "  --lossy N      손실 압축 0-100 (0: 무손실, 기본값). --video에서는 앞 프레임의\n"
+           "                 색에 가까운 픽셀이 그 색을 그대로 쓰고, 같은 수준으로 저장합니다\n"
            "  --max-kb N     파일 크기 제한(KB). 넘으면 손실 압축, 색 수 줄이기, 프레임\n"
            "                 솎아내기, 크기 줄이기 순으로 제한에 드는 첫 방법으로 저장하고,\n"
            "                 어느 방법도 들지 않으면 저장하지 않습니다\n"

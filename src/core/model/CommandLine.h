@@ -25,11 +25,11 @@ struct CommandLine {
     // A job's input (its one path; paths is then empty) and output (-o).
     std::string input;
     std::string output;
-    // Optimise: the lossy level (--lossy, 0..kMaxLossy, 0 lossless) and the size limit in KB
-    // (--max-kb, 1..optimized::kMaxLimitKb; 0: no limit).
+    // Optimise: the lossy level (--lossy, 0..kMaxLossy, 0 lossless; for Video also in
+    // video.lossy) and the size limit in KB (--max-kb, 1..optimized::kMaxLimitKb; 0: no limit).
     int lossy = 0;
     int maxKb = 0;
-    // Video: the segment (--start, --end), --fps, --width, --colors, --palette, --dither.
+    // Video: the segment (--start, --end), --fps, --width, --colors, --palette, --dither, --lossy.
     VideoChoice video;
 };
 

@@ -102,6 +102,20 @@ void MarkStillPixels(const std::uint8_t* rgb, std::size_t pixels, int tolerance,
     }
 }
 
+void MarkCloseEntries(const std::uint8_t* rgb, std::size_t pixels,
+                      const std::vector<RgbQuad>& palette,
+                      const std::vector<std::uint8_t>& previous, int tolerance,
+                      std::vector<std::uint8_t>& still) {
+    if (previous.size() != pixels) return;
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const std::uint8_t* now = rgb + 3 * p;
+        const RgbQuad& shown = palette[previous[p]];
+        still[p] |= std::abs(now[0] - shown.red) <= tolerance &&
+                    std::abs(now[1] - shown.green) <= tolerance &&
+                    std::abs(now[2] - shown.blue) <= tolerance;
+    }
+}
+
 void UpdateStillPixels(const std::uint8_t* rgb, std::size_t pixels,
                        const std::vector<std::uint8_t>& still, std::vector<std::uint8_t>& reference,
                        std::vector<std::uint8_t>& previous, std::vector<std::uint8_t>& indices) {

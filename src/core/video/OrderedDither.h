@@ -48,6 +48,12 @@ private:
 // others.
 void MarkStillPixels(const std::uint8_t* rgb, std::size_t pixels, int tolerance,
                      const std::vector<std::uint8_t>& reference, std::vector<std::uint8_t>& still);
+// At a lossy level: also marks the pixels whose previous entry is within tolerance (each channel)
+// of their colour now.
+void MarkCloseEntries(const std::uint8_t* rgb, std::size_t pixels,
+                      const std::vector<RgbQuad>& palette,
+                      const std::vector<std::uint8_t>& previous, int tolerance,
+                      std::vector<std::uint8_t>& still);
 void UpdateStillPixels(const std::uint8_t* rgb, std::size_t pixels,
                        const std::vector<std::uint8_t>& still, std::vector<std::uint8_t>& reference,
                        std::vector<std::uint8_t>& previous, std::vector<std::uint8_t>& indices);

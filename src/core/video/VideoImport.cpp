@@ -91,6 +91,10 @@ VideoImportResult ImportVideo(VideoSource& source, VideoQuantizer& quantizer, co
         }
         if (shared) {
             MarkStillPixels(rgb, pixels, kStillTolerance, reference, still);
+            if (choice.lossy > 0) {
+                MarkCloseEntries(rgb, pixels, palette, previous, LossyTolerance(choice.lossy),
+                                 still);
+            }
             // The marked pixels keep their indices: the remapping starts from the last frame's.
             if (!previous.empty()) indices = previous;
         }

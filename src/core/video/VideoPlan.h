@@ -21,6 +21,10 @@ struct VideoChoice {
     int colours = 256;
     Palette palette = Palette::Shared;
     Dither dither = Dither::Diffusion;
+    // 손실 압축, 0..kMaxLossy (0: none): with one palette, a pixel keeps the index it had while
+    // that entry stays within LossyTolerance(lossy) of its colour in every channel; "vorla
+    // --video" also writes at this level.
+    int lossy = 0;
 };
 
 inline constexpr int kMinFps = 5;

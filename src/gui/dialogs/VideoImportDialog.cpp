@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "core/gif/GifOptimizer.h"
 #include "core/model/FrameTable.h"
 #include "core/port/VideoSource.h"
 
@@ -90,6 +91,13 @@ VideoImportDialog::VideoImportDialog(const QString& path, const VideoInfo& info,
     dither_->addItems({tr("없음"), tr("규칙"), tr("오차 확산")});
     dither_->setCurrentIndex(static_cast<int>(VideoChoice::Dither::Diffusion));
     form->addRow(tr("디더링"), dither_);
+    // With one palette: a pixel keeps its colour of the frame before while it is this close (the
+    // optimised save's levels); with a palette per frame it does nothing.
+    lossy_ = new QSpinBox;
+    lossy_->setObjectName(QStringLiteral("lossy"));
+    lossy_->setRange(0, kMaxLossy);
+    lossy_->setValue(0);
+    form->addRow(tr("손실 압축"), lossy_);
 
     summary_ = new QLabel;
     summary_->setObjectName(QStringLiteral("summary"));
@@ -134,7 +142,7 @@ VideoImportDialog::VideoImportDialog(const QString& path, const VideoInfo& info,
             Update();
         });
     }
-    for (QSpinBox* box : {fps_, width_, colours_}) {
+    for (QSpinBox* box : {fps_, width_, colours_, lossy_}) {
         connect(box, &QSpinBox::valueChanged, this, &VideoImportDialog::Update);
     }
     for (QComboBox* box : {palette_, dither_}) {
@@ -175,6 +183,7 @@ void VideoImportDialog::Update() {
     choice.colours = colours_->value();
     choice.palette = static_cast<VideoChoice::Palette>(palette_->currentIndex());
     choice.dither = static_cast<VideoChoice::Dither>(dither_->currentIndex());
+    choice.lossy = lossy_->value();
     choice_ = choice;
     VideoPlan plan;
     const std::string problem = MakeVideoPlan(info_, choice, FrameTable::kMaxFrames, plan);

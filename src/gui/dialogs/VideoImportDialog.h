@@ -1,8 +1,8 @@
 // "동영상 가져오기": the segment (start and end, each with a slider and a preview of its frame),
 // the frame rate (원본 or 5-50), the width (the height follows the picture), the colours, the
-// palette and the dithering, and a line with what the choice makes. The rules are the core
-// plan's (MakeVideoPlan): OK stays off while the plan refuses, and a choice past the frame limit
-// says how many frames it would make and offers a lower rate or a shorter segment.
+// palette, the dithering and the lossy level, and a line with what the choice makes. The rules are
+// the core plan's (MakeVideoPlan): OK stays off while the plan refuses, and a choice past the frame
+// limit says how many frames it would make and offers a lower rate or a shorter segment.
 #pragma once
 
 #include <QDialog>
@@ -59,6 +59,7 @@ private:
     QSpinBox* colours_;
     QComboBox* palette_;
     QComboBox* dither_;
+    QSpinBox* lossy_;
     QLabel* summary_;
     QPushButton* lowerRate_;
     QPushButton* shorten_;
