@@ -206,18 +206,24 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
 std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint8_t* alternates,
                                      std::size_t count, std::size_t from, std::uint32_t code,
                                      std::size_t& end) {
+    // Members in locals: the stack's stores could otherwise alias them, and the compiler would
+    // load them again on every step.
     const std::uint16_t* const direct = direct_.get();
+    const Nearness* const near = near_;
+    const std::uint32_t watch = watch_;
+    Branch* const search = search_.data();
+    constexpr std::size_t kStack = std::tuple_size_v<decltype(search_)>;
     std::uint32_t best = code;
     std::size_t bestEnd = from;
     int budget = kSearchBudget;
     std::size_t depth = 0;
     bool saw = false;
-    search_[depth++] = {from, code};
+    search[depth++] = {from, code};
     while (depth > 0) {
-        auto [at, node] = search_[--depth];
+        auto [at, node] = search[--depth];
         // Along one path, as far as it goes; the other index's branch waits on the stack.
         for (;;) {
-            saw |= node == watch_;
+            saw |= node == watch;
             if (at > bestEnd) {
                 bestEnd = at;
                 best = node;
@@ -227,19 +233,19 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
             const std::uint32_t a = alternates[at];
             const std::uint32_t viaC = direct[(c << kMaxBits) | node];
             const std::uint32_t viaA = a != c ? direct[(a << kMaxBits) | node] : 0;
-            if (near_ != nullptr) {
+            if (near != nullptr) {
                 // Close indices wait on the stack behind the exact ones.
                 for (std::uint32_t child = firstChild_[node];
-                     child != 0 && budget > 0 && depth < search_.size(); child = sibling_[child]) {
+                     child != 0 && budget > 0 && depth < kStack; child = sibling_[child]) {
                     const std::uint32_t b = given_[child] >> kMaxBits;
                     if (b == c || b == a || !Near(c, a, b)) continue;
                     --budget;
-                    search_[depth++] = {at + 1, child};
+                    search[depth++] = {at + 1, child};
                 }
             }
-            if (viaC != 0 && viaA != 0 && budget > 0 && depth < search_.size()) {
+            if (viaC != 0 && viaA != 0 && budget > 0 && depth < kStack) {
                 --budget;
-                search_[depth++] = {at + 1, viaA};
+                search[depth++] = {at + 1, viaA};
             }
             const std::uint32_t next = viaC != 0 ? viaC : viaA;
             if (next == 0) break;
