@@ -21,13 +21,7 @@ constexpr int kDampSteps = 2;
 }  // namespace
 
 NearestEntry::NearestEntry(const std::vector<RgbQuad>& palette)
-    : starts_(kCellCount, -1), counts_(kCellCount, 0) {
-    for (const RgbQuad& c : palette) {
-        red_.push_back(c.red);
-        green_.push_back(c.green);
-        blue_.push_back(c.blue);
-    }
-}
+    : palette_(palette), starts_(kCellCount, -1), counts_(kCellCount, 0) {}
 
 std::int32_t NearestEntry::Build(int cell) {
     const int low[3] = {(cell >> (2 * kBits)) << kShift,
@@ -35,11 +29,12 @@ std::int32_t NearestEntry::Build(int cell) {
                         (cell & ((1 << kBits) - 1)) << kShift};
     const int high[3] = {low[0] + (1 << kShift) - 1, low[1] + (1 << kShift) - 1,
                          low[2] + (1 << kShift) - 1};
-    const int entries = static_cast<int>(red_.size());
+    const int entries = static_cast<int>(palette_.size());
     std::vector<int> least(static_cast<std::size_t>(entries));
     int smallestGreatest = 3 * 255 * 255 + 1;
     for (int i = 0; i < entries; ++i) {
-        const int value[3] = {red_[i], green_[i], blue_[i]};
+        const RgbQuad& entry = palette_[static_cast<std::size_t>(i)];
+        const int value[3] = {entry.red, entry.green, entry.blue};
         int near = 0;
         int far = 0;
         for (int c = 0; c < 3; ++c) {
@@ -56,7 +51,9 @@ std::int32_t NearestEntry::Build(int cell) {
     const auto start = static_cast<std::int32_t>(candidates_.size());
     for (int i = 0; i < entries; ++i) {
         if (least[static_cast<std::size_t>(i)] <= smallestGreatest) {
-            candidates_.push_back(static_cast<std::uint8_t>(i));
+            const RgbQuad& entry = palette_[static_cast<std::size_t>(i)];
+            candidates_.push_back(
+                {entry.red, entry.green, entry.blue, static_cast<std::int16_t>(i)});
         }
     }
     starts_[static_cast<std::size_t>(cell)] = start;

@@ -22,14 +22,14 @@ public:
         const int cell = (r >> kShift) << (2 * kBits) | (g >> kShift) << kBits | b >> kShift;
         std::int32_t start = starts_[static_cast<std::size_t>(cell)];
         if (start < 0) start = Build(cell);
-        const std::uint8_t* list = candidates_.data() + start;
-        const int count = counts_[static_cast<std::size_t>(cell)];
-        int best = list[0];
-        int bestDistance = Distance(best, r, g, b);
-        for (int k = 1; k < count; ++k) {
-            const int d = Distance(list[k], r, g, b);
+        const Candidate* list = candidates_.data() + start;
+        const Candidate* end = list + counts_[static_cast<std::size_t>(cell)];
+        int best = list->index;
+        int bestDistance = Distance(*list, r, g, b);
+        for (++list; list != end; ++list) {
+            const int d = Distance(*list, r, g, b);
             if (d < bestDistance) {
-                best = list[k];
+                best = list->index;
                 bestDistance = d;
             }
         }
@@ -40,18 +40,22 @@ private:
     static constexpr int kBits = 5;
     static constexpr int kShift = 8 - kBits;
 
-    int Distance(int entry, int r, int g, int b) const {
-        const int dr = red_[entry] - r, dg = green_[entry] - g, db = blue_[entry] - b;
+    // An entry in a cell's list, with its colour beside it so the search reads one array.
+    struct Candidate {
+        std::int16_t red, green, blue, index;
+    };
+    static int Distance(const Candidate& c, int r, int g, int b) {
+        const int dr = c.red - r, dg = c.green - g, db = c.blue - b;
         return dr * dr + dg * dg + db * db;
     }
     // The cell's list: the entries whose least distance to the cell is at most the smallest
     // greatest distance of any entry (no other can be nearest to a colour inside), in index order.
     std::int32_t Build(int cell);
 
-    std::vector<int> red_, green_, blue_;
+    std::vector<RgbQuad> palette_;
     std::vector<std::int32_t> starts_;  // per cell, into candidates_; -1: not made yet
     std::vector<std::uint16_t> counts_;
-    std::vector<std::uint8_t> candidates_;
+    std::vector<Candidate> candidates_;
 };
 
 class PaletteRemap {
