@@ -11,8 +11,8 @@
 // For each clip at (10 fps, 320 wide) and (20 fps, 480 wide), 256 colours:
 //   vorla          in process, what src/cli/VideoCommand.cpp runs: open, plan, decode, quantise
 //                  (shared palette, diffusion), the optimised write with its verification
-//   vorla-lossy    the same with --lossy at the level kLossyLevels gives the clip and setting
-//                  (fixed, chosen once so that the mean PSNR stays above every peer's)
+//   vorla-lossy    the same with --lossy at the level LossyLevel gives the clip (fixed, chosen
+//                  once so that the mean PSNR stays above every peer's)
 //   ffmpeg         fps=F,scale=W:-2:flags=lanczos,split[a][b];[a]palettegen[p];[b][p]paletteuse
 //   ffmpeg-diff    the same with palettegen=stats_mode=diff and paletteuse=dither=bayer
 //   gifski         PNG frames extracted by ffmpeg (same fps and scaling), gifski -Q 90; the npm
@@ -81,10 +81,10 @@ constexpr Setting kSettings[] = {{10, 320}, {20, 480}};
 const char* const kClips[] = {"screen", "camera", "motion"};
 const char* const kTools[] = {"vorla", "vorla-lossy", "ffmpeg", "ffmpeg-diff", "gifski"};
 
-// The lossy level of the vorla-lossy row per clip and setting.
-int LossyLevel(const std::string& clip, const std::string& label) {
+// The lossy level of the vorla-lossy row per clip.
+int LossyLevel(const std::string& clip) {
     if (clip == "screen") return 10;
-    return clip == "motion" && label == "20fps480" ? 30 : 20;
+    return clip == "motion" ? 30 : 20;
 }
 
 bool IsVorla(const std::string& tool) {
@@ -367,10 +367,7 @@ std::string VorlaVideo(const std::string& clip, const Setting& setting, int loss
     const vorla::optimized::OwnedAnimation animation = vorla::ToAnimation(std::move(imported));
     importMs = CpuMs() - start;
     vorla::HeadlessUserInterface ui;
-    vorla::GifOptimizeOptions options;
-    options.lossy = lossy;
-    const vorla::optimized::Report report =
-        vorla::optimized::Run(animation.source, ui, path, options);
+    const vorla::optimized::Report report = vorla::optimized::Run(animation.source, ui, path);
     if (report.outcome != vorla::optimized::Outcome::Written) return "write failed";
     return "";
 }
@@ -393,7 +390,7 @@ void VideoRow(benchmark::State& state, const std::string& name, const Setting& s
     int height = 0;
     for (const std::string tool : {"vorla", "vorla-lossy"}) {
         Row& row = rows[tool];
-        row.lossy = tool == "vorla" ? 0 : LossyLevel(name, Label(setting));
+        row.lossy = tool == "vorla" ? 0 : LossyLevel(name);
         const std::string out = stem + "." + tool + ".gif";
         for (int r = 0; r < kRepeats; ++r) {
             const double start = CpuMs();

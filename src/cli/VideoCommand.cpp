@@ -57,10 +57,9 @@ int RunVideoCommand(const CommandLine& line) {
                        "/" + std::to_string(plan.frameCount) + "프레임)");
     }
     const optimized::OwnedAnimation animation = ToAnimation(std::move(imported));
-    // The lossy level the frames were made at is the file's too.
-    GifOptimizeOptions options;
-    options.lossy = line.video.lossy;
-    const optimized::Report report = optimized::Run(animation.source, ui, line.output, options);
+    // Written losslessly at any --lossy: the level shaped the frames (VideoChoice::lossy), and the
+    // writer's lossy strings would make still pixels flicker and cost 1.6 times the CPU.
+    const optimized::Report report = optimized::Run(animation.source, ui, line.output);
     // Run has told why it wrote nothing.
     if (report.outcome != optimized::Outcome::Written) return kJobFailedStatus;
     std::printf("저장했습니다: %s (%d프레임, %dx%d, %lld 바이트)\n", line.output.c_str(), frames,

@@ -69,6 +69,27 @@ TEST(PaletteRemap, KeptPixelsStayAndDiffusionMixesTheEntriesBetween) {
     }
 }
 
+TEST(PaletteRemap, ALossyLevelMakesRunsOfNearlyEqualColours) {
+    // Greys 49 and 51 in turn between entries 40 and 60: their nearest entries change along the
+    // row, while level 50 (a run tolerance of 12) keeps the first entry.
+    const std::vector<RgbQuad> palette = {{40, 40, 40, 0}, {60, 60, 60, 0}};
+    constexpr int kWidth = 16;
+    std::vector<std::uint8_t> row;
+    for (int x = 0; x < kWidth; ++x) row.insert(row.end(), 3, x % 2 == 0 ? 49 : 51);
+    for (const bool diffusion : {false, true}) {
+        for (const int lossy : {0, 50}) {
+            PaletteRemap remap(palette, lossy);
+            std::vector<std::uint8_t> indices;
+            remap.Apply(row.data(), kWidth, 1, diffusion, nullptr, indices);
+            int changes = 0;
+            for (int x = 1; x < kWidth; ++x) changes += indices[x] != indices[x - 1];
+            const bool runs = changes == 0;
+            EXPECT_EQ(runs, lossy > 0)
+                << changes << " changes at lossy " << lossy << (diffusion ? ", diffusion" : "");
+        }
+    }
+}
+
 TEST(PaletteRemap, StillPixelsAreThoseNearTheirLastChoiceOrWithinTheLossyTolerance) {
     // One pixel whose index (0, grey 100) was chosen when it was 100, now at `now`.
     const std::vector<RgbQuad> palette = {{100, 100, 100, 0}, {0, 0, 0, 0}};

@@ -60,7 +60,10 @@ private:
 
 class PaletteRemap {
 public:
-    explicit PaletteRemap(const std::vector<RgbQuad>& palette);
+    // lossy: 0..kMaxLossy. Above 0 a pixel takes the entry of the pixel before it in its row
+    // while that entry is within half the level's LossyTolerance of the colour wanted (LZW
+    // stores runs cheaply, and a re-encoder finds them too), and the diffusion passes on less.
+    explicit PaletteRemap(const std::vector<RgbQuad>& palette, int lossy = 0);
 
     // rgb: width * height pixels of 3 bytes (R, G, B), rows top first; one index per pixel into
     // indices. keep: null, or one byte a pixel, non-zero where indices already holds the index the
@@ -69,6 +72,8 @@ public:
                const std::uint8_t* keep, std::vector<std::uint8_t>& indices);
 
 private:
+    // The nearest entry, or before (an index; -1 none) when the lossy run tolerance allows it.
+    std::uint8_t Choose(int r, int g, int b, int before);
     void Diffuse(const std::uint8_t* rgb, int width, int height, const std::uint8_t* keep,
                  std::vector<std::uint8_t>& indices);
 
@@ -78,6 +83,8 @@ private:
     // so that an edge against a colour the palette lacks does not smear its error across the
     // picture, while a palette of few far-apart colours still mixes them.
     int maxError_;
+    int share_;                // of its error a pixel passes on, in percent
+    int runTolerance_;         // levels a channel; 0: every pixel its nearest entry
     std::vector<int> errors_;  // two rows of carried error, 3 channels, in 1/16 levels
 };
 

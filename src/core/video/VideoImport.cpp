@@ -46,16 +46,16 @@ CDib MakeFrame(const VideoPlan& plan, const std::vector<RgbQuad>& palette,
 // null) keep the index indices holds (ordered dithering leaves that to UpdateStillPixels).
 void Remap(const std::vector<RgbQuad>& palette, std::unique_ptr<PaletteRemap>& remap,
            std::unique_ptr<OrderedDither>& ordered, const std::uint8_t* rgb, const VideoPlan& plan,
-           VideoChoice::Dither dither, const std::uint8_t* still,
+           const VideoChoice& choice, const std::uint8_t* still,
            std::vector<std::uint8_t>& indices) {
-    if (dither == VideoChoice::Dither::Ordered) {
+    if (choice.dither == VideoChoice::Dither::Ordered) {
         if (!ordered) ordered = std::make_unique<OrderedDither>(palette);
         ordered->Apply(rgb, plan.width, plan.height, indices);
         return;
     }
-    if (!remap) remap = std::make_unique<PaletteRemap>(palette);
-    remap->Apply(rgb, plan.width, plan.height, dither == VideoChoice::Dither::Diffusion, still,
-                 indices);
+    if (!remap) remap = std::make_unique<PaletteRemap>(palette, choice.lossy);
+    remap->Apply(rgb, plan.width, plan.height, choice.dither == VideoChoice::Dither::Diffusion,
+                 still, indices);
 }
 
 }  // namespace
@@ -98,8 +98,7 @@ VideoImportResult ImportVideo(VideoSource& source, VideoQuantizer& quantizer, co
             // The marked pixels keep their indices: the remapping starts from the last frame's.
             if (!previous.empty()) indices = previous;
         }
-        Remap(palette, remap, ordered, rgb, plan, choice.dither, shared ? still.data() : nullptr,
-              indices);
+        Remap(palette, remap, ordered, rgb, plan, choice, shared ? still.data() : nullptr, indices);
         if (shared) UpdateStillPixels(rgb, pixels, still, reference, previous, indices);
         result.frames.push_back(MakeFrame(plan, palette, indices));
         return true;

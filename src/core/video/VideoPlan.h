@@ -22,8 +22,9 @@ struct VideoChoice {
     Palette palette = Palette::Shared;
     Dither dither = Dither::Diffusion;
     // 손실 압축, 0..kMaxLossy (0: none): with one palette, a pixel keeps the index it had while
-    // that entry stays within LossyTolerance(lossy) of its colour in every channel; "vorla
-    // --video" also writes at this level.
+    // that entry stays within LossyTolerance(lossy) of its colour in every channel; a pixel takes
+    // the entry of the one before it in its row while that is within half of it; and error
+    // diffusion passes on less (PaletteRemap). The file is written losslessly.
     int lossy = 0;
 };
 

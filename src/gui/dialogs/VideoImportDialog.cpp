@@ -91,8 +91,8 @@ VideoImportDialog::VideoImportDialog(const QString& path, const VideoInfo& info,
     dither_->addItems({tr("없음"), tr("규칙"), tr("오차 확산")});
     dither_->setCurrentIndex(static_cast<int>(VideoChoice::Dither::Diffusion));
     form->addRow(tr("디더링"), dither_);
-    // With one palette: a pixel keeps its colour of the frame before while it is this close (the
-    // optimised save's levels); with a palette per frame it does nothing.
+    // The optimised save's levels: pixels keep the colour of the frame before, or of the pixel
+    // before them, while it is this close (VideoChoice::lossy).
     lossy_ = new QSpinBox;
     lossy_->setObjectName(QStringLiteral("lossy"));
     lossy_->setRange(0, kMaxLossy);
