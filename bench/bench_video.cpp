@@ -564,13 +564,13 @@ void PrintTable(benchmark::State& state) {
                     sharper = sharper && r.meanPsnr >= p.meanPsnr;
                     if (!(r.shimmer < p.shimmer)) shimmerBy += " " + peer;
                 }
-                char part[256];
-                std::snprintf(part, sizeof part,
+                char figure[256];
+                std::snprintf(figure, sizeof figure,
                               "; lossy %d: bytes %s (%.0f at %.2f dB, cpu %.0f ms), shimmer %s%s",
                               r.lossy, fewer && sharper ? "yes" : "no", r.bytes, r.meanPsnr,
                               r.cpuMs, shimmerBy.empty() ? "yes" : "no (not below",
                               shimmerBy.empty() ? "" : (shimmerBy + ")").c_str());
-                figures += part;
+                figures += figure;
                 rowMeets = rowMeets || (fewer && sharper && shimmerBy.empty());
             }
             if (vorla == nullptr) {
