@@ -15,6 +15,7 @@
 
 #include "GuiFixture.h"
 #include "gui/dialogs/VideoImportDialog.h"
+#include "gui/dialogs/WorkProgressDialog.h"
 
 using namespace vorla;
 using namespace vorla::guitest;
@@ -25,6 +26,7 @@ class tst_VideoImport : public QObject {
 private slots:
     void droppedClipBecomesTheAnnouncedFrames();
     void fileMenuCommandAsksForTheClipThenImports();
+    void cancelDuringTheImportLeavesNoDocument();
 };
 
 namespace {
@@ -114,6 +116,29 @@ void tst_VideoImport::fileMenuCommandAsksForTheClipThenImports() {
     command->trigger();
     QTRY_COMPARE(f.frame.OpenDocumentCount(), 1);
     QCOMPARE(f.frame.Views().first()->Table().frameCount, 20);  // 2 s at 10 frames a second
+}
+
+void tst_VideoImport::cancelDuringTheImportLeavesNoDocument() {
+    MainFrameFixture f;
+    const QString clip = f.File(QStringLiteral("long.mp4"));
+    QVERIFY2(MakeClip(clip, 20), "ffmpeg could not make the clip");
+    // Cancel is clicked as soon as the progress shows, while the worker makes the frames.
+    bool cancelled = false;
+    f.ui.onPump = [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<WorkProgressDialog*>(widget);
+            if (cancelled || progress == nullptr || !progress->isVisible()) continue;
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            cancelled = progress->Cancelled();
+        }
+    };
+    WhenTheDialogShows<VideoImportDialog>(
+        [](VideoImportDialog& import) { QTest::keyClick(&import, Qt::Key_Return); });
+    QCOMPARE(f.frame.ImportVideoFile(clip), nullptr);
+    QVERIFY(cancelled);
+    QCOMPARE(f.frame.OpenDocumentCount(), 0);
+    QCOMPARE(f.frame.App().busyGuard, 0);  // the animations play again
+    QVERIFY2(f.ui.asked.empty(), qPrintable(f.ui.Texts().join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(tst_VideoImport)
