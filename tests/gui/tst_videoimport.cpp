@@ -11,11 +11,13 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QTimer>
 
 #include "GuiFixture.h"
 #include "gui/dialogs/VideoImportDialog.h"
 #include "gui/dialogs/WorkProgressDialog.h"
+#include "imaging/LibavVideoSource.h"
 
 using namespace vorla;
 using namespace vorla::guitest;
@@ -27,6 +29,7 @@ private slots:
     void droppedClipBecomesTheAnnouncedFrames();
     void fileMenuCommandAsksForTheClipThenImports();
     void cancelDuringTheImportLeavesNoDocument();
+    void previewsArriveWhileTheDialogStaysLive();
 };
 
 namespace {
@@ -139,6 +142,26 @@ void tst_VideoImport::cancelDuringTheImportLeavesNoDocument() {
     QCOMPARE(f.frame.OpenDocumentCount(), 0);
     QCOMPARE(f.frame.App().busyGuard, 0);  // the animations play again
     QVERIFY2(f.ui.asked.empty(), qPrintable(f.ui.Texts().join(QLatin1Char('\n'))));
+}
+
+void tst_VideoImport::previewsArriveWhileTheDialogStaysLive() {
+    MainFrameFixture f;
+    const QString clip = f.File(QStringLiteral("preview.mp4"));
+    QVERIFY2(MakeClip(clip, 6), "ffmpeg could not make the clip");
+    LibavVideoSource source;
+    VideoInfo info;
+    QCOMPARE(source.Open(clip.toStdString(), info), VideoFault::None);
+    VideoImportDialog dialog(clip, info, source);
+    auto* preview = dialog.findChild<QLabel*>(QStringLiteral("preview"));
+    QTRY_VERIFY(!dialog.PreviewPending());
+    QVERIFY(!preview->pixmap().isNull());
+    // A burst of moves: the dialog answers at once, the last position's picture follows.
+    auto* slider = dialog.findChildren<QSlider*>().first();
+    for (int step = 0; step < 20; ++step) slider->setValue(slider->maximum() * step / 20);
+    const QImage before = preview->pixmap().toImage();
+    QTRY_VERIFY(!dialog.PreviewPending());
+    QVERIFY(preview->pixmap().toImage() != before);
+    QTest::keyClick(&dialog, Qt::Key_Escape);  // ends the preview thread
 }
 
 QTEST_MAIN(tst_VideoImport)

@@ -46,6 +46,7 @@ VideoImportDialog::VideoImportDialog(const QString& path, const VideoInfo& info,
                             QStringLiteral(", %1x%2)").arg(info.width).arg(info.height));
     layout->addWidget(name);
     preview_ = new QLabel;
+    preview_->setObjectName(QStringLiteral("preview"));
     preview_->setFixedSize(kPreviewWidth, kPreviewHeight);
     preview_->setAlignment(Qt::AlignCenter);
     preview_->setStyleSheet(QStringLiteral("background: black"));
@@ -221,7 +222,33 @@ void VideoImportDialog::Shorten() {
     Update();
 }
 
+VideoImportDialog::~VideoImportDialog() {
+    EndPreviewThread();
+}
+
+void VideoImportDialog::done(int result) {
+    // The import decodes through the same source once the dialog has gone.
+    EndPreviewThread();
+    QDialog::done(result);
+}
+
+bool VideoImportDialog::PreviewPending() const {
+    return previewTimer_->isActive() || previewRunning_ || previewWanted_;
+}
+
+void VideoImportDialog::EndPreviewThread() {
+    previewsEnded_ = true;
+    previewWanted_ = false;
+    previewTimer_->stop();
+    if (previewThread_.joinable()) previewThread_.join();
+}
+
 void VideoImportDialog::ShowPreview() {
+    if (previewsEnded_) return;
+    if (previewRunning_) {
+        previewWanted_ = true;
+        return;
+    }
     // The picture at the preview's size, its shape kept.
     double scale = std::min(static_cast<double>(kPreviewWidth) / info_.width,
                             static_cast<double>(kPreviewHeight) / info_.height);
@@ -230,15 +257,30 @@ void VideoImportDialog::ShowPreview() {
     // The last picture starts a frame before the end.
     const double step = info_.FrameRate() > 0 ? 1 / info_.FrameRate() : 0.1;
     const double at = std::clamp(previewAt_, 0.0, std::max(0.0, info_.duration - step));
-    QImage picture;
-    source_.Decode({at}, width, height, [&](int, const std::uint8_t* rgb) {
-        picture = QImage(rgb, width, height, 3 * width, QImage::Format_RGB888).copy();
-        return true;
+    if (previewThread_.joinable()) previewThread_.join();  // it has delivered its picture
+    previewRunning_ = true;
+    previewThread_ = std::thread([this, at, width, height] {
+        QImage picture;
+        source_.Decode({at}, width, height, [&](int, const std::uint8_t* rgb) {
+            picture = QImage(rgb, width, height, 3 * width, QImage::Format_RGB888).copy();
+            return true;
+        });
+        // Delivered in the interface thread; dropped if the dialog has gone by then.
+        QMetaObject::invokeMethod(
+            this, [this, picture] { PreviewDecoded(picture); }, Qt::QueuedConnection);
     });
+}
+
+void VideoImportDialog::PreviewDecoded(const QImage& picture) {
+    previewRunning_ = false;
     if (picture.isNull()) {
         preview_->setText(tr("미리 보기 없음"));
     } else {
         preview_->setPixmap(QPixmap::fromImage(picture));
+    }
+    if (previewWanted_) {
+        previewWanted_ = false;
+        ShowPreview();
     }
 }
 

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
+#include <thread>
 
 #include "core/video/VideoPlan.h"
 
@@ -25,9 +27,15 @@ class VideoImportDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // source: opened on path (info is what it said); the previews decode through it.
+    // source: opened on path (info is what it said); the previews decode through it, on a
+    // thread of their own, which has ended by the time the dialog has.
     VideoImportDialog(const QString& path, const VideoInfo& info, VideoSource& source,
                       QWidget* parent = nullptr);
+    ~VideoImportDialog() override;
+
+    void done(int result) override;
+    // A preview waits for the slider to rest or is being decoded (tests wait for it).
+    bool PreviewPending() const;
 
     // After OK: what was chosen and the plan it makes.
     const VideoChoice& Choice() const { return choice_; }
@@ -40,7 +48,11 @@ private:
     };
     TimeRow AddTimeRow(double value);
     void Update();
+    // Decodes the picture at previewAt_ on the preview thread, or asks for it once the one
+    // under way has come (only the last time asked for is decoded).
     void ShowPreview();
+    void PreviewDecoded(const QImage& picture);
+    void EndPreviewThread();
     void LowerRate();
     void Shorten();
     void SetSeconds(TimeRow& row, double seconds);
@@ -52,6 +64,12 @@ private:
     TimeRow start_;
     TimeRow end_;
     double previewAt_ = 0;  // the time the preview shows: of the row moved last
+    // Seeking in a clip can take a good part of a second (a distant key frame, a large
+    // picture): the dialog stays responsive meanwhile.
+    std::thread previewThread_;
+    bool previewRunning_ = false;
+    bool previewWanted_ = false;  // asked for while one was running
+    bool previewsEnded_ = false;  // the dialog is done: the source belongs to the import
     QLabel* preview_;
     QSpinBox* fps_;
     QSpinBox* width_;
