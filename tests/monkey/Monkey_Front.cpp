@@ -270,9 +270,13 @@ bool Monkey::FinishStep() {
             frontModal_ = modal;
             frontModalSteps_ = 0;
         }
-        // The save question of a closing window: "저장 안 함".
+        // The save question of a closing window: "저장 안 함". Other questions of that dialog
+        // (프레임 펼치기: 그대로 편집) are cancelled, and any dialog that a click does not close
+        // is rejected in the end.
         auto* dontSave = modal->findChild<QPushButton*>(QStringLiteral("button1099"));
-        if (modal->inherits("vorla::TwoChoiceDialog") && dontSave && dontSave->isEnabled()) {
+        if (modal->inherits("vorla::TwoChoiceDialog") && dontSave && dontSave->isEnabled() &&
+            dontSave->text().remove(QLatin1Char('&')) == QStringLiteral("저장 안 함") &&
+            frontModalSteps_ <= 10) {
             Log(QStringLiteral("end: %1: click \"%2\"").arg(Describe(modal), dontSave->text()));
             Click(dontSave, dontSave->rect().center());
         } else if (frontModalSteps_ > 10) {
