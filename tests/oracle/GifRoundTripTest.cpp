@@ -127,18 +127,14 @@ bool WriteMappedCopy(const std::string& from, const std::string& to) {
     out->SHeight = in->SHeight;
     out->SColorResolution = in->SColorResolution;
     out->SBackGroundColor = in->SBackGroundColor;
-    out->SColorMap = in->SColorMap != nullptr
-                         ? GifMakeMapObject(in->SColorMap->ColorCount, in->SColorMap->Colors)
-                         : nullptr;
+    out->SColorMap = in->SColorMap;
     out->ImageCount = in->ImageCount;
     out->SavedImages = in->SavedImages;
     out->ExtensionBlockCount = in->ExtensionBlockCount;
     out->ExtensionBlocks = in->ExtensionBlocks;
-    const bool ok = EGifSpew(out) == GIF_OK;  // closes out, freeing the shared images
-    in->SavedImages = nullptr;
-    in->ImageCount = 0;
-    in->ExtensionBlocks = nullptr;
-    in->ExtensionBlockCount = 0;
+    // EGifSpew closes out without freeing the table, images and extension blocks it shares
+    // with in (giflib 5.2): closing in frees them.
+    const bool ok = EGifSpew(out) == GIF_OK;
     DGifCloseFile(in, &error);
     return ok;
 }

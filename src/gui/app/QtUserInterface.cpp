@@ -49,6 +49,15 @@ QtUserInterface::QtUserInterface(QObject* parent) : QObject(parent) {
             [this] { quitting_ = true; });
 }
 
+QtUserInterface::~QtUserInterface() {
+    // Boxes made before there was a main window (or without one) are windows of their own;
+    // the others go with the main window.
+    const QList<QWidget*> boxes = {dialog_, notice_, twoChoice_, colorChooser_, numbers_};
+    for (QWidget* box : boxes) {
+        if (box != nullptr && box->parent() == nullptr) delete box;
+    }
+}
+
 void QtUserInterface::SetMainWindow(QWidget* mainWindow) {
     mainWindow_ = mainWindow;
     delete dialog_;

@@ -22,6 +22,8 @@ class QtUserInterface : public QObject, public UserInterface {
 
 public:
     explicit QtUserInterface(QObject* parent = nullptr);
+    // Deletes the boxes that have no main window to go with.
+    ~QtUserInterface() override;
 
     // The window raised before questions that ask for it and the parent of every box.
     void SetMainWindow(QWidget* mainWindow);
