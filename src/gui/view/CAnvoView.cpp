@@ -123,19 +123,13 @@ void CAnvoView::RecordSnapshot() {
 void CAnvoView::Undo() {
     if (!store_) return;
     edit::Undo(table_, *store_, edit::UndoGuards{services_.FrameDialogOpen(), playbackPaused});
-    if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
-    Invalidate();
-    RefreshAnimationPane();
-    services_.UpdateCommandStates();
+    AfterFramesChanged();
 }
 
 void CAnvoView::Redo() {
     if (!store_) return;
     edit::Redo(table_, *store_, edit::UndoGuards{services_.FrameDialogOpen(), playbackPaused});
-    if (playbackFrame_ >= table_.frameCount) playbackFrame_ = 0;
-    Invalidate();
-    RefreshAnimationPane();
-    services_.UpdateCommandStates();
+    AfterFramesChanged();
 }
 
 bool CAnvoView::CanUndo() const {

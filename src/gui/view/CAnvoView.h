@@ -68,7 +68,6 @@ public:
     GifEncoder& Encoder() { return *encoder_; }
     // The document's undo steps; null before its load.
     UndoStore* Store() { return store_.get(); }
-    ViewServices& Services() { return services_; }
     bool IsBusy() const { return IsRunning() || frameDialogOpen_ || PaintEditOpen(); }
     // Something is running: then also selection clicks, double-clicks and closing are refused.
     // The open frame dialog alone leaves them live (a double-click on its frame cancels it;
@@ -122,7 +121,6 @@ public:
     void DeleteSelection();
     void ShowContextMenuAt(const QPoint& viewportPoint);
     // The frame clipboard and the system clipboard (ViewClipboard).
-    ViewClipboard& ClipboardCommands() { return *clipboard_; }
     void CopySelection() { clipboard_->Copy(); }
     void CutSelection() { clipboard_->Cut(); }
     void PasteRouted() { clipboard_->PasteRouted(); }
@@ -145,7 +143,6 @@ public:
     void MergeWithPrevious(bool frameMenuForm);
     void DuplicateFrames(bool frameMenuForm);
     // The transition effects and the advanced animation effects (ViewEffects).
-    ViewEffects& EffectCommands() { return *effects_; }
     void OnEffectCommand(CommandId id) { effects_->Run(id); }
     void OnAdvancedAnimation(bool animationMenu) { effects_->RunAdvanced(animationMenu); }
 
@@ -186,7 +183,6 @@ public:
     // cancelled (edit::ConfirmStructuralEdit).
     bool ConfirmStructuralEdit();
     // "파일 용량" and "최적화하여 저장" (ViewOptimizedSave).
-    ViewOptimizedSave& OptimizedSave() { return *optimizedSave_; }
     void ShowSavedSize() { optimizedSave_->ShowSavedSize(); }
     void SaveOptimized() { optimizedSave_->Save(); }
     void SaveFrame(bool fromMainMenu);
@@ -211,7 +207,6 @@ public:
     void OnSaveAtOtherSize();
     // External programs, links and the paint edit (ViewExternalEditing). The paint edit's
     // manager holds its frame like the frame dialog: while it is open the view counts as busy.
-    ViewExternalEditing& ExternalEditing() { return *external_; }
     void OnEditInPaint() { external_->EditInPaint(); }
     void OnAutoUpdateLink() { external_->LinkMenuFrame(); }
     void HandFramesToEditor(const external::EditorSlot& slot) {
