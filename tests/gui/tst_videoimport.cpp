@@ -125,12 +125,15 @@ void tst_VideoImport::cancelDuringTheImportLeavesNoDocument() {
     MainFrameFixture f;
     const QString clip = f.File(QStringLiteral("long.mp4"));
     QVERIFY2(MakeClip(clip, 20), "ffmpeg could not make the clip");
-    // Cancel is clicked as soon as the progress shows, while the worker makes the frames.
+    // Cancel is clicked as soon as the progress shows, while the worker makes the frames; just
+    // before, closing the main window is refused, as while any command runs.
     bool cancelled = false;
+    bool closed = false;
     f.ui.onPump = [&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* progress = qobject_cast<WorkProgressDialog*>(widget);
             if (cancelled || progress == nullptr || !progress->isVisible()) continue;
+            closed = f.frame.close();
             QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
             cancelled = progress->Cancelled();
         }
@@ -139,6 +142,7 @@ void tst_VideoImport::cancelDuringTheImportLeavesNoDocument() {
         [](VideoImportDialog& import) { QTest::keyClick(&import, Qt::Key_Return); });
     QCOMPARE(f.frame.ImportVideoFile(clip), nullptr);
     QVERIFY(cancelled);
+    QVERIFY(!closed);
     QCOMPARE(f.frame.OpenDocumentCount(), 0);
     QCOMPARE(f.frame.App().busyGuard, 0);  // the animations play again
     QVERIFY2(f.ui.asked.empty(), qPrintable(f.ui.Texts().join(QLatin1Char('\n'))));

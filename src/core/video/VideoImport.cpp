@@ -95,8 +95,8 @@ VideoImportResult ImportVideo(VideoSource& source, VideoQuantizer& quantizer, co
                 MarkCloseEntries(rgb, pixels, palette, previous, LossyTolerance(choice.lossy),
                                  still);
             }
-            // The marked pixels keep their indices: the remapping starts from the last frame's.
-            if (!previous.empty()) indices = previous;
+            // The marked pixels keep their indices: the remapping leaves them, and indices still
+            // holds the last frame's (UpdateStillPixels made it equal previous).
         }
         Remap(palette, remap, ordered, rgb, plan, choice, shared ? still.data() : nullptr, indices);
         if (shared) UpdateStillPixels(rgb, pixels, still, reference, previous, indices);

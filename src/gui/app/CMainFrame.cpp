@@ -217,6 +217,8 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 bool CMainFrame::AnyViewBusy() const {
+    // A clip being imported has no view yet, but its wait pumps like a view's command.
+    if (importing_ > 0) return true;
     // An open frame dialog alone does not count: closing its window ends it as 적용.
     for (CAnvoView* view : Views()) {
         if (view->IsRunning()) return true;

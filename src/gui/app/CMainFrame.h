@@ -241,6 +241,7 @@ private:
     QString lastDialogFolder_;
     bool dropping_ = false;
     bool paneDrawing_ = true;  // cleared while the main window is minimised
+    int importing_ = 0;        // a clip's frames are being made (ImportVideoFile's wait)
     bool firstPaint_ = true;   // the panes are placed once, when the window first shows
     bool sampleFolderUsed_ = false;
     QRect savedPlacement_;

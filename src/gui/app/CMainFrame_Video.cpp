@@ -70,6 +70,11 @@ void CMainFrame::OnVideoImport() {
 }
 
 CAnvoView* CMainFrame::ImportVideoFile(const QString& path) {
+    // Also reached by a drop or an open while another import waits for its frames.
+    if (AnyViewBusy()) {
+        RefuseWhileBusy();
+        return nullptr;
+    }
     if (!RoomForDocument()) return nullptr;
     AviFrameReader::SilenceLogging();
     LibavVideoSource source;
@@ -84,8 +89,10 @@ CAnvoView* CMainFrame::ImportVideoFile(const QString& path) {
 
     const int savedGuard = app_.busyGuard;
     app_.busyGuard = 1;  // every animation rests while the frames are made
+    ++importing_;        // and nothing that opens or closes documents starts meanwhile
     VideoImportResult result = RunOnWorker(Ui(), source, dialog.Plan(), dialog.Choice(),
                                            QFileInfo(path).fileName().toStdString());
+    --importing_;
     app_.busyGuard = savedGuard;
     const VideoFault fault = result.fault;
     if (fault == VideoFault::Cancelled) return nullptr;
