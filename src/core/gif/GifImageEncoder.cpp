@@ -274,7 +274,6 @@ void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option o
     if (best && best->bytes.size() <= size) return;
 
     EncodedImage image;
-    image.area = area;
     image.transparency = transparency;
     image.transparentIndex = static_cast<std::uint8_t>(clearIndex);
     image.option = static_cast<int>(option);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <tuple>
@@ -297,13 +296,8 @@ private:
         if (keepStored_) after = stored_.Pixels();  // only compared when keeping them
     }
 
-    // Whether the screens agree on the row starting at pixel row (a block compare: most rows of
-    // most frames do not change).
-    bool SameRow(const Screen& a, const Screen& b, std::size_t row) const {
-        return std::memcmp(a.data() + row, b.data() + row,
-                           static_cast<std::size_t>(width_) * sizeof(std::uint32_t)) == 0;
-    }
-    // The same for the columns of bound.
+    // Whether the screens agree on the columns of bound in the row starting at pixel row (a
+    // block compare: most rows of most frames do not change).
     static bool SameRow(const Screen& a, const Screen& b, std::size_t row, const GifArea& bound) {
         const std::size_t at = row + static_cast<std::size_t>(bound.x0);
         return std::memcmp(a.data() + at, b.data() + at,

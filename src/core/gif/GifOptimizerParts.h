@@ -108,7 +108,6 @@ struct ColorDictionary {
 
 // One written image without its control block.
 struct EncodedImage {
-    GifArea area;
     bool transparency = false;
     std::uint8_t transparentIndex = 0;
     std::vector<std::uint8_t> bytes;  // descriptor, local table, code size, sub-blocks

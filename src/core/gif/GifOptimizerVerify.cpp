@@ -9,7 +9,6 @@
 namespace vorla {
 
 using optimizer::Disposal;
-using optimizer::EntryColor;
 using optimizer::Usable;
 using optimizer::Within;
 
@@ -52,23 +51,15 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
                           std::to_string(page.delay) + ", want " + std::to_string(frame.delay);
                 return false;
             }
-            GifCanvas::Values values{};
             if (Usable(frame)) {
-                for (int i = 0; i < 256; ++i) {
-                    values[static_cast<std::size_t>(i)] = 0xFF000000u | EntryColor(*frame.image, i);
-                }
-                if (frame.transparentIndex >= 0 && frame.transparentIndex < 256) {
-                    values[static_cast<std::size_t>(frame.transparentIndex)] = 0;
-                }
-                want.Draw(*frame.image, frame.left, frame.top, values);
+                want.Draw(*frame.image, frame.left, frame.top,
+                          GifCanvas::ColourValues(*frame.image, frame.transparentIndex));
             } else {
-                want.Draw(CDib{}, 0, 0, values);
+                want.Draw(CDib{}, 0, 0, GifCanvas::Values{});  // clears the area Dispose uses
             }
-            for (int i = 0; i < 256; ++i) {
-                values[static_cast<std::size_t>(i)] = 0xFF000000u | EntryColor(image, i);
-            }
-            if (page.transparent) values[page.transparentIndex] = 0;
-            have.Draw(image, page.left, page.top, values);
+            have.Draw(
+                image, page.left, page.top,
+                GifCanvas::ColourValues(image, page.transparent ? page.transparentIndex : -1));
             const auto& a = want.Pixels();
             const auto& b = have.Pixels();
             const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), alike);

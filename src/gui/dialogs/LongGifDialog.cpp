@@ -12,7 +12,7 @@ namespace vorla {
 
 LongGifDialog::LongGifDialog(const LongGifQuestion& question, QWidget* parent)
     : QDialog(parent), question_(question) {
-    setWindowTitle(tr("긴 GIF 열기"));
+    setWindowTitle(QString::fromUtf8(LongGifQuestion::kTitle));
     auto* message = new QLabel(QString::fromStdString(question.Text()), this);
     message->setWordWrap(true);
     message->setTextFormat(Qt::PlainText);

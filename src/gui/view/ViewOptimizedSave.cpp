@@ -1,8 +1,5 @@
 #include "gui/view/ViewOptimizedSave.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "core/edit/OptimizedSave.h"
 #include "core/edit/Saving.h"
 #include "core/gif/GifEncoder.h"
