@@ -13,6 +13,7 @@
 #include "core/gif/GifLzwEncoder.h"
 #include "core/gif/GifOptimizer.h"
 #include "core/model/CDib.h"
+#include "support/GifBuilder.h"
 
 namespace vorla {
 namespace {
@@ -398,26 +399,13 @@ TEST(GifLzwChoosing, EveryPixelDecodesToOneOfItsTwoIndices) {
                 }
                 const auto codes = lzw.CompressChoosing(pixels.data(), alternates.data(), count,
                                                         codeSize, defer, false);
-                std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a'};
-                auto put16 = [&gif](int v) {
-                    gif.push_back(static_cast<std::uint8_t>(v));
-                    gif.push_back(static_cast<std::uint8_t>(v >> 8));
-                };
-                put16(width);
-                put16(height);
-                gif.insert(gif.end(), {0xF7, 0, 0});
-                gif.resize(gif.size() + 768, 0);
-                gif.push_back(0x2C);
-                put16(0), put16(0), put16(width), put16(height);
-                gif.push_back(0);
-                gif.push_back(static_cast<std::uint8_t>(codeSize));
-                for (std::size_t at = 0; at < codes.size; at += 255) {
-                    const std::size_t n = std::min<std::size_t>(255, codes.size - at);
-                    gif.push_back(static_cast<std::uint8_t>(n));
-                    gif.insert(gif.end(), codes.data + at, codes.data + at + n);
-                }
-                gif.push_back(0);
-                gif.push_back(0x3B);
+                test::GifBuilder builder;
+                builder.Screen(width, height, std::vector<test::Rgb>(256))
+                    .Descriptor(0, 0, width, height)
+                    .Raw(test::Bytes{static_cast<std::uint8_t>(codeSize)})
+                    .Raw(test::SubBlocks(test::Bytes(codes.data, codes.data + codes.size)))
+                    .Trailer();
+                const test::Bytes& gif = builder.Get();
                 std::vector<std::uint8_t> decoded;
                 const GifScanResult scan =
                     GifDecoder::DecodeAllImages(gif, 1, [&](const GifPageInfo&, CDib&& image) {
