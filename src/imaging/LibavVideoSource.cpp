@@ -244,12 +244,7 @@ VideoFault LibavVideoSource::Open(const std::string& path, VideoInfo& info) {
     path_ = path;
     data_ = nullptr;
     size_ = 0;
-    Input input;
-    VideoFault fault = OpenInput(input);
-    if (fault == VideoFault::None) fault = Inspect(input, info);
-    opened_ = fault == VideoFault::None;
-    if (opened_) info_ = info;
-    return fault;
+    return OpenSource(info);
 }
 
 VideoFault LibavVideoSource::OpenBytes(const std::uint8_t* data, std::size_t size,
@@ -257,8 +252,16 @@ VideoFault LibavVideoSource::OpenBytes(const std::uint8_t* data, std::size_t siz
     path_.clear();
     data_ = data;
     size_ = size;
+    if (data == nullptr) {
+        opened_ = false;
+        return VideoFault::NotVideo;
+    }
+    return OpenSource(info);
+}
+
+VideoFault LibavVideoSource::OpenSource(VideoInfo& info) {
     Input input;
-    VideoFault fault = data == nullptr ? VideoFault::NotVideo : OpenInput(input);
+    VideoFault fault = OpenInput(input);
     if (fault == VideoFault::None) fault = Inspect(input, info);
     opened_ = fault == VideoFault::None;
     if (opened_) info_ = info;

@@ -29,6 +29,8 @@ private:
     struct Input;
     VideoFault OpenInput(Input& input) const;
     VideoFault Inspect(Input& input, VideoInfo& info) const;
+    // Opens and inspects what Open or OpenBytes set; opened_ and info_ follow.
+    VideoFault OpenSource(VideoInfo& info);
 
     std::uint64_t maxPixels_;
     std::string path_;
