@@ -133,11 +133,10 @@ public:
                 for (int y = nextChange.y0; y < nextChange.y1; ++y) {
                     const std::size_t row = static_cast<std::size_t>(y) * width_;
                     if (SameRow(current, next, row, nextChange)) continue;
-                    for (int x = nextChange.x0; x < nextChange.x1; ++x) {
-                        if (current[row + x] != 0 && next[row + x] == 0) {
-                            cleared.Unite({x, y, x + 1, y + 1});
-                        }
-                    }
+                    const std::uint32_t* const c = current.data() + row;
+                    const std::uint32_t* const n = next.data() + row;
+                    cleared.Unite(
+                        RowSpan(nextChange, y, [&](int x) { return c[x] != 0 && n[x] == 0; }));
                 }
                 GifArea reach = changed;
                 reach.Unite(nextChange);
@@ -311,17 +310,23 @@ private:
         for (int y = bound.y0; y < bound.y1; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width_;
             if (SameRow(a, b, row, bound)) continue;
-            int x0 = -1;
-            int x1 = -1;
-            for (int x = bound.x0; x < bound.x1; ++x) {
-                if (a[row + x] != b[row + x]) {
-                    if (x0 < 0) x0 = x;
-                    x1 = x;
-                }
-            }
-            if (x0 >= 0) area.Unite({x0, y, x1 + 1, y + 1});
+            const std::uint32_t* const ra = a.data() + row;
+            const std::uint32_t* const rb = b.data() + row;
+            area.Unite(RowSpan(bound, y, [&](int x) { return ra[x] != rb[x]; }));
         }
         return area;
+    }
+
+    // The pixels of row y within bound's columns where hit holds, as one rectangle (empty when
+    // none): searched from each end, so a row that differs throughout costs two steps.
+    template <typename Hit>
+    static GifArea RowSpan(const GifArea& bound, int y, Hit hit) {
+        int x0 = bound.x0;
+        while (x0 < bound.x1 && !hit(x0)) ++x0;
+        if (x0 == bound.x1) return {};
+        int x1 = bound.x1 - 1;
+        while (!hit(x1)) --x1;
+        return {x0, y, x1 + 1, y + 1};
     }
 
     void Clear(Screen& screen, const GifArea& area) const {
@@ -346,21 +351,26 @@ private:
         for (int y = bound.y0; y < bound.y1; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width_;
             if (SameRow(target, shown, row, bound)) continue;
-            int x0 = -1;
-            int x1 = -1;
-            for (int x = bound.x0; x < bound.x1; ++x) {
-                const std::uint32_t t = target[row + x];
-                if (t == shown[row + x]) continue;
-                if (t == 0) return false;
-                if (x0 < 0) x0 = x;
-                x1 = x;
+            const std::uint32_t* const t = target.data() + row;
+            const std::uint32_t* const s = shown.data() + row;
+            const GifArea span = RowSpan(bound, y, [&](int x) { return t[x] != s[x]; });
+            area.Unite(span);
+            if (encoder_.Global()) {
+                // Only transparency matters: a pixel that must turn transparent.
+                bool clears = false;
+                for (int x = span.x0; x < span.x1; ++x) clears |= t[x] == 0 && s[x] != 0;
+                if (clears) return false;
+                continue;
+            }
+            for (int x = span.x0; x < span.x1; ++x) {
+                if (t[x] == s[x]) continue;
+                if (t[x] == 0) return false;
                 ++changedPixels;
-                if (!encoder_.Global() && stamps_[t - 1] != stamp_) {
-                    stamps_[t - 1] = stamp_;
+                if (stamps_[t[x] - 1] != stamp_) {
+                    stamps_[t[x] - 1] = stamp_;
                     ++colors;
                 }
             }
-            if (x0 >= 0) area.Unite({x0, y, x1 + 1, y + 1});
         }
         if (encoder_.Global()) return true;
         // Unchanged pixels transparent.
