@@ -203,13 +203,13 @@ GifLzwEncoder::Codes GifLzwEncoder::Compress(const std::uint8_t* const* rows, st
 // indices. A depth-first walk of the table's paths; at most kSearchBudget branches are followed,
 // after which the longest found so far is taken. Returns the string's code; end: the position
 // after it.
+template <bool kLossy>
 std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint8_t* alternates,
                                      std::size_t count, std::size_t from, std::uint32_t code,
                                      std::size_t& end) {
     // Members in locals: the stack's stores could otherwise alias them, and the compiler would
     // load them again on every step.
     const std::uint16_t* const direct = direct_.get();
-    const Nearness* const near = near_;
     const std::uint32_t watch = watch_;
     Branch* const search = search_.data();
     constexpr std::size_t kStack = std::tuple_size_v<decltype(search_)>;
@@ -221,19 +221,16 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
     search[depth++] = {from, code};
     while (depth > 0) {
         auto [at, node] = search[--depth];
-        // Along one path, as far as it goes; the other index's branch waits on the stack.
+        // Along one path, as far as it goes; the other index's branch waits on the stack. A
+        // path only lengthens, so where it stops is its furthest point.
         for (;;) {
             saw |= node == watch;
-            if (at > bestEnd) {
-                bestEnd = at;
-                best = node;
-            }
             if (at >= count) break;
             const std::uint32_t c = pixels[at];
             const std::uint32_t a = alternates[at];
             const std::uint32_t viaC = direct[(c << kMaxBits) | node];
             const std::uint32_t viaA = a != c ? direct[(a << kMaxBits) | node] : 0;
-            if (near != nullptr) {
+            if constexpr (kLossy) {
                 // Close indices wait on the stack behind the exact ones.
                 for (std::uint32_t child = firstChild_[node];
                      child != 0 && budget > 0 && depth < kStack; child = sibling_[child]) {
@@ -251,6 +248,10 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
             if (next == 0) break;
             node = next;
             ++at;
+        }
+        if (at > bestEnd) {
+            bestEnd = at;
+            best = node;
         }
     }
     end = bestEnd;

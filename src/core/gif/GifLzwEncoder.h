@@ -92,9 +92,18 @@ private:
         std::size_t at;      // the pixel the branch goes on with
         std::uint32_t node;  // the code of the string so far
     };
+    // kLossy: near_ is set (the lossless walk is kept apart so that its state fits the
+    // registers).
+    template <bool kLossy>
     std::uint32_t Longest(const std::uint8_t* pixels, const std::uint8_t* alternates,
                           std::size_t count, std::size_t from, std::uint32_t code,
                           std::size_t& end);
+    std::uint32_t Longest(const std::uint8_t* pixels, const std::uint8_t* alternates,
+                          std::size_t count, std::size_t from, std::uint32_t code,
+                          std::size_t& end) {
+        return near_ != nullptr ? Longest<true>(pixels, alternates, count, from, code, end)
+                                : Longest<false>(pixels, alternates, count, from, code, end);
+    }
     // Whether index b may stand for a pixel of indices c and a under near_.
     bool Near(std::uint32_t c, std::uint32_t a, std::uint32_t b) const {
         const auto t = static_cast<std::uint32_t>(near_->transparent);
