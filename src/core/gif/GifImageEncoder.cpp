@@ -419,9 +419,15 @@ int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
     const std::size_t count = targets_.size();
     int maxIndex = 0;
     bool hit = false;
+    // Through local pointers: a byte store may alias anything, so the vectors' own pointers
+    // would be loaded again for every pixel, and the loop could not be vectorised.
+    const std::uint16_t* __restrict const globalOf = globalOf_.data();
+    const std::uint8_t* __restrict const unchanged = unchanged_.data();
+    std::uint8_t* __restrict const pixels = pixels_.data();
+    std::uint8_t* __restrict const alternates = alternates_.data();
     for (std::size_t i = 0; i < count; ++i) {
-        const int g = globalOf_[i];
-        const bool keep = unchanged_[i] != 0;
+        const int g = globalOf[i];
+        const bool keep = unchanged[i] != 0;
         // seeThrough's index is the transparent one: its pixels need nothing more.
         const int color = g == kNoIndex ? clearIndex : g;
         int primary = color;
@@ -437,8 +443,8 @@ int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
                 alternate = kOption == Option::EitherClear ? kept : clearIndex;
             }
         }
-        pixels_[i] = static_cast<std::uint8_t>(primary);
-        alternates_[i] = static_cast<std::uint8_t>(alternate);
+        pixels[i] = static_cast<std::uint8_t>(primary);
+        alternates[i] = static_cast<std::uint8_t>(alternate);
         maxIndex = std::max({maxIndex, primary, alternate});
     }
     limitHit = hit;
