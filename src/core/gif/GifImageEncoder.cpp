@@ -38,23 +38,34 @@ GifImageEncoder::Prepared GifImageEncoder::Prepare(const Screen& shown, const Sc
     const std::size_t count = w * static_cast<std::size_t>(rows);
     targets_.resize(count);
     unchanged_.resize(count);
-    std::size_t i = 0;
+    // Through local pointers, as in MapGlobal.
+    std::uint32_t* __restrict targets = targets_.data();
+    std::uint8_t* __restrict unchanged = unchanged_.data();
+    bool anyClear = false;
+    bool anyUnchangedColor = false;
     for (int y = area.y0; y < area.y1; y += rowStep) {
-        const std::size_t row = static_cast<std::size_t>(y) * width_;
-        for (int x = area.x0; x < area.x1; ++x, ++i) {
-            const std::uint32_t t = target[row + x];
-            const bool same = t == shown[row + x];
-            targets_[i] = t;
-            unchanged_[i] = same;
-            prepared.anyClear |= t == 0;
-            prepared.anyUnchangedColor |= same && t != 0;
+        const std::uint32_t* __restrict const t =
+            target.data() + static_cast<std::size_t>(y) * width_;
+        const std::uint32_t* __restrict const s =
+            shown.data() + static_cast<std::size_t>(y) * width_;
+        for (int x = area.x0; x < area.x1; ++x) {
+            const bool same = t[x] == s[x];
+            *targets++ = t[x];
+            *unchanged++ = same;
+            anyClear |= t[x] == 0;
+            anyUnchangedColor |= same && t[x] != 0;
         }
     }
+    prepared.anyClear = anyClear;
+    prepared.anyUnchangedColor = anyUnchangedColor;
     analysed_[0] = analysed_[1] = false;
     if (global_) {
         globalOf_.resize(count);
+        const std::uint32_t* __restrict const from = targets_.data();
+        const std::uint8_t* __restrict const index = globalIndex_.data();
+        std::uint16_t* __restrict const to = globalOf_.data();
         for (std::size_t p = 0; p < count; ++p) {
-            globalOf_[p] = targets_[p] == 0 ? kNoIndex : globalIndex_[targets_[p] - 1];
+            to[p] = from[p] == 0 ? kNoIndex : index[from[p] - 1];
         }
     }
     return prepared;
