@@ -436,27 +436,43 @@ int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
     const std::uint8_t* __restrict const unchanged = unchanged_.data();
     std::uint8_t* __restrict const pixels = pixels_.data();
     std::uint8_t* __restrict const alternates = alternates_.data();
+    // In 16-bit lanes throughout, without branches, so that the loop is vectorised.
+    const auto clear = static_cast<std::uint16_t>(clearIndex);
+    const auto lim = static_cast<std::uint16_t>(std::min(limit, 256));
+    std::uint16_t mostPrimary = 0;
+    std::uint16_t mostAlternate = 0;
+    std::uint16_t keptMost = 0;  // the highest colour index of an unchanged pixel
     for (std::size_t i = 0; i < count; ++i) {
-        const int g = globalOf[i];
-        const bool keep = unchanged[i] != 0;
+        const std::uint16_t g = globalOf[i];
+        const std::uint16_t keep = unchanged[i];
         // seeThrough's index is the transparent one: its pixels need nothing more.
-        const int color = g == kNoIndex ? clearIndex : g;
-        int primary = color;
-        int alternate = color;
+        const std::uint16_t color = g == kNoIndex ? clear : g;
+        std::uint16_t primary = color;
+        std::uint16_t alternate = color;
         if constexpr (kOption == Option::Transparent) {
-            if (keep) primary = alternate = clearIndex;
+            primary = alternate = keep != 0 ? clear : color;
         } else if constexpr (kOption != Option::Drawn) {
-            if (keep) {
-                const bool over = color >= limit;
-                hit |= over;
-                const int kept = over ? clearIndex : color;
-                primary = kOption == Option::EitherClear ? clearIndex : kept;
-                alternate = kOption == Option::EitherClear ? kept : clearIndex;
-            }
+            const std::uint16_t kept = color >= lim ? clear : color;
+            const std::uint16_t first = kOption == Option::EitherClear ? clear : kept;
+            const std::uint16_t second = kOption == Option::EitherClear ? kept : clear;
+            primary = keep != 0 ? first : color;
+            alternate = keep != 0 ? second : color;
         }
         pixels[i] = static_cast<std::uint8_t>(primary);
         alternates[i] = static_cast<std::uint8_t>(alternate);
-        maxIndex = std::max({maxIndex, primary, alternate});
+        mostPrimary = primary > mostPrimary ? primary : mostPrimary;
+        mostAlternate = alternate > mostAlternate ? alternate : mostAlternate;
+    }
+    maxIndex = std::max(mostPrimary, mostAlternate);
+    if (kOption != Option::Transparent && kOption != Option::Drawn && lim < 256) {
+        // Whether the limit changed any unchanged pixel's index.
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint16_t g = globalOf[i];
+            const std::uint16_t color = g == kNoIndex ? clear : g;
+            const std::uint16_t keptColor = unchanged[i] != 0 ? color : 0;
+            keptMost = keptColor > keptMost ? keptColor : keptMost;
+        }
+        hit = keptMost >= lim;
     }
     limitHit = hit;
     return maxIndex;
