@@ -62,8 +62,15 @@ void ColorDictionary::CountChanges(const GifSourceAnimation& source) {
         const auto width = static_cast<std::size_t>(std::max(source.screenWidth, 1));
         // The screens differ only where this frame or the last one's disposal reached.
         const GifArea reach = StoredChange(source, k);
+        const auto span = static_cast<std::size_t>(std::max(reach.Width(), 0));
         for (int y = reach.y0; y < reach.y1; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * width;
+            const std::size_t at = row + static_cast<std::size_t>(reach.x0);
+            // Most rows of most frames do not change: one block compare, and nothing to copy.
+            if (std::memcmp(shown.data() + at, before.data() + at, span * sizeof(std::uint32_t)) ==
+                0) {
+                continue;
+            }
             for (std::size_t p = row + static_cast<std::size_t>(reach.x0);
                  p < row + static_cast<std::size_t>(reach.x1); ++p) {
                 const std::uint32_t t = shown[p];
