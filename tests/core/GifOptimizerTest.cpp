@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -336,6 +337,26 @@ TEST(GifOptimizer, VerificationFindsAnyDifference) {
     EXPECT_NE(VerifyOptimizedGif(a.source, cut), "");
 }
 
+// The indices a reader gets back from code bytes of one image of width x height.
+std::vector<std::uint8_t> DecodeCodes(const GifLzwEncoder::Codes& codes, int width, int height,
+                                      int codeSize) {
+    test::GifBuilder builder;
+    builder.Screen(width, height, std::vector<test::Rgb>(256))
+        .Descriptor(0, 0, width, height)
+        .Raw(test::Bytes{static_cast<std::uint8_t>(codeSize)})
+        .Raw(test::SubBlocks(test::Bytes(codes.data, codes.data + codes.size)))
+        .Trailer();
+    std::vector<std::uint8_t> decoded;
+    const GifScanResult scan =
+        GifDecoder::DecodeAllImages(builder.Get(), 1, [&](const GifPageInfo&, CDib&& image) {
+            for (int y = 0; y < image.Height(); ++y)
+                decoded.insert(decoded.end(), image.Row(y), image.Row(y) + width);
+            return true;
+        });
+    EXPECT_TRUE(scan.complete) << scan.error;
+    return decoded;
+}
+
 TEST(GifLzwChoosing, UsesEitherIndexToExtendStrings) {
     // A repeating 1, 2, 3 where scattered pixels are free to be 0 instead: taking their own
     // values keeps the pattern that the table already holds.
@@ -399,23 +420,10 @@ TEST(GifLzwChoosing, EveryPixelDecodesToOneOfItsTwoIndices) {
                 }
                 const auto codes = lzw.CompressChoosing(pixels.data(), alternates.data(), count,
                                                         codeSize, defer, false);
-                test::GifBuilder builder;
-                builder.Screen(width, height, std::vector<test::Rgb>(256))
-                    .Descriptor(0, 0, width, height)
-                    .Raw(test::Bytes{static_cast<std::uint8_t>(codeSize)})
-                    .Raw(test::SubBlocks(test::Bytes(codes.data, codes.data + codes.size)))
-                    .Trailer();
-                const test::Bytes& gif = builder.Get();
-                std::vector<std::uint8_t> decoded;
-                const GifScanResult scan =
-                    GifDecoder::DecodeAllImages(gif, 1, [&](const GifPageInfo&, CDib&& image) {
-                        for (int y = 0; y < image.Height(); ++y)
-                            decoded.insert(decoded.end(), image.Row(y), image.Row(y) + width);
-                        return true;
-                    });
                 SCOPED_TRACE(testing::Message() << "code size " << codeSize << ", free 1 in "
                                                 << freeShare << ", defer " << defer);
-                ASSERT_TRUE(scan.complete) << scan.error;
+                const std::vector<std::uint8_t> decoded =
+                    DecodeCodes(codes, width, height, codeSize);
                 ASSERT_EQ(decoded.size(), count);
                 std::size_t wrong = 0;
                 for (std::size_t i = 0; i < count; ++i) {
@@ -424,6 +432,55 @@ TEST(GifLzwChoosing, EveryPixelDecodesToOneOfItsTwoIndices) {
                 EXPECT_EQ(wrong, 0u);
             }
         }
+    }
+}
+
+TEST(GifLzwChoosing, ACloseColourIsTakenWhereItPaysForItsError) {
+    // A repeating 1, 2, 3 where scattered pixels show 4, a red 4 levels off 3's: a string may run
+    // through either as the other, for an error of 16 each. Worth nothing, a pixel of length never
+    // pays for it; worth much, every string that grows takes it; in between, fewer are taken.
+    const int width = 100;
+    const int height = 40;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height);
+    std::uint32_t random = 777;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        random = random * 1103515245u + 12345u;
+        pixels[i] =
+            static_cast<std::uint8_t>(i % 3 == 2 && (random >> 16) % 5 == 0 ? 4 : 1 + i % 3);
+    }
+    std::vector<std::array<std::uint64_t, 4>> rows(256);
+    for (std::uint32_t i = 0; i < 8; ++i) rows[i][0] = std::uint64_t{1} << i;
+    rows[3][0] |= 1u << 4;
+    rows[4][0] |= 1u << 3;
+    std::vector<std::uint32_t> colors(256, 0);
+    colors[3] = MakeRgb(100, 100, 100);
+    colors[4] = MakeRgb(104, 100, 100);
+    GifLzwEncoder lzw;
+    std::size_t lastTaken = 0;
+    std::size_t lastSize = SIZE_MAX;
+    for (const std::uint32_t worth : {0u, 2u, 1000u}) {
+        SCOPED_TRACE(worth);
+        const GifLzwEncoder::Nearness near{rows.data(), -1, colors.data(), worth};
+        const auto codes = lzw.CompressChoosing(pixels.data(), pixels.data(), pixels.size(), 3,
+                                                false, false, &near);
+        const std::size_t size = codes.size;
+        const std::vector<std::uint8_t> decoded = DecodeCodes(codes, width, height, 3);
+        ASSERT_EQ(decoded.size(), pixels.size());
+        std::size_t taken = 0;
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const bool close =
+                (pixels[i] == 3 || pixels[i] == 4) && (decoded[i] == 3 || decoded[i] == 4);
+            ASSERT_TRUE(decoded[i] == pixels[i] || close) << i;
+            taken += decoded[i] != pixels[i];
+        }
+        if (worth == 0) {
+            EXPECT_EQ(taken, 0u);
+        } else {
+            EXPECT_GT(taken, lastTaken);
+            EXPECT_LT(size, lastSize);
+        }
+        lastTaken = taken;
+        lastSize = size;
     }
 }
 

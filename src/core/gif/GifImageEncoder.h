@@ -119,6 +119,8 @@ private:
     std::vector<std::uint8_t> alternates_;
     std::vector<std::array<std::uint64_t, 4>> globalNear_;  // NearRows of the global table
     std::vector<std::array<std::uint64_t, 4>> localNear_;   // of the image being compressed
+    std::vector<Colorref> globalColors_;    // the colours of the global table, 256 entries
+    std::vector<Colorref> localColors_;     // of the image's own table
     std::vector<std::uint8_t> interlaced_;  // Interlace's buffers, swapped with the two above
     std::vector<std::uint8_t> interlacedAlternates_;
     std::array<WayRecord, kWays> ways_{};

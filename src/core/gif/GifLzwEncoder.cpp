@@ -215,12 +215,15 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
     constexpr std::size_t kStack = std::tuple_size_v<decltype(search_)>;
     std::uint32_t best = code;
     std::size_t bestEnd = from;
+    // Lossy: the best string's length in squared error units less its error.
+    std::int64_t bestScore = 0;
+    const std::int64_t worth = kLossy ? near_->pixelWorth : 0;
     int budget = kSearchBudget;
     std::size_t depth = 0;
     bool saw = false;
-    search[depth++] = {from, code};
+    search[depth++] = {from, code, 0};
     while (depth > 0) {
-        auto [at, node] = search[--depth];
+        auto [at, node, error] = search[--depth];
         // Along one path, as far as it goes; the other index's branch waits on the stack. A
         // path only lengthens, so where it stops is its furthest point.
         for (;;) {
@@ -237,19 +240,27 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
                     const std::uint32_t b = given_[child] >> kMaxBits;
                     if (b == c || b == a || !Near(c, a, b)) continue;
                     --budget;
-                    search[depth++] = {at + 1, child};
+                    search[depth++] = {at + 1, child, error + ErrorOf(c, a, b)};
                 }
             }
             if (viaC != 0 && viaA != 0 && budget > 0 && depth < kStack) {
                 --budget;
-                search[depth++] = {at + 1, viaA};
+                search[depth++] = {at + 1, viaA, error};
             }
             const std::uint32_t next = viaC != 0 ? viaC : viaA;
             if (next == 0) break;
             node = next;
             ++at;
         }
-        if (at > bestEnd) {
+        if constexpr (kLossy) {
+            const std::int64_t score =
+                static_cast<std::int64_t>(at - from) * worth - std::int64_t{error};
+            if (score > bestScore || (score == bestScore && at > bestEnd)) {
+                bestScore = score;
+                bestEnd = at;
+                best = node;
+            }
+        } else if (at > bestEnd) {
             bestEnd = at;
             best = node;
         }

@@ -68,9 +68,17 @@ public:
     // enough to index i's to stand for it. A string may then also run through a pixel by any
     // index close to one of its two, except the transparent index (near->transparent, -1 none),
     // which neither stands for a colour nor is stood for. The exact indices are followed first.
+    //
+    // Among the strings the walk finds, the one kept gains the most length for its error: a
+    // string of n more pixels than another is worth near->pixelWorth * n of squared error
+    // (summed over red, green and blue from near->colors, 0x00BBGGRR per index), so that
+    // a close colour is taken where it lengthens a string by much and left where it gains a
+    // pixel or two.
     struct Nearness {
         const std::array<std::uint64_t, 4>* rows;  // 256 rows of 256 bits
         int transparent;
+        const std::uint32_t* colors;  // 256 entries
+        std::uint32_t pixelWorth;
     };
     Codes CompressChoosing(const std::uint8_t* pixels, const std::uint8_t* alternates,
                            std::size_t count, int minCodeSize, bool deferClear = false,
@@ -89,9 +97,23 @@ private:
     // take either index); the walk stack holds them.
     static constexpr int kSearchBudget = 64;
     struct Branch {
-        std::size_t at;      // the pixel the branch goes on with
-        std::uint32_t node;  // the code of the string so far
+        std::size_t at;       // the pixel the branch goes on with
+        std::uint32_t node;   // the code of the string so far
+        std::uint32_t error;  // lossy: the squared error of the string so far
     };
+    // The squared colour error of showing index b for a pixel of indices c and a (the one of
+    // them that is not transparent).
+    std::uint32_t ErrorOf(std::uint32_t c, std::uint32_t a, std::uint32_t b) const {
+        const std::uint32_t t = static_cast<std::uint32_t>(near_->transparent);
+        const std::uint32_t x = near_->colors[c != t ? c : a];
+        const std::uint32_t y = near_->colors[b];
+        std::uint32_t sum = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int d = static_cast<int>(x >> shift & 0xFF) - static_cast<int>(y >> shift & 0xFF);
+            sum += static_cast<std::uint32_t>(d * d);
+        }
+        return sum;
+    }
     // kLossy: near_ is set (the lossless walk is kept apart so that its state fits the
     // registers).
     template <bool kLossy>
