@@ -159,8 +159,13 @@ std::string Compare(const Shown& have, const Shown& want) {
     }
     if (have.loop != want.loop) return "looping";
     for (std::size_t k = 0; k < want.frames.size(); ++k) {
-        // No control block (-1) waits 0, as a block with delay 0 does.
-        const bool sameDelay = std::max(have.delays[k], 0) == std::max(want.delays[k], 0);
+        // No control block (-1) waits 0, as a block with delay 0 does; a single image shows no
+        // delay, and is written without one also for the delay such an image opens with.
+        const auto wait = [&](int delay) {
+            return delay < 0 || (want.frames.size() == 1 && delay == kDelayWithoutControl) ? 0
+                                                                                           : delay;
+        };
+        const bool sameDelay = wait(have.delays[k]) == wait(want.delays[k]);
         if (sameDelay && have.frames[k] == want.frames[k]) continue;
         what = !sameDelay ? "delay of frame " : "frame ";
         what += std::to_string(k);
@@ -398,18 +403,21 @@ TEST_F(OptimizedSaveOracle, UncoveredScreenAndSingleImages) {
     EXPECT_LT(written.Control(0).TransparentColor, map->ColorCount);
 
     if (!magick || !test::HaveCommand("gifsicle --version")) return;
-    // Single images, plain and interlaced, opaque and with transparency: no larger than
-    // gifsicle -O3 makes them, and no control block where it would carry nothing.
+    // Single images, plain and interlaced, opaque and with transparency, with and without a
+    // control block (without one the program gives the image its default delay): no larger
+    // than gifsicle -O3 makes them, and no control block where it would carry nothing.
     const std::string plasma = File("single.gif");
     const std::string interlaced = File("single_interlaced.gif");
     const std::string holed = File("single_holed.gif");
+    const std::string bare = File("single_bare.gif");
     Make("convert -seed 5 -size 64x48 plasma:fractal -colors 64 " + plasma);
     Make("convert -seed 6 -size 64x48 plasma:fractal -colors 200 -interlace GIF " + interlaced);
     Make(
         "convert -size 48x40 xc:none -fill red -draw 'circle 24,20 24,4' -fill blue -draw "
         "'rectangle 4,4 14,14' " +
         holed);
-    for (const std::string& single : {plasma, interlaced, holed}) {
+    Make("gifsicle --no-warnings " + plasma + " -o " + bare);  // drops the empty control block
+    for (const std::string& single : {plasma, interlaced, holed, bare}) {
         Check(single);
         const std::string small = single + ".optimised.gif";
         Make("gifsicle -O3 --no-warnings " + single + " -o " + single + ".gifsicle.gif");

@@ -9,6 +9,7 @@
 #include "core/gif/GifCanvas.h"
 #include "core/gif/GifImageEncoder.h"
 #include "core/gif/GifOptimizerParts.h"
+#include "core/gif/GifPageInfo.h"
 #include "core/model/CDib.h"
 
 namespace vorla {
@@ -454,8 +455,13 @@ private:
     }
 
     void WriteControl(int delay, int disposal, const EncodedImage& image) {
-        // A single image needs a control block only for what it carries.
-        if (source_.frames.size() == 1 && (delay & 0xFFFF) == 0 && !image.transparency) return;
+        // A single image needs a control block only for what it carries: no delay shows, and
+        // without one it opens again with the delay it has when that is kDelayWithoutControl.
+        const int wait = delay & 0xFFFF;
+        if (source_.frames.size() == 1 && (wait == 0 || wait == kDelayWithoutControl) &&
+            !image.transparency) {
+            return;
+        }
         const std::uint8_t control[8] = {
             0x21,
             0xF9,

@@ -45,8 +45,12 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
                 return false;
             }
             const GifSourceFrame& frame = source.frames[k];
-            // An image without a control block waits 0 (written so for a single image).
-            if (std::max(page.delay, 0) != (frame.delay & 0xFFFF)) {
+            // A single image is written without a control block when it waits 0 or what such
+            // an image opens with; any other image must carry its delay.
+            const int delay = frame.delay & 0xFFFF;
+            const bool omitted = page.delay < 0 && source.frames.size() == 1 &&
+                                 (delay == 0 || delay == kDelayWithoutControl);
+            if (!omitted && page.delay != delay) {
                 problem = "frame " + std::to_string(k) + " has delay " +
                           std::to_string(page.delay) + ", want " + std::to_string(frame.delay);
                 return false;

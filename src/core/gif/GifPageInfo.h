@@ -5,6 +5,9 @@
 
 namespace vorla {
 
+// The delay, in centiseconds, the editor gives an image no graphic control precedes.
+inline constexpr int kDelayWithoutControl = 50;
+
 struct GifPageInfo {
     std::int32_t screenWidth = 0;  // logical screen of the stream
     std::int32_t screenHeight = 0;

@@ -162,7 +162,7 @@ int FrameTable::AddFrameFromSource(int kind, const std::string& source, int page
             // not stay decoded.
             if (viaAnyFile) imaging_.ReleaseGifPages();
             if (loaded != ImagingResult::Ok) return kAddFailed;
-            if (viaAnyFile) info.delay = 50;
+            if (viaAnyFile) info.delay = kDelayWithoutControl;
             return AddLoadedGifPage(std::move(image), info);
         }
         default: ReportProgramError(ui_, "04214", false); break;
@@ -204,7 +204,7 @@ void FrameTable::EntryFromDecoder(bool isFirst, const GifPageInfo& image) {
     entry.controlFlags = static_cast<std::uint8_t>(((image.controlByte >> 2) & 7) << 2);
     entry.transparent = image.transparent;
     entry.interlaced = image.interlaced;
-    entry.delay = static_cast<std::int16_t>(image.delay < 0 ? 50 : image.delay);
+    entry.delay = static_cast<std::int16_t>(image.delay < 0 ? kDelayWithoutControl : image.delay);
     entry.colorCount = static_cast<std::int16_t>(image.colorCount);
     entry.transparentIndex = entry.transparent ? image.transparentIndex
                                                : static_cast<std::uint8_t>(image.colorCount - 1);
