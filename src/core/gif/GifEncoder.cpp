@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "core/gif/GifBlocks.h"
 #include "core/model/CDib.h"
 #include "core/model/FrameTable.h"
 #include "core/port/UserInterface.h"
@@ -29,10 +30,6 @@ std::uint16_t U16(const std::uint8_t* p) {
 std::uint32_t U32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void Put16(std::vector<std::uint8_t>& out, int v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
 // The whole stream, from its start; the stream is left at its end.
@@ -297,27 +294,12 @@ bool GifEncoder::EncodeRows(ByteStream& target) {
     image_.reserve(kScreenBytes + static_cast<std::size_t>(tableSize_) * 3 + kDescriptorBytes + 1 +
                    blocks + codes.size + 2);
     // The writer never asks this stage for transparency, so the plain 87a form serves.
-    const char* signature = "GIF87a";
-    image_.insert(image_.end(), signature, signature + 6);
-    Put16(image_, width_);
-    Put16(image_, height_);
-    image_.push_back(static_cast<std::uint8_t>(0x80 | (bits_ - 1)));
-    image_.push_back(0);  // background index
-    image_.push_back(0);  // aspect
+    gif_blocks::PutHeader(image_, "GIF87a", width_, height_,
+                          static_cast<std::uint8_t>(0x80 | (bits_ - 1)));
     image_.insert(image_.end(), colorMap_.begin(), colorMap_.begin() + tableSize_ * 3);
-    image_.push_back(0x2C);
-    Put16(image_, 0);
-    Put16(image_, 0);
-    Put16(image_, width_);
-    Put16(image_, height_);
-    image_.push_back(interlace_ ? 0x40 : 0x00);
+    gif_blocks::PutDescriptor(image_, 0, 0, width_, height_, interlace_ ? 0x40 : 0x00);
     image_.push_back(static_cast<std::uint8_t>(minCodeSize));
-    for (std::size_t at = 0; at < codes.size; at += kPacketBytes) {
-        const std::size_t n = std::min(kPacketBytes, codes.size - at);
-        image_.push_back(static_cast<std::uint8_t>(n));
-        image_.insert(image_.end(), codes.data + at, codes.data + at + n);
-    }
-    image_.push_back(0x00);
+    gif_blocks::PutSubBlocks(image_, codes.data, codes.size, kPacketBytes);
     image_.push_back(kTrailer);
     pixels_ = nullptr;
     return WriteWhole(target, image_);
@@ -399,23 +381,12 @@ bool GifEncoder::WriteFrameRecord(ByteStream& image, ByteStream& record, const F
     std::vector<std::uint8_t>& out = record_;
     out.clear();
     out.reserve(in.size() + 64);
-    const char* signature = "GIF89a";
-    out.insert(out.end(), signature, signature + 6);
-    Put16(out, screenWidth);
-    Put16(out, screenHeight);
     // Global table present, 8 bits of colour resolution, 4 entries; every image carries its own
     // local table, so the 4 entries are only black.
-    out.push_back(0xF1);
-    out.push_back(0);
-    out.push_back(0);
+    gif_blocks::PutHeader(out, "GIF89a", screenWidth, screenHeight, 0xF1);
     out.insert(out.end(), 12, 0);
 
-    if (firstFrame && loop) {
-        static constexpr std::uint8_t kLoop[19] = {0x21, 0xFF, 0x0B, 'N',  'E', 'T', 'S',
-                                                   'C',  'A',  'P',  'E',  '2', '.', '0',
-                                                   0x03, 0x01, 0x00, 0x00, 0x00};
-        out.insert(out.end(), std::begin(kLoop), std::end(kLoop));
-    }
+    if (firstFrame && loop) gif_blocks::PutLoopForever(out);
 
     // Disposal 2 (restore to background), 3 (restore to previous) as read, else 1 (leave in
     // place); reserved bits and the user-input bit are carried over.
@@ -450,21 +421,11 @@ bool GifEncoder::WriteFrameRecord(ByteStream& image, ByteStream& record, const F
             Report("12435");
         }
     }
-    const std::uint8_t control[8] = {0x21,
-                                     0xF9,
-                                     0x04,
-                                     packed,
-                                     static_cast<std::uint8_t>(entry.delay),
-                                     static_cast<std::uint8_t>(entry.delay >> 8),
-                                     static_cast<std::uint8_t>(transparentIndex),
-                                     0x00};
-    out.insert(out.end(), std::begin(control), std::end(control));
-
-    out.push_back(0x2C);
-    Put16(out, entry.left);
-    Put16(out, entry.top);
-    out.insert(out.end(), in.begin() + 6, in.begin() + 10);  // the image's width and height
-    out.push_back(static_cast<std::uint8_t>((interlace ? 0x40 : 0) | (screenPacked & 0x87)));
+    gif_blocks::PutControl(out, packed, entry.delay, transparentIndex);
+    // The image's width and height as the one-image stream holds them.
+    gif_blocks::PutDescriptor(
+        out, entry.left, entry.top, U16(in.data() + 6), U16(in.data() + 8),
+        static_cast<std::uint8_t>((interlace ? 0x40 : 0) | (screenPacked & 0x87)));
     out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(tableAt),
                in.begin() + static_cast<std::ptrdiff_t>(tableEnd));
     out.insert(out.end(), in.begin() + static_cast<std::ptrdiff_t>(descriptorAt + kDescriptorBytes),

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/gif/GifBlocks.h"
+
 namespace vorla::optimizer {
 
 namespace {
@@ -311,35 +313,23 @@ void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option o
     image.maxIndex = maxIndex;
     std::vector<std::uint8_t>& out = image.bytes;
     out.reserve(size);
-    out.push_back(0x2C);
-    Put16(out, area.x0);
-    Put16(out, area.y0);
-    Put16(out, area.Width());
-    Put16(out, area.Height());
     const std::uint8_t interlaceFlag = interlace_ ? 0x40 : 0;
     if (useGlobal_) {
-        out.push_back(interlaceFlag);
+        gif_blocks::PutDescriptor(out, area.x0, area.y0, area.Width(), area.Height(),
+                                  interlaceFlag);
     } else {
-        out.push_back(
+        gif_blocks::PutDescriptor(
+            out, area.x0, area.y0, area.Width(), area.Height(),
             static_cast<std::uint8_t>(0x80 | interlaceFlag | (BitsFor(tableEntries - 1) - 1)));
         std::vector<Colorref> table(static_cast<std::size_t>(tableEntries), 0);
         // touched_ holds the ids in the order they were given indices.
         int index = transparency ? 1 : 0;
         for (std::uint32_t id : touched_)
             table[static_cast<std::size_t>(index++)] = dictionary_.colors[id];
-        for (Colorref c : table) {
-            out.push_back(static_cast<std::uint8_t>(RedOf(c)));
-            out.push_back(static_cast<std::uint8_t>(GreenOf(c)));
-            out.push_back(static_cast<std::uint8_t>(BlueOf(c)));
-        }
+        gif_blocks::PutColors(out, table);
     }
     out.push_back(static_cast<std::uint8_t>(codeSize));
-    for (std::size_t at = 0; at < codes.size; at += 255) {
-        const std::size_t n = std::min<std::size_t>(255, codes.size - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), codes.data + at, codes.data + at + n);
-    }
-    out.push_back(0);
+    gif_blocks::PutSubBlocks(out, codes.data, codes.size);
     best = std::move(image);
 }
 

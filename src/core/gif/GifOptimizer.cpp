@@ -6,6 +6,7 @@
 #include <optional>
 #include <tuple>
 
+#include "core/gif/GifBlocks.h"
 #include "core/gif/GifCanvas.h"
 #include "core/gif/GifImageEncoder.h"
 #include "core/gif/GifOptimizerParts.h"
@@ -417,41 +418,27 @@ private:
     }
 
     void WriteHeader(std::vector<std::uint8_t>& out) const {
-        const char* signature = "GIF89a";
-        out.insert(out.end(), signature, signature + 6);
-        Put16(out, width_);
-        Put16(out, height_);
         if (encoder_.Global()) {
             // Never an index outside the table: a transparent index past the colours (the
             // lowest one no changed pixel needs) gets an entry too. Readers that fill the screen
             // with the first image's transparent index then show it transparent, as the rest do.
+            // Background index 0: disposal 2 clears to transparent.
             const int entries =
                 1 << BitsFor(std::max(
                     {static_cast<int>(encoder_.GlobalOrder().size()) - 1, maxGlobalIndex_, 1}));
             const int bits = BitsFor(entries - 1);
-            out.push_back(static_cast<std::uint8_t>(0xF0 | (bits - 1)));
-            out.push_back(0);  // background: index 0 (disposal 2 clears to transparent)
-            out.push_back(0);
+            gif_blocks::PutHeader(out, "GIF89a", width_, height_,
+                                  static_cast<std::uint8_t>(0xF0 | (bits - 1)));
             std::vector<Colorref> table(static_cast<std::size_t>(entries), 0);
             for (std::size_t rank = 0; rank < encoder_.GlobalOrder().size(); ++rank) {
                 table[rank] = dictionary_.colors[encoder_.GlobalOrder()[rank]];
             }
-            for (Colorref c : table) {
-                out.push_back(static_cast<std::uint8_t>(RedOf(c)));
-                out.push_back(static_cast<std::uint8_t>(GreenOf(c)));
-                out.push_back(static_cast<std::uint8_t>(BlueOf(c)));
-            }
+            gif_blocks::PutColors(out, table);
         } else {
-            out.push_back(0x70);  // no global table, 8 bits of colour resolution
-            out.push_back(0);
-            out.push_back(0);
+            // No global table, 8 bits of colour resolution.
+            gif_blocks::PutHeader(out, "GIF89a", width_, height_, 0x70);
         }
-        if (source_.loop) {
-            static constexpr std::uint8_t kLoop[19] = {0x21, 0xFF, 0x0B, 'N',  'E', 'T', 'S',
-                                                       'C',  'A',  'P',  'E',  '2', '.', '0',
-                                                       0x03, 0x01, 0x00, 0x00, 0x00};
-            out.insert(out.end(), std::begin(kLoop), std::end(kLoop));
-        }
+        if (source_.loop) gif_blocks::PutLoopForever(out);
     }
 
     void WriteControl(int delay, int disposal, const EncodedImage& image) {
@@ -462,16 +449,9 @@ private:
             !image.transparency) {
             return;
         }
-        const std::uint8_t control[8] = {
-            0x21,
-            0xF9,
-            0x04,
-            static_cast<std::uint8_t>((disposal << 2) | (image.transparency ? 1 : 0)),
-            static_cast<std::uint8_t>(delay),
-            static_cast<std::uint8_t>(delay >> 8),
-            image.transparentIndex,
-            0x00};
-        out_.insert(out_.end(), std::begin(control), std::end(control));
+        gif_blocks::PutControl(
+            out_, static_cast<std::uint8_t>((disposal << 2) | (image.transparency ? 1 : 0)), delay,
+            image.transparentIndex);
     }
 
     const GifSourceAnimation& source_;

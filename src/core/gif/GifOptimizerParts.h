@@ -68,11 +68,6 @@ inline int BitsFor(int maxValue) {
     return std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(maxValue))));
 }
 
-inline void Put16(std::vector<std::uint8_t>& out, int value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
 // An empty area still needs an image to carry the frame's delay: one pixel.
 inline GifArea FrameArea(const GifArea& area) {
     return area.Empty() ? GifArea{0, 0, 1, 1} : area;
