@@ -71,8 +71,7 @@ void ColorDictionary::CountChanges(const GifSourceAnimation& source) {
                 0) {
                 continue;
             }
-            for (std::size_t p = row + static_cast<std::size_t>(reach.x0);
-                 p < row + static_cast<std::size_t>(reach.x1); ++p) {
+            for (std::size_t p = at; p < at + span; ++p) {
                 const std::uint32_t t = shown[p];
                 if (t == before[p] || t == 0) continue;
                 ++pixels[t - 1];
@@ -84,9 +83,8 @@ void ColorDictionary::CountChanges(const GifSourceAnimation& source) {
                     if (firstSeen[t - 1] == 0) firstSeen[t - 1] = ++appearances;
                 }
             }
-            std::copy(shown.begin() + static_cast<std::ptrdiff_t>(row + reach.x0),
-                      shown.begin() + static_cast<std::ptrdiff_t>(row + reach.x1),
-                      before.begin() + static_cast<std::ptrdiff_t>(row + reach.x0));
+            std::copy_n(shown.begin() + static_cast<std::ptrdiff_t>(at), span,
+                        before.begin() + static_cast<std::ptrdiff_t>(at));
         }
         if (Usable(frame)) canvas.Dispose(Disposal(frame));
     }

@@ -314,13 +314,12 @@ void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option o
     std::vector<std::uint8_t>& out = image.bytes;
     out.reserve(size);
     const std::uint8_t interlaceFlag = interlace_ ? 0x40 : 0;
-    if (useGlobal_) {
-        gif_blocks::PutDescriptor(out, area.x0, area.y0, area.Width(), area.Height(),
-                                  interlaceFlag);
-    } else {
-        gif_blocks::PutDescriptor(
-            out, area.x0, area.y0, area.Width(), area.Height(),
-            static_cast<std::uint8_t>(0x80 | interlaceFlag | (BitsFor(tableEntries - 1) - 1)));
+    gif_blocks::PutDescriptor(
+        out, area.x0, area.y0, area.Width(), area.Height(),
+        useGlobal_
+            ? interlaceFlag
+            : static_cast<std::uint8_t>(0x80 | interlaceFlag | (BitsFor(tableEntries - 1) - 1)));
+    if (!useGlobal_) {
         std::vector<Colorref> table(static_cast<std::size_t>(tableEntries), 0);
         // touched_ holds the ids in the order they were given indices.
         int index = transparency ? 1 : 0;
@@ -435,8 +434,6 @@ bool GifImageEncoder::MapLocal(Option option, bool limited, int clearIndex, std:
 template <GifImageEncoder::Option kOption>
 int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
     const std::size_t count = targets_.size();
-    int maxIndex = 0;
-    bool hit = false;
     // Through local pointers: a byte store may alias anything, so the vectors' own pointers
     // would be loaded again for every pixel, and the loop could not be vectorised.
     const std::uint16_t* __restrict const globalOf = globalOf_.data();
@@ -448,7 +445,6 @@ int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
     const auto lim = static_cast<std::uint16_t>(std::min(limit, 256));
     std::uint16_t mostPrimary = 0;
     std::uint16_t mostAlternate = 0;
-    std::uint16_t keptMost = 0;  // the highest colour index of an unchanged pixel
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint16_t g = globalOf[i];
         const std::uint16_t keep = unchanged[i];
@@ -470,19 +466,15 @@ int GifImageEncoder::MapGlobal(int clearIndex, int limit, bool& limitHit) {
         mostPrimary = primary > mostPrimary ? primary : mostPrimary;
         mostAlternate = alternate > mostAlternate ? alternate : mostAlternate;
     }
-    maxIndex = std::max(mostPrimary, mostAlternate);
-    if (kOption != Option::Transparent && kOption != Option::Drawn && lim < 256) {
-        // Whether the limit changed any unchanged pixel's index.
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint16_t g = globalOf[i];
-            const std::uint16_t color = g == kNoIndex ? clear : g;
-            const std::uint16_t keptColor = unchanged[i] != 0 ? color : 0;
-            keptMost = keptColor > keptMost ? keptColor : keptMost;
+    // Whether the limit changed any unchanged pixel's index (found apart: a flag kept in the
+    // loop above stops it from being vectorised).
+    limitHit = false;
+    if constexpr (kOption != Option::Transparent && kOption != Option::Drawn) {
+        for (std::size_t i = 0; i < count && lim < 256 && !limitHit; ++i) {
+            limitHit = unchanged[i] != 0 && globalOf[i] != kNoIndex && globalOf[i] >= lim;
         }
-        hit = keptMost >= lim;
     }
-    limitHit = hit;
-    return maxIndex;
+    return std::max(mostPrimary, mostAlternate);
 }
 
 const GifImageEncoder::Analysis& GifImageEncoder::Analyse() {
