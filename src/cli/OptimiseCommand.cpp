@@ -91,7 +91,7 @@ int RunOptimiseCommand(const CommandLine& line, const char* argv0) {
     }
 
     const GifSourceAnimation source = optimized::SourceOf(table);
-    const GifOptimizeOptions asked{line.lossy};
+    const GifOptimizeOptions asked{line.lossy, !line.keepFrames};
     const std::int64_t limit = line.maxKb > 0 ? std::int64_t{line.maxKb} * 1024 : -1;
     optimized::Report report = optimized::Run(source, ui, line.output, asked, limit);
     std::string way;

@@ -60,7 +60,8 @@ int RunVideoCommand(const CommandLine& line) {
     // Written losslessly at any --lossy: the level shaped the frames (VideoChoice::lossy), and the
     // writer's lossy strings made still pixels flicker (the bench's motion clip: 0.33 and 0.82,
     // above every peer) for 1.6 times the CPU there.
-    const optimized::Report report = optimized::Run(animation.source, ui, line.output);
+    const optimized::Report report =
+        optimized::Run(animation.source, ui, line.output, {0, !line.keepFrames});
     // Run has told why it wrote nothing.
     if (report.outcome != optimized::Outcome::Written) return kJobFailedStatus;
     std::printf("저장했습니다: %s (%d프레임, %dx%d, %lld 바이트)\n", line.output.c_str(), frames,

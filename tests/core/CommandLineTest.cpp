@@ -67,6 +67,7 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
         {{"--optimise", "a", "-o", "b", "--lossy", "101"}, A::Error, "101"},
         {{"--optimise", "a", "-o", "b", "--lossy", "4x"}, A::Error, "4x"},
         {{"--optimise", "a", "-o", "b", "--max-kb=0"}, A::Error, "--max-kb"},
+        {{"--optimise", "a", "-o", "b", "--keep-frames=1"}, A::Error, "--keep-frames"},
         {{"--lossy", "40", "a"}, A::Error, "--optimise"},  // no job to set
         {{"--optimise", "a", "--optimize", "c", "-o", "b"}, A::Error, "--optimize"},
         {{"--video", "a", "-o", "b"}, A::Video, "a", "b"},
@@ -97,6 +98,7 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
             EXPECT_EQ(line.output, c.output) << given;
             EXPECT_EQ(line.lossy, c.lossy) << given;
             EXPECT_EQ(line.maxKb, c.maxKb) << given;
+            EXPECT_FALSE(line.keepFrames) << given;
         } else if (c.action == A::Video) {
             EXPECT_EQ(line.input, c.input) << given;
             EXPECT_EQ(line.output, c.output) << given;
@@ -107,6 +109,10 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
                         v.lossy == c.video.lossy)
                 << given;
         }
+    }
+    // A switch without a value, for both jobs.
+    for (const char* job : {"--optimise", "--video"}) {
+        EXPECT_TRUE(ParseCommandLine({job, "a", "--keep-frames", "-o", "b"}).keepFrames) << job;
     }
 }
 

@@ -128,16 +128,43 @@ TEST(GifOptimizer, StoresOnlyWhatChangesAndShowsTheSameFrames) {
     }
 }
 
-TEST(GifOptimizer, RepeatedFrameKeepsItsDelayInOnePixel) {
-    Animation a(20, 10);
-    auto pattern = [](int x, int y) { return (x + y) % 3; };
-    a.Add(0, 0, 20, 10, 3, Gray, pattern, 7);
-    a.Add(0, 0, 20, 10, 3, Gray, pattern, 300);
-    const GifOptimizeResult result = Optimize(a);
-    const auto images = Images(result.bytes);
-    ASSERT_EQ(images.size(), 2u);
-    EXPECT_EQ(images[1].page.width * images[1].page.height, 1);
-    EXPECT_EQ(images[1].page.delay, 300);
+TEST(GifOptimizer, RepeatedFrameJoinsTheImageBeforeOrKeepsItsDelayInOnePixel) {
+    // A frame showing the screen before it adds its delay to that image, unless merging is off
+    // or a delay is one viewers stretch (below 2) or the sum would not fit 16 bits.
+    struct Case {
+        int first, second;
+        bool merge;
+        int images;  // 1: merged, delay first + second
+    };
+    for (const Case c : {Case{7, 300, true, 1}, Case{7, 300, false, 2}, Case{7, 1, true, 2},
+                         Case{0, 0, true, 2}, Case{65000, 1000, true, 2}}) {
+        SCOPED_TRACE(std::to_string(c.first) + "+" + std::to_string(c.second));
+        Animation a(20, 10);
+        auto pattern = [](int x, int y) { return (x + y) % 3; };
+        a.Add(0, 0, 20, 10, 3, Gray, pattern, c.first);
+        a.Add(0, 0, 20, 10, 3, Gray, pattern, c.second);
+        GifOptimizeOptions options;
+        options.mergeRepeats = c.merge;
+        GifOptimizeResult result = OptimizeGif(a.source, {}, options);
+        EXPECT_EQ(VerifyOptimizedGif(a.source, result.bytes, {}, options), "");
+        const auto images = Images(result.bytes);
+        ASSERT_EQ(images.size(), static_cast<std::size_t>(c.images));
+        EXPECT_EQ(result.mergedFrames, 2 - c.images);
+        if (c.images == 2) {
+            EXPECT_EQ(images[1].page.width * images[1].page.height, 1);
+            EXPECT_EQ(images[1].page.delay, c.second);
+            continue;
+        }
+        EXPECT_EQ(images[0].page.delay, c.first + c.second);
+        EXPECT_EQ(result.frameBytes[1], 0u);
+        // The verification accounts for every delay: one centisecond off is a fault.
+        const std::uint8_t control[] = {0x21, 0xF9};
+        const auto at = std::search(result.bytes.begin(), result.bytes.end(), std::begin(control),
+                                    std::end(control));
+        ASSERT_NE(at, result.bytes.end());
+        ++at[4];
+        EXPECT_NE(VerifyOptimizedGif(a.source, result.bytes, {}, options), "");
+    }
 }
 
 TEST(GifOptimizer, FramesThatClearNeedRestoreToBackgroundWithATransparentIndex) {

@@ -54,11 +54,13 @@ class Planner {
 public:
     // allowGlobal false: local tables only, even where all colours would fit one table.
     // tolerance: the lossy level's (LossyTolerance), of which steady goes to Steady.
+    // mergeRepeats: as GifOptimizeOptions.
     Planner(const GifSourceAnimation& source, const ColorDictionary& dictionary, bool keepStored,
-            bool allowGlobal, int tolerance, int steady)
+            bool allowGlobal, int tolerance, int steady, bool mergeRepeats)
         : source_(source),
           dictionary_(dictionary),
           keepStored_(keepStored),
+          mergeRepeats_(mergeRepeats && !keepStored),
           steady_(steady),
           width_(std::max(source.screenWidth, 0)),
           height_(std::max(source.screenHeight, 0)),
@@ -75,6 +77,7 @@ public:
     Outcome Run(GifOptimizeResult& result, const GifProgress& progress) {
         const std::size_t count = source_.frames.size();
         result.frameBytes.assign(count, 0);
+        result.mergedFrames = 0;
         out_.clear();
         const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
         stored_.Reset(width_, height_);
@@ -106,6 +109,17 @@ public:
             const bool anyClear =
                 first && std::find(current.begin(), current.end(), 0u) != current.end();
             const GifArea changed = Difference(current, base, differs);
+            if (changed.Empty() && MergesIntoPrevious(k)) {
+                // The screen stays as the image before left it: base, current and the screen
+                // after this frame are one, so next differs from it only in nextChange.
+                result.frameBytes[k] = 0;
+                ++result.mergedFrames;
+                if (!last) {
+                    std::swap(current, next);
+                    differs = nextChange;
+                }
+                continue;
+            }
 
             // A candidate's screen after frame k: current (leave in place), base (restore to
             // previous), or a copy of current with its area cleared (restore to background).
@@ -283,6 +297,25 @@ public:
     }
 
 private:
+    // Whether frame k, which needs nothing drawn, can add its delay to the image before (the
+    // written control block's delay field is then changed in place). Only after an image left
+    // in place: then the screen it showed is the one frame k shows. After a clear or a restore
+    // frame k shows what the disposal left, which the image before never showed.
+    bool MergesIntoPrevious(std::size_t k) {
+        if (!mergeRepeats_ || previousDelayAt_ == kNoControl || previousDisposal_ != 1) {
+            return false;
+        }
+        const int delay = source_.frames[k].delay & 0xFFFF;
+        const int sum = previousDelay_ + delay;
+        if (delay < kMinMergedDelay || previousDelay_ < kMinMergedDelay || sum > 0xFFFF) {
+            return false;
+        }
+        previousDelay_ = sum;
+        out_[previousDelayAt_] = static_cast<std::uint8_t>(sum);
+        out_[previousDelayAt_ + 1] = static_cast<std::uint8_t>(sum >> 8);
+        return true;
+    }
+
     // Draws stored frame k on stored_, giving the screen it shows and then the screen its
     // disposal leaves.
     void Advance(std::size_t k, Screen& shown, Screen& after) {
@@ -447,8 +480,12 @@ private:
         const int wait = delay & 0xFFFF;
         if (source_.frames.size() == 1 && (wait == 0 || wait == kDelayWithoutControl) &&
             !image.transparency) {
+            previousDelayAt_ = kNoControl;
             return;
         }
+        previousDelayAt_ = out_.size() + 4;  // after introducer, label, size and packed fields
+        previousDelay_ = wait;
+        previousDisposal_ = disposal;
         gif_blocks::PutControl(
             out_, static_cast<std::uint8_t>((disposal << 2) | (image.transparency ? 1 : 0)), delay,
             image.transparentIndex);
@@ -457,12 +494,17 @@ private:
     const GifSourceAnimation& source_;
     const ColorDictionary& dictionary_;
     const bool keepStored_;
-    const int steady_;  // the lossy tolerance's share for Steady; the encoder has the rest
+    const bool mergeRepeats_;  // never while keeping the stored screens, which a merge would leave
+    const int steady_;         // the lossy tolerance's share for Steady; the encoder has the rest
     const int width_;
     const int height_;
     GifImageEncoder encoder_;
     std::vector<std::size_t> kept_;  // Steady's pixels
     GifArea keptArea_;               // where the target screen holds kept colours
+    static constexpr std::size_t kNoControl = SIZE_MAX;
+    std::size_t previousDelayAt_ = kNoControl;  // in out_: the last control block's delay
+    int previousDelay_ = 0;                     // centiseconds, as written there
+    int previousDisposal_ = 0;                  // the disposal written there
     int globalImages_ = 0;
     int maxGlobalIndex_ = 0;  // the highest global index an image uses, its transparency's too
     std::array<WayRecord, 4> kinds_{};  // by Kind, counted on frames that weigh every kind
@@ -533,7 +575,8 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
     bool allowGlobal = true;
     bool keepStored = false;
     for (;;) {
-        Planner planner(source, dictionary, keepStored, allowGlobal, tolerance, steady);
+        Planner planner(source, dictionary, keepStored, allowGlobal, tolerance, steady,
+                        options.mergeRepeats);
         switch (planner.Run(result, progress)) {
             case Planner::Outcome::Done:
                 result.status = GifOptimizeResult::Status::Written;

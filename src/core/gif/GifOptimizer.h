@@ -62,6 +62,8 @@ struct GifOptimizeResult {
     Status status = Status::Failed;
     std::vector<std::uint8_t> bytes;      // the whole file when Written
     std::vector<std::size_t> frameBytes;  // per frame: control block, descriptor, table, data
+                                          // (0 for a frame merged into the one before)
+    int mergedFrames = 0;                 // frames written as part of the image before them
     bool globalTable = false;
     bool keptStoredScreens = false;  // the look-ahead's choice failed; the safe pass wrote it
     std::string error;               // why it Failed, in English, for reports
@@ -74,7 +76,16 @@ struct GifOptimizeOptions {
     // 0 lossless; 1..100 ("손실 압축"): an LZW string may run through a pixel whose index shows a
     // colour within LossyTolerance(lossy) of the pixel's own. Transparency is never changed.
     int lossy = 0;
+    // A frame that shows the same screen as the frame before it is not written: its delay goes
+    // to the image before, which plays the same. Only between delays of at least
+    // kMinMergedDelay (viewers show shorter ones longer than they say) and up to a sum of 65535.
+    // The file then has fewer images than the animation has frames.
+    bool mergeRepeats = true;
 };
+
+// The shortest delay, in centiseconds, that a repeated frame is merged from or into: browsers
+// show 0 and 1 as 10.
+inline constexpr int kMinMergedDelay = 2;
 
 inline constexpr int kMaxLossy = 100;
 
@@ -88,7 +99,9 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
 // Decodes bytes with the program's decoder, composites them and compares every frame, delay,
 // the screen size and the looping with source composited the same way. Empty when they agree,
 // else what differs first ("frame 3 differs at 10,4"). With options.lossy above 0, an opaque
-// pixel agrees when no channel differs by more than LossyTolerance(options.lossy).
+// pixel agrees when no channel differs by more than LossyTolerance(options.lossy). With
+// options.mergeRepeats an image whose delay is longer than its frame's stands for the frames
+// after it that show the same screen, their delays summed.
 std::string VerifyOptimizedGif(const GifSourceAnimation& source,
                                std::span<const std::uint8_t> bytes,
                                const GifProgress& progress = {},

@@ -44,36 +44,44 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
                           std::to_string(page.screenHeight);
                 return false;
             }
-            const GifSourceFrame& frame = source.frames[k];
+            // An image stands for frame k and, merged, for the frames after it that show the
+            // same screen while its delay is not yet used up.
+            have.Draw(
+                image, page.left, page.top,
+                GifCanvas::ColourValues(image, page.transparent ? page.transparentIndex : -1));
+            int delay = 0;
+            for (bool first = true;; first = false) {
+                const GifSourceFrame& frame = source.frames[k];
+                if (!first) want.Dispose(Disposal(source.frames[k - 1]));
+                if (Usable(frame)) {
+                    want.Draw(*frame.image, frame.left, frame.top,
+                              GifCanvas::ColourValues(*frame.image, frame.transparentIndex));
+                } else {
+                    want.Draw(CDib{}, 0, 0, GifCanvas::Values{});  // clears the area Dispose uses
+                }
+                const auto& a = want.Pixels();
+                const auto& b = have.Pixels();
+                const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), alike);
+                if (mismatch.first != a.end()) {
+                    const auto at = static_cast<int>(mismatch.first - a.begin());
+                    problem = "frame " + std::to_string(k) + " differs at " +
+                              std::to_string(at % width) + "," + std::to_string(at / width);
+                    return false;
+                }
+                delay += frame.delay & 0xFFFF;
+                if (!options.mergeRepeats || delay >= page.delay || k + 1 >= count) break;
+                ++k;
+            }
             // A single image is written without a control block when it waits 0 or what such
             // an image opens with; any other image must carry its delay.
-            const int delay = frame.delay & 0xFFFF;
             const bool omitted = page.delay < 0 && source.frames.size() == 1 &&
                                  (delay == 0 || delay == kDelayWithoutControl);
             if (!omitted && page.delay != delay) {
                 problem = "frame " + std::to_string(k) + " has delay " +
-                          std::to_string(page.delay) + ", want " + std::to_string(frame.delay);
+                          std::to_string(page.delay) + ", want " + std::to_string(delay);
                 return false;
             }
-            if (Usable(frame)) {
-                want.Draw(*frame.image, frame.left, frame.top,
-                          GifCanvas::ColourValues(*frame.image, frame.transparentIndex));
-            } else {
-                want.Draw(CDib{}, 0, 0, GifCanvas::Values{});  // clears the area Dispose uses
-            }
-            have.Draw(
-                image, page.left, page.top,
-                GifCanvas::ColourValues(image, page.transparent ? page.transparentIndex : -1));
-            const auto& a = want.Pixels();
-            const auto& b = have.Pixels();
-            const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), alike);
-            if (mismatch.first != a.end()) {
-                const auto at = static_cast<int>(mismatch.first - a.begin());
-                problem = "frame " + std::to_string(k) + " differs at " +
-                          std::to_string(at % width) + "," + std::to_string(at / width);
-                return false;
-            }
-            want.Dispose(Disposal(frame));
+            want.Dispose(Disposal(source.frames[k]));
             have.Dispose((page.controlByte >> 2) & 7);
             ++k;
             return true;

@@ -75,6 +75,11 @@ std::string ReadMaxKb(std::string_view name, const std::string& value, CommandLi
     return ReadNumber(name, value, 1, optimized::kMaxLimitKb, line.maxKb);
 }
 
+std::string ReadKeepFrames(std::string_view, const std::string&, CommandLine& line) {
+    line.keepFrames = true;
+    return {};
+}
+
 // Seconds from 0, as a decimal number ("12", "1.5").
 std::string ReadSeconds(std::string_view name, const std::string& value, double& out) {
     double number = 0;
@@ -141,17 +146,20 @@ std::string ReadDither(std::string_view name, const std::string& value, CommandL
     return ReadWord(name, value, kDitherWords, line.video.dither);
 }
 
-// A setting of jobs: each takes a value, as the next argument or after '=' ("--lossy=40").
+// A setting of jobs: each takes a value, as the next argument or after '=' ("--lossy=40"), or
+// is a switch without one (read is given "").
 struct Setting {
     std::string_view name;
     std::string_view alias;  // "" for none
     unsigned jobs;           // Bit() of every job it belongs to
     ReadSetting read;
+    bool takesValue = true;
 };
-constexpr std::array<Setting, 10> kSettings = {{
+constexpr std::array<Setting, 11> kSettings = {{
     {"-o", "--output", Bit(Action::Optimise) | Bit(Action::Video), ReadOutput},
     {"--lossy", "", Bit(Action::Optimise) | Bit(Action::Video), ReadLossy},
     {"--max-kb", "", Bit(Action::Optimise), ReadMaxKb},
+    {"--keep-frames", "", Bit(Action::Optimise) | Bit(Action::Video), ReadKeepFrames, false},
     {"--start", "", Bit(Action::Video), ReadStart},
     {"--end", "", Bit(Action::Video), ReadEnd},
     {"--fps", "", Bit(Action::Video), ReadFps},
@@ -207,11 +215,11 @@ std::string VersionLine() {
 
 std::string UsageText() {
     return "사용법: vorla [옵션] [파일...]\n"
-           "        vorla --optimise 입력 -o 출력.gif [--lossy N] [--max-kb N]\n"
+           "        vorla --optimise 입력 -o 출력.gif [--lossy N] [--max-kb N] [--keep-frames]\n"
            "        vorla --video 동영상 -o 출력.gif [--start 초] [--end 초] [--fps N] [--width "
            "N]\n"
            "              [--colors N] [--palette shared|frame] [--dither none|ordered|diffusion]\n"
-           "              [--lossy N]\n"
+           "              [--lossy N] [--keep-frames]\n"
            "GIF 애니메이션을 편집합니다. 파일은 한 개씩 창에 열립니다(창은 5개까지).\n"
            "\n"
            "옵션:\n"
@@ -230,6 +238,8 @@ std::string UsageText() {
            "  --max-kb N     파일 크기 제한(KB). 넘으면 손실 압축, 색 수 줄이기, 프레임\n"
            "                 솎아내기, 크기 줄이기 순으로 제한에 드는 첫 방법으로 저장하고,\n"
            "                 어느 방법도 들지 않으면 저장하지 않습니다\n"
+           "  --keep-frames  앞 프레임과 같은 화면인 프레임도 따로 저장합니다. 주지 않으면\n"
+           "                 그런 프레임은 앞 프레임의 지연 시간에 더해 하나로 합칩니다\n"
            "  --video 동영상 동영상(MP4, WebM, MKV, MOV, AVI 등)의 한 구간을 GIF로 만들어\n"
            "                 최적화하여 저장합니다 (프레임은 300개까지)\n"
            "  --start 초, --end 초\n"
@@ -280,11 +290,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             job = &*found;
             jobName = argument;
         } else if (const Setting* setting = FindSetting(argument, value)) {
-            if (!value) {
+            if (!setting->takesValue) {
+                if (value)
+                    return Failed(line, std::string(setting->name) + " 옵션은 값을 받지 않습니다");
+                value = std::string();
+            } else if (!value) {
                 if (i + 1 == arguments.size()) return Failed(line, argument + " 값이 없습니다");
                 value = arguments[++i];
             }
-            if (value->empty()) return Failed(line, std::string(setting->name) + " 값이 없습니다");
+            if (value->empty() && setting->takesValue)
+                return Failed(line, std::string(setting->name) + " 값이 없습니다");
             const std::string problem = setting->read(setting->name, *value, line);
             if (!problem.empty()) return Failed(line, problem);
             given.push_back(setting);

@@ -29,6 +29,9 @@ struct CommandLine {
     // video.lossy) and the size limit in KB (--max-kb, 1..optimized::kMaxLimitKb; 0: no limit).
     int lossy = 0;
     int maxKb = 0;
+    // Optimise, Video: --keep-frames writes a frame that repeats the screen before it as an image
+    // of its own instead of adding its delay to that one (GifOptimizeOptions::mergeRepeats).
+    bool keepFrames = false;
     // Video: the segment (--start, --end), --fps, --width, --colors, --palette, --dither, --lossy.
     VideoChoice video;
 };

@@ -27,7 +27,8 @@ QString Kilobytes(qint64 bytes) {
 
 }  // namespace
 
-OptimizedSaveDialog::OptimizedSaveDialog(QWidget* parent, bool limitOn, int limitKb, int lossy)
+OptimizedSaveDialog::OptimizedSaveDialog(QWidget* parent, bool limitOn, int limitKb, int lossy,
+                                         bool mergeRepeats)
     : QDialog(parent) {
     setObjectName(QStringLiteral("optimizedSaveSettings"));
     setWindowTitle(tr("최적화하여 저장"));
@@ -59,6 +60,12 @@ OptimizedSaveDialog::OptimizedSaveDialog(QWidget* parent, bool limitOn, int limi
     grid->addWidget(new QLabel(tr("0: 무손실, 100: 가장 작게"), this), 1, 2);
     grid->setColumnStretch(3, 1);
     layout->addLayout(grid);
+    mergeRepeats_ = new QCheckBox(tr("앞 프레임과 같은 화면인 프레임은 앞 프레임에 합치기"), this);
+    mergeRepeats_->setObjectName(QStringLiteral("mergeRepeats"));
+    mergeRepeats_->setToolTip(
+        tr("재생은 같고 파일은 작아집니다. 다시 열면 프레임 수가 줄어 있습니다."));
+    mergeRepeats_->setChecked(mergeRepeats);
+    layout->addWidget(mergeRepeats_);
     layout->addWidget(OkCancel(this));
 }
 
@@ -102,6 +109,10 @@ int OptimizedSaveDialog::LimitKb() const {
 
 int OptimizedSaveDialog::Lossy() const {
     return lossy_ != nullptr ? lossy_->value() : 0;
+}
+
+bool OptimizedSaveDialog::MergeRepeats() const {
+    return mergeRepeats_ != nullptr && mergeRepeats_->isChecked();
 }
 
 int OptimizedSaveDialog::Chosen() const {

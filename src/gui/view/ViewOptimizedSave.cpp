@@ -17,6 +17,7 @@ namespace {
 bool lastLimitOn = false;
 int lastLimitKb = 1024;
 int lastLossy = 0;  // 0 lossless
+bool lastMergeRepeats = true;
 
 }  // namespace
 
@@ -31,11 +32,12 @@ void ViewOptimizedSave::Save() {
     FrameTable& table = view_.Table();
     if (table.frameCount == 0) return;
     {
-        OptimizedSaveDialog settings(&view_, lastLimitOn, lastLimitKb, lastLossy);
+        OptimizedSaveDialog settings(&view_, lastLimitOn, lastLimitKb, lastLossy, lastMergeRepeats);
         if (settings.exec() != QDialog::Accepted) return;
         lastLimitOn = settings.LimitOn();
         lastLimitKb = settings.LimitKb();
         lastLossy = settings.Lossy();
+        lastMergeRepeats = settings.MergeRepeats();
     }
     const QString path = services_.AskSavePath(
         view_.InDocumentFolder(QString::fromStdString(saving::DefaultGifName(view_.Document()))));
@@ -44,7 +46,7 @@ void ViewOptimizedSave::Save() {
 
     CAnvoView::BusyScope busy(view_);
     const GifSourceAnimation source = optimized::SourceOf(table);
-    const GifOptimizeOptions asked{lastLossy};
+    const GifOptimizeOptions asked{lastLossy, lastMergeRepeats};
     const std::int64_t limit = lastLimitOn ? std::int64_t{lastLimitKb} * 1024 : -1;
     // Written at once when it fits; above the limit nothing is written yet.
     optimized::Report written = optimized::Run(source, ui, path.toStdString(), asked, limit);
