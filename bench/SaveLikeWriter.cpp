@@ -4,23 +4,6 @@
 
 namespace vorla::bench {
 
-FrameEntry EntryOfPage(const GifPageInfo& page) {
-    FrameEntry entry;
-    entry.left = static_cast<std::int16_t>(page.left);
-    entry.top = static_cast<std::int16_t>(page.top);
-    entry.width = static_cast<std::int16_t>(page.width);
-    entry.height = static_cast<std::int16_t>(page.height);
-    entry.delay = static_cast<std::int16_t>(page.delay < 0 ? 50 : page.delay);
-    entry.colorCount = static_cast<std::int16_t>(page.colorCount);
-    entry.controlFlags = static_cast<std::uint8_t>(page.controlByte & 0x1C);
-    entry.transparent = page.transparent;
-    entry.transparentIndex =
-        page.transparent ? page.transparentIndex : static_cast<std::uint8_t>(page.colorCount - 1);
-    entry.restoreBackground = (entry.controlFlags & 0x1C) == 8;
-    entry.interlaced = page.interlaced;
-    return entry;
-}
-
 bool WriteLikeSave(std::size_t count,
                    const std::function<std::pair<FrameEntry, const CDib*>(std::size_t)>& frame,
                    int width, int height, MemoryStream& output) {
@@ -61,7 +44,7 @@ void DecodeToSource(const std::vector<std::uint8_t>& gif, int width, int height,
     source.loop = true;
     for (std::size_t i = 0; i < pages.size(); ++i) {
         source.frames.push_back({&images[i], pages[i].left, pages[i].top, pages[i].delay,
-                                 EntryOfPage(pages[i]).WrittenDisposal(),
+                                 FrameEntry::FromGifPage(pages[i]).WrittenDisposal(),
                                  pages[i].transparent ? pages[i].transparentIndex : -1});
     }
 }

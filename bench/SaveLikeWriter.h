@@ -16,9 +16,6 @@
 
 namespace vorla::bench {
 
-// The entry a document holds for an image read from a file.
-FrameEntry EntryOfPage(const GifPageInfo& page);
-
 // Writes count frames (frame(i): its entry and image) on a screen of width x height into output.
 // False when the writer fails.
 bool WriteLikeSave(std::size_t count,

@@ -104,7 +104,7 @@ bool VorlaEncode(const Frames& data, vorla::MemoryStream& output) {
         data.frames.size(),
         [&data](std::size_t i) {
             const Frame& frame = data.frames[i];
-            return std::pair{vorla::bench::EntryOfPage(frame.page), &frame.dib};
+            return std::pair{vorla::FrameEntry::FromGifPage(frame.page), &frame.dib};
         },
         data.screenWidth, data.screenHeight, output);
 }
@@ -202,7 +202,7 @@ void WriteAnimationOf(benchmark::State& state, const Frames& data) {
     for (const Frame& frame : data.frames) {
         const auto slot = static_cast<std::size_t>(table->frameCount++);
         table->frameImages[slot] = frame.dib;
-        table->entries[slot] = vorla::bench::EntryOfPage(frame.page);
+        table->entries[slot] = vorla::FrameEntry::FromGifPage(frame.page);
     }
     table->settings = {data.screenWidth, data.screenHeight, true};
     std::int64_t bytes = 0;

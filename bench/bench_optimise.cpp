@@ -80,7 +80,7 @@ Bytes OrdinaryWrite(const Bytes& gif, int& width, int& height) {
     const bool written = vorla::bench::WriteLikeSave(
         frames.size(),
         [&frames](std::size_t i) {
-            return std::pair{vorla::bench::EntryOfPage(frames[i].first), &frames[i].second};
+            return std::pair{vorla::FrameEntry::FromGifPage(frames[i].first), &frames[i].second};
         },
         width, height, output);
     return written ? output.TakeBytes() : Bytes{};

@@ -2,7 +2,8 @@
 // positions, disposals and transparent indices, what it writes must decode to the same
 // composited frames (VerifyOptimizedGif), or the target stops. Screens and frame counts are kept
 // small so that each input runs quickly. The input's last byte also picks a lossy level, whose
-// file must show every frame within that level's tolerance.
+// file must show every frame within that level's tolerance, and the byte before it whether
+// repeated frames are merged.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -36,10 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  pages[i].delay < 0 ? 0 : pages[i].delay, disposal,
                                  pages[i].transparent ? pages[i].transparentIndex : -1});
     }
-    const vorla::GifOptimizeResult result = vorla::OptimizeGif(source);
+    const bool merge = size < 2 || (data[size - 2] & 1) == 0;
+    const vorla::GifOptimizeOptions exact{0, merge};
+    const vorla::GifOptimizeResult result = vorla::OptimizeGif(source, {}, exact);
     if (result.status != vorla::GifOptimizeResult::Status::Written) std::abort();
-    if (!vorla::VerifyOptimizedGif(source, result.bytes).empty()) std::abort();
-    const vorla::GifOptimizeOptions lossy{data[size - 1] % (vorla::kMaxLossy + 1)};
+    if (!vorla::VerifyOptimizedGif(source, result.bytes, {}, exact).empty()) std::abort();
+    if (result.mergedFrames >= static_cast<int>(source.frames.size())) std::abort();
+    const vorla::GifOptimizeOptions lossy{data[size - 1] % (vorla::kMaxLossy + 1), merge};
     if (lossy.lossy == 0) return 0;
     const vorla::GifOptimizeResult loose = vorla::OptimizeGif(source, {}, lossy);
     if (loose.status != vorla::GifOptimizeResult::Status::Written) std::abort();

@@ -4,11 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/ConsoleUserInterface.h"
 #include "core/edit/DocumentLoader.h"
 #include "core/edit/OptimizedSave.h"
+#include "core/gif/GifDecoder.h"
 #include "core/model/ApplicationState.h"
 #include "core/model/CAnvoDoc.h"
 #include "core/model/CommandLine.h"
@@ -57,6 +62,27 @@ std::string NoFitText(int limitKb, std::int64_t optimised,
     return text;
 }
 
+// The bytes of path when it is a GIF file (by its signature), else nothing (a file that cannot
+// be read is left to the editor's loader, which says why). A GIF too large for the decoder gives
+// empty bytes and problem.
+std::optional<std::vector<std::uint8_t>> ReadIfGif(const std::string& path, std::string& problem) {
+    std::ifstream in(path, std::ios::binary);
+    char signature[3] = {};
+    if (!in.read(signature, 3) || std::string_view(signature, 3) != "GIF") return std::nullopt;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > GifDecoder::kMaxInputBytes) {
+        problem = "GIF 파일이 너무 커서 읽을 수 없습니다.";
+        return std::vector<std::uint8_t>();
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+        problem = "GIF 파일을 읽을 수 없습니다.";
+    }
+    return bytes;
+}
+
 }  // namespace
 
 int RunOptimiseCommand(const CommandLine& line, const char* argv0) {
@@ -75,22 +101,35 @@ int RunOptimiseCommand(const CommandLine& line, const char* argv0) {
     FrameTable table(app, ui, imaging, host, {}, 0);
     CAnvoDoc document;
 
-    // Opened as the editor opens a file; the loader has said what went wrong.
-    DocumentLoader loader(table, document, ui);
-    const bool opened =
-        loader.LoadDocument(line.input, nullptr, false) &&
-        (!table.pendingGifLoad || loader.RunDeferredGifLoad() == DocumentLoader::GifLoad::Complete);
-    if (!opened || table.frameCount == 0) {
-        ui.ShowMessage("입력 파일을 열 수 없어 저장하지 않았습니다: " + line.input);
-        return kJobFailedStatus;
-    }
-    // Too many images for one document, or damaged data: the output would lack frames.
-    if (!document.partialSourcePath.empty()) {
-        ui.ShowMessage("입력 파일을 모두 읽지 못해 저장하지 않았습니다: " + line.input);
-        return kJobFailedStatus;
+    // A GIF is read whole, each image a frame as the editor makes it, so that a recording longer
+    // than a document holds is optimised whole; any other file opens as the editor opens it.
+    optimized::OwnedAnimation whole;
+    GifSourceAnimation source;
+    std::string problem;
+    if (const std::optional<std::vector<std::uint8_t>> gif = ReadIfGif(line.input, problem)) {
+        if (!problem.empty() || !optimized::ReadWholeGif(*gif, whole, problem)) {
+            ui.ShowMessage(problem + " 저장하지 않았습니다: " + line.input);
+            return kJobFailedStatus;
+        }
+        source = whole.source;
+    } else {
+        // The loader has said what went wrong.
+        DocumentLoader loader(table, document, ui);
+        const bool opened = loader.LoadDocument(line.input, nullptr, false) &&
+                            (!table.pendingGifLoad ||
+                             loader.RunDeferredGifLoad() == DocumentLoader::GifLoad::Complete);
+        if (!opened || table.frameCount == 0) {
+            ui.ShowMessage("입력 파일을 열 수 없어 저장하지 않았습니다: " + line.input);
+            return kJobFailedStatus;
+        }
+        // Damaged data: the output would lack what the file holds.
+        if (!document.partialSourcePath.empty()) {
+            ui.ShowMessage("입력 파일을 모두 읽지 못해 저장하지 않았습니다: " + line.input);
+            return kJobFailedStatus;
+        }
+        source = optimized::SourceOf(table);
     }
 
-    const GifSourceAnimation source = optimized::SourceOf(table);
     const GifOptimizeOptions asked{line.lossy, !line.keepFrames};
     const std::int64_t limit = line.maxKb > 0 ? std::int64_t{line.maxKb} * 1024 : -1;
     optimized::Report report = optimized::Run(source, ui, line.output, asked, limit);

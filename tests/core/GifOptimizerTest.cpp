@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/edit/OptimizedSave.h"
 #include "core/gif/GifDecoder.h"
 #include "core/gif/GifLzwEncoder.h"
 #include "core/gif/GifOptimizer.h"
@@ -164,6 +165,35 @@ TEST(GifOptimizer, RepeatedFrameJoinsTheImageBeforeOrKeepsItsDelayInOnePixel) {
         ASSERT_NE(at, result.bytes.end());
         ++at[4];
         EXPECT_NE(VerifyOptimizedGif(a.source, result.bytes, {}, options), "");
+    }
+}
+
+TEST(GifOptimizer, AWholeGifIsReadAsTheEditorOpensItBeyondADocumentsFrames) {
+    // 305 images, more than a document holds; the last without a control block and past the
+    // screen's edge.
+    test::GifBuilder gif;
+    gif.Screen(8, 6, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
+    for (int k = 0; k < 305; ++k) {
+        gif.Control(k % 3 + 1, 4)
+            .Image(0, 0, 8, 6, test::Bytes(48, std::uint8_t(k % 4)), false, {}, 2);
+    }
+    const test::Bytes whole =
+        gif.Image(6, 4, 4, 4, test::Bytes(16, 1), false, {}, 2).Trailer().Get();
+    optimized::OwnedAnimation animation;
+    std::string problem;
+    ASSERT_TRUE(optimized::ReadWholeGif(whole, animation, problem)) << problem;
+    const GifSourceAnimation& s = animation.source;
+    ASSERT_EQ(s.frames.size(), 306u);
+    EXPECT_EQ(s.screenWidth, 10);
+    EXPECT_EQ(s.screenHeight, 8);
+    EXPECT_TRUE(s.loop);
+    EXPECT_EQ(s.frames[1].disposal, 2);
+    EXPECT_EQ(s.frames.back().delay, kDelayWithoutControl);
+    // Cut inside an image's data, or before any image: refused, nothing kept.
+    for (const std::size_t cut : {whole.size() / 2, std::size_t{13}}) {
+        EXPECT_FALSE(optimized::ReadWholeGif(std::span(whole.data(), cut), animation, problem));
+        EXPECT_FALSE(problem.empty());
+        EXPECT_TRUE(animation.source.frames.empty());
     }
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "core/gif/GifCanvas.h"
+#include "core/gif/GifDecoder.h"
 #include "core/model/ByteStream.h"
 #include "core/model/FrameTable.h"
 #include "core/port/Imaging.h"
@@ -25,6 +26,44 @@ GifSourceAnimation SourceOf(const FrameTable& table) {
                                  entry.transparent ? entry.transparentIndex : -1});
     }
     return source;
+}
+
+bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std::string& problem) {
+    out = OwnedAnimation{};
+    std::uint64_t held = 0;
+    bool tooLarge = false;
+    GifSourceAnimation& source = out.source;
+    const GifScanResult scan =
+        GifDecoder::DecodeAllImages(bytes, SIZE_MAX, [&](const GifPageInfo& page, CDib&& image) {
+            held +=
+                static_cast<std::uint64_t>(page.width) * static_cast<std::uint64_t>(page.height);
+            source.screenWidth =
+                std::max({source.screenWidth, page.screenWidth, page.left + page.width});
+            source.screenHeight =
+                std::max({source.screenHeight, page.screenHeight, page.top + page.height});
+            if (held > kMaxWholeGifBytes ||
+                std::uint64_t(source.screenWidth) * std::uint64_t(source.screenHeight) >
+                    GifDecoder::kMaxPixels) {
+                tooLarge = true;
+                return false;
+            }
+            const FrameEntry entry = FrameEntry::FromGifPage(page);
+            out.images.push_back(std::make_unique<CDib>(std::move(image)));
+            source.frames.push_back({out.images.back().get(), entry.left, entry.top, entry.delay,
+                                     entry.WrittenDisposal(),
+                                     entry.transparent ? entry.transparentIndex : -1});
+            return true;
+        });
+    source.loop = true;
+    if (tooLarge) {
+        problem = "이미지가 너무 크거나 많아 한 번에 다룰 수 없습니다.";
+    } else if (!scan.complete || scan.cutShort || source.frames.empty()) {
+        problem = "GIF 파일이 손상되어 끝까지 읽을 수 없습니다.";
+    } else {
+        return true;
+    }
+    out = OwnedAnimation{};
+    return false;
 }
 
 Report Measure(const GifSourceAnimation& source, const GifProgress& progress,

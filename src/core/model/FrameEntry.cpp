@@ -35,6 +35,23 @@ private:
 
 }  // namespace
 
+FrameEntry FrameEntry::FromGifPage(const GifPageInfo& page) {
+    FrameEntry entry;
+    entry.left = static_cast<std::int16_t>(page.left);
+    entry.top = static_cast<std::int16_t>(page.top);
+    entry.width = static_cast<std::int16_t>(page.width);
+    entry.height = static_cast<std::int16_t>(page.height);
+    entry.controlFlags = static_cast<std::uint8_t>(((page.controlByte >> 2) & 7) << 2);
+    entry.transparent = page.transparent;
+    entry.interlaced = page.interlaced;
+    entry.delay = static_cast<std::int16_t>(page.delay < 0 ? kDelayWithoutControl : page.delay);
+    entry.colorCount = static_cast<std::int16_t>(page.colorCount);
+    entry.transparentIndex =
+        entry.transparent ? page.transparentIndex : static_cast<std::uint8_t>(page.colorCount - 1);
+    entry.restoreBackground = (entry.controlFlags & 0x1C) == 8;
+    return entry;
+}
+
 std::array<std::uint8_t, FrameEntry::kSerializedSize> FrameEntry::Serialize() const {
     std::array<std::uint8_t, kSerializedSize> bytes{};
     Writer w(bytes.data());

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "core/gif/GifPageInfo.h"
 #include "core/model/Color.h"
 
 namespace vorla {
@@ -57,6 +58,10 @@ struct FrameEntry {
     bool RestoresPrevious() const { return !restoreBackground && Disposal() == 3; }
     // The disposal the writers write: 2 and 3 as read, everything else 1.
     int WrittenDisposal() const { return restoreBackground ? 2 : RestoresPrevious() ? 3 : 1; }
+
+    // A GIF image as a frame of an opened file: its place, disposal, transparency and delay
+    // (kDelayWithoutControl without a control block).
+    static FrameEntry FromGifPage(const GifPageInfo& page);
 
     // Exactly kSerializedSize bytes. The link's strings are not stored.
     std::array<std::uint8_t, kSerializedSize> Serialize() const;

@@ -195,20 +195,7 @@ void FrameTable::EntryFromDecoder(bool isFirst, const GifPageInfo& image) {
         host_.ResetPlaybackDelay();
         settings.loopForever = true;
     }
-    FrameEntry& entry = entries[static_cast<std::size_t>(frameCount)];
-    entry = FrameEntry{};
-    entry.left = static_cast<std::int16_t>(image.left);
-    entry.top = static_cast<std::int16_t>(image.top);
-    entry.width = static_cast<std::int16_t>(image.width);
-    entry.height = static_cast<std::int16_t>(image.height);
-    entry.controlFlags = static_cast<std::uint8_t>(((image.controlByte >> 2) & 7) << 2);
-    entry.transparent = image.transparent;
-    entry.interlaced = image.interlaced;
-    entry.delay = static_cast<std::int16_t>(image.delay < 0 ? kDelayWithoutControl : image.delay);
-    entry.colorCount = static_cast<std::int16_t>(image.colorCount);
-    entry.transparentIndex = entry.transparent ? image.transparentIndex
-                                               : static_cast<std::uint8_t>(image.colorCount - 1);
-    entry.restoreBackground = (entry.controlFlags & 0x1C) == 8;
+    entries[static_cast<std::size_t>(frameCount)] = FrameEntry::FromGifPage(image);
     // The logical screen covers every frame, also when a file's screen descriptor is too small.
     settings.screenWidth = std::max(settings.screenWidth, image.left + image.width);
     settings.screenHeight = std::max(settings.screenHeight, image.top + image.height);
