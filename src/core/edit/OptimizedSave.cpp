@@ -32,9 +32,15 @@ bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std:
     out = OwnedAnimation{};
     std::uint64_t held = 0;
     bool tooLarge = false;
+    bool cutShort = false;
     GifSourceAnimation& source = out.source;
     const GifScanResult scan =
         GifDecoder::DecodeAllImages(bytes, SIZE_MAX, [&](const GifPageInfo& page, CDib&& image) {
+            // Damaged: refused below, and what follows is not held meanwhile.
+            if (page.cutShort) {
+                cutShort = true;
+                return false;
+            }
             held +=
                 static_cast<std::uint64_t>(page.width) * static_cast<std::uint64_t>(page.height);
             source.screenWidth =
@@ -57,7 +63,7 @@ bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std:
     source.loop = true;
     if (tooLarge) {
         problem = "이미지가 너무 크거나 많아 한 번에 다룰 수 없습니다.";
-    } else if (!scan.complete || scan.cutShort || source.frames.empty()) {
+    } else if (cutShort || !scan.complete || scan.cutShort || source.frames.empty()) {
         problem = "GIF 파일이 손상되어 끝까지 읽을 수 없습니다.";
     } else {
         return true;
