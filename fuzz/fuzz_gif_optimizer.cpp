@@ -1,6 +1,6 @@
-// Reads arbitrary bytes as a whole GIF (optimized::ReadWholeGif, the command line's reader) and
-// drives the optimising writer with the animations read: whatever the images, positions,
-// disposals and transparent indices, what it writes must decode to the same
+// Reads arbitrary bytes as the command line reads a whole GIF (optimized::ReadWholeGif), then
+// drives the optimising writer with the animations they hold: whatever the images,
+// positions, disposals and transparent indices, what it writes must decode to the same
 // composited frames (VerifyOptimizedGif), or the target stops. Screens and frame counts are kept
 // small so that each input runs quickly. The input's last byte also picks a lossy level, whose
 // file must show every frame within that level's tolerance, and the byte before it whether
@@ -13,22 +13,41 @@
 #include <vector>
 
 #include "core/edit/OptimizedSave.h"
+#include "core/gif/GifDecoder.h"
 #include "core/gif/GifOptimizer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Read as the command line reads a GIF (every image a frame, the screen grown to cover
-    // them); only small animations go on to the writer.
-    vorla::optimized::OwnedAnimation whole;
-    std::string problem;
-    if (!vorla::optimized::ReadWholeGif(std::span<const std::uint8_t>(data, size), whole,
-                                        problem)) {
-        if (problem.empty() || !whole.source.frames.empty()) std::abort();
-        return 0;
+    // The command line's reader: all or nothing, and a reason for nothing.
+    {
+        vorla::optimized::OwnedAnimation whole;
+        std::string problem;
+        const bool read = vorla::optimized::ReadWholeGif(std::span<const std::uint8_t>(data, size),
+                                                         whole, problem);
+        if (read == whole.source.frames.empty() || read != problem.empty()) std::abort();
     }
-    const vorla::GifSourceAnimation& source = whole.source;
-    if (source.frames.size() > 12 ||
+    // The writer gets whatever images decode (also from a damaged file), kept small.
+    std::vector<vorla::GifPageInfo> pages;
+    std::vector<vorla::CDib> images;
+    vorla::GifDecoder::DecodeAllImages(std::span<const std::uint8_t>(data, size), 12,
+                                       [&](const vorla::GifPageInfo& page, vorla::CDib&& image) {
+                                           pages.push_back(page);
+                                           images.push_back(std::move(image));
+                                           return true;
+                                       });
+    if (pages.empty()) return 0;
+    vorla::GifSourceAnimation source;
+    source.screenWidth = pages[0].screenWidth;
+    source.screenHeight = pages[0].screenHeight;
+    if (source.screenWidth <= 0 || source.screenHeight <= 0 ||
         std::int64_t{source.screenWidth} * source.screenHeight > 128 * 128) {
         return 0;
+    }
+    source.loop = pages[0].loopBlock;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const int disposal = (pages[i].controlByte >> 2) & 7;
+        source.frames.push_back({&images[i], pages[i].left, pages[i].top,
+                                 pages[i].delay < 0 ? 0 : pages[i].delay, disposal,
+                                 pages[i].transparent ? pages[i].transparentIndex : -1});
     }
     const bool merge = size < 2 || (data[size - 2] & 1) == 0;
     const vorla::GifOptimizeOptions exact{0, merge};

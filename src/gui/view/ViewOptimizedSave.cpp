@@ -106,8 +106,9 @@ void ViewOptimizedSave::ShowSavedSize() {
     if (size < 0) return;
     // Both ways of saving, so the user can choose: the optimised size is measured now, under a
     // progress dialog whose Cancel leaves just the ordinary figure.
-    const optimized::Report optimised =
-        optimized::Run(optimized::SourceOf(table), services_.Ui(), std::string());
+    // Lossless, merging repeated frames as the last optimising save was asked to.
+    const optimized::Report optimised = optimized::Run(optimized::SourceOf(table), services_.Ui(),
+                                                       std::string(), {0, lastMergeRepeats});
     if (optimised.outcome == optimized::Outcome::Written) byteCosts_.SetExact(optimised.frameBytes);
     view_.Invalidate();
     const bool both = optimised.outcome == optimized::Outcome::Written && optimised.bytes >= 0;
