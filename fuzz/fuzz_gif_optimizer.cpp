@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         vorla::optimized::OwnedAnimation whole;
         std::string problem;
+        // 1 MiB of images at most: the limit is checked, and the run stays quick.
         const bool read = vorla::optimized::ReadWholeGif(std::span<const std::uint8_t>(data, size),
-                                                         whole, problem);
+                                                         whole, problem, std::uint64_t{1} << 20);
         if (read == whole.source.frames.empty() || read != problem.empty()) std::abort();
     }
     // The writer gets whatever images decode (also from a damaged file), kept small.

@@ -189,9 +189,17 @@ TEST(GifOptimizer, AWholeGifIsReadAsTheEditorOpensItBeyondADocumentsFrames) {
     EXPECT_TRUE(s.loop);
     EXPECT_EQ(s.frames[1].disposal, 2);
     EXPECT_EQ(s.frames.back().delay, kDelayWithoutControl);
-    // Cut inside an image's data, or before any image: refused, nothing kept.
-    for (const std::size_t cut : {whole.size() / 2, std::size_t{13}}) {
-        EXPECT_FALSE(optimized::ReadWholeGif(std::span(whole.data(), cut), animation, problem));
+    // Cut inside an image's data, before any image, or more than may be held: refused, nothing
+    // kept.
+    struct Case {
+        std::size_t cut;
+        std::uint64_t maxBytes;
+    };
+    for (const Case c : {Case{whole.size() / 2, optimized::kMaxWholeGifBytes},
+                         Case{13, optimized::kMaxWholeGifBytes}, Case{whole.size(), 48 * 300}}) {
+        problem.clear();
+        EXPECT_FALSE(optimized::ReadWholeGif(std::span(whole.data(), c.cut), animation, problem,
+                                             c.maxBytes));
         EXPECT_FALSE(problem.empty());
         EXPECT_TRUE(animation.source.frames.empty());
     }

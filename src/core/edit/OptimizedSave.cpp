@@ -28,7 +28,8 @@ GifSourceAnimation SourceOf(const FrameTable& table) {
     return source;
 }
 
-bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std::string& problem) {
+bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std::string& problem,
+                  std::uint64_t maxBytes) {
     out = OwnedAnimation{};
     std::uint64_t held = 0;
     bool tooLarge = false;
@@ -47,7 +48,7 @@ bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std:
                 std::max({source.screenWidth, page.screenWidth, page.left + page.width});
             source.screenHeight =
                 std::max({source.screenHeight, page.screenHeight, page.top + page.height});
-            if (held > kMaxWholeGifBytes ||
+            if (held > maxBytes ||
                 std::uint64_t(source.screenWidth) * std::uint64_t(source.screenHeight) >
                     GifDecoder::kMaxPixels) {
                 tooLarge = true;

@@ -44,8 +44,9 @@ inline constexpr std::uint64_t kMaxWholeGifBytes = std::uint64_t{2} << 30;
 // makes an opened file's image (FrameEntry::FromGifPage); the screen covers every image and the
 // animation loops, as an opened file does. False, with nothing in out and problem set (a Korean
 // sentence), when the file does not decode to its end, holds no image, or its images or screen
-// are too large to hold (kMaxWholeGifBytes; a screen above GifDecoder::kMaxPixels).
-bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std::string& problem);
+// are too large to hold (maxBytes of images; a screen above GifDecoder::kMaxPixels).
+bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std::string& problem,
+                  std::uint64_t maxBytes = kMaxWholeGifBytes);
 
 // TooLarge: the optimised size is above the limit given to Run; nothing was written.
 enum class Outcome { Written, Cancelled, Failed, Mismatch, NotWritable, TooLarge };
