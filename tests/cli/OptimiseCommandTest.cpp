@@ -62,22 +62,6 @@ TEST(OptimiseCommand, WritesWhatTheInputShowsOrNothing) {
     }
     // Nothing is left beside the output either.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
-    // A recording longer than a document holds is optimised whole.
-    std::filesystem::remove(out);
-    test::GifBuilder gif;
-    gif.Screen(16, 8, {{0, 0, 0}, {255, 255, 255}}).Loop(0);
-    for (int k = 0; k < 320; ++k) {
-        test::Bytes pixels(16 * 8, 0);
-        pixels[static_cast<std::size_t>(k % 128)] = 1;  // a dot walking over the screen
-        gif.Control(1, 3).Image(0, 0, 16, 8, pixels, false, {}, 2);
-    }
-    test::WriteBytes(in, gif.Trailer().Get());
-    ASSERT_EQ(test::RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= " VORLA_PROGRAM
-                               " --optimise '" +
-                               in + "' -o '" + out + "' >/dev/null 2>&1"),
-              0);
-    EXPECT_EQ(
-        VerifyOptimizedGif(test::DecodedGif(test::ReadBytes(in)).source, test::ReadBytes(out)), "");
 }
 
 }  // namespace
