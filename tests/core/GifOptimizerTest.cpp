@@ -185,7 +185,7 @@ TEST(GifOptimizer, AWholeGifIsReadAsTheEditorOpensItBeyondADocumentsFrames) {
     const GifSourceAnimation& s = animation.source;
     ASSERT_EQ(s.frames.size(), 306u);
     EXPECT_TRUE(s.screenWidth == 10 && s.screenHeight == 8);
-    EXPECT_TRUE(s.loop);
+    EXPECT_FALSE(s.loop) << "no looping block";
     EXPECT_EQ(s.frames[1].disposal, 2);
     EXPECT_EQ(s.frames.back().delay, kDelayWithoutControl);
     // Cut inside an image's data, before any image, or more than may be held: refused, nothing
@@ -459,7 +459,8 @@ TEST(GifLzwChoosing, EveryPixelDecodesToOneOfItsTwoIndices) {
     GifLzwEncoder lzw;
     for (int codeSize : {2, 5, 8}) {
         for (int freeShare : {0, 3, 1}) {  // 1 in freeShare pixels free; 0 none
-            for (bool defer : {false, true}) {
+            using Full = GifLzwEncoder::FullTable;
+            for (Full full : {Full::Clear, Full::KeepWhileItPays, Full::Keep}) {
                 const int width = 200;
                 const int height = 120;
                 const std::size_t count = static_cast<std::size_t>(width) * height;
@@ -480,9 +481,10 @@ TEST(GifLzwChoosing, EveryPixelDecodesToOneOfItsTwoIndices) {
                     alternates[i] = free ? static_cast<std::uint8_t>(next() % values) : pixels[i];
                 }
                 const auto codes = lzw.CompressChoosing(pixels.data(), alternates.data(), count,
-                                                        codeSize, defer, false);
-                SCOPED_TRACE(testing::Message() << "code size " << codeSize << ", free 1 in "
-                                                << freeShare << ", defer " << defer);
+                                                        codeSize, full, false);
+                SCOPED_TRACE(testing::Message()
+                             << "code size " << codeSize << ", free 1 in " << freeShare << ", full "
+                             << static_cast<int>(full));
                 const std::vector<std::uint8_t> decoded =
                     DecodeCodes(codes, width, height, codeSize);
                 ASSERT_EQ(decoded.size(), count);
@@ -523,7 +525,7 @@ TEST(GifLzwChoosing, ACloseColourIsTakenWhereItPaysForItsError) {
         SCOPED_TRACE(worth);
         const GifLzwEncoder::Nearness near{rows.data(), -1, colors.data(), worth};
         const auto codes = lzw.CompressChoosing(pixels.data(), pixels.data(), pixels.size(), 3,
-                                                false, false, &near);
+                                                GifLzwEncoder::FullTable::Clear, false, &near);
         const std::size_t size = codes.size;
         const std::vector<std::uint8_t> decoded = DecodeCodes(codes, width, height, 3);
         ASSERT_EQ(decoded.size(), pixels.size());

@@ -54,6 +54,8 @@ bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std:
                 tooLarge = true;
                 return false;
             }
+            // Looping as an opened file plays: with a looping block before the first image.
+            if (source.frames.empty()) source.loop = page.loopBlock;
             const FrameEntry entry = FrameEntry::FromGifPage(page);
             out.images.push_back(std::make_unique<CDib>(std::move(image)));
             source.frames.push_back({out.images.back().get(), entry.left, entry.top, entry.delay,
@@ -61,7 +63,6 @@ bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std:
                                      entry.transparent ? entry.transparentIndex : -1});
             return true;
         });
-    source.loop = true;
     if (tooLarge) {
         problem = "이미지가 너무 크거나 많아 한 번에 다룰 수 없습니다.";
     } else if (cutShort || !scan.complete || scan.cutShort || source.frames.empty()) {

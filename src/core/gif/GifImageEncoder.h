@@ -60,6 +60,7 @@ private:
         kEitherDrawnLimited,
         kOwnTable,
         kKeepTable,
+        kHoldTable,
         kWays
     };
 
@@ -69,7 +70,9 @@ private:
     // limited: an unchanged pixel whose colour's index lies above what the changed pixels need
     // stays transparent, so that the image keeps the code size of its changed pixels.
     void TryOption(const GifArea& area, bool transparency, Option option,
-                   std::optional<EncodedImage>& best, bool defer = false, bool limited = false);
+                   std::optional<EncodedImage>& best,
+                   GifLzwEncoder::FullTable full = GifLzwEncoder::FullTable::Clear,
+                   bool limited = false);
     // rows[i] bit j: colours[i] and colours[j] differ by at most tolerance_ in every channel.
     // 256 rows whatever the count, so that any index reads a row.
     void NearRows(const std::vector<Colorref>& colors,

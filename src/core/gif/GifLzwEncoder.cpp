@@ -273,7 +273,7 @@ std::uint32_t GifLzwEncoder::Longest(const std::uint8_t* pixels, const std::uint
 GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                                                      const std::uint8_t* alternates,
                                                      std::size_t count, int minCodeSize,
-                                                     bool deferClear, bool leadingClear,
+                                                     FullTable fullTable, bool leadingClear,
                                                      const Nearness* near) {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
@@ -310,8 +310,10 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
             watch_ = kNoCode;
             return viaA.end > viaC.end ? viaA : viaC;
         };
-        // With deferClear a full table stays in use while it compresses at least as well as
-        // it did since the clear; it is cleared at the first check where it does worse.
+        // KeepWhileItPays: a full table stays in use while it compresses at least as well as it
+        // did since the clear; it is cleared at the first check where it does worse.
+        const bool deferClear = fullTable != FullTable::Clear;
+        const bool keepToEnd = fullTable == FullTable::Keep;
         std::size_t lifeStart = 0;
         std::size_t lifeBits = 0;
         std::size_t nextCheck = 0;
@@ -347,9 +349,9 @@ GifLzwEncoder::Codes GifLzwEncoder::CompressChoosing(const std::uint8_t* pixels,
                         bestRatio =
                             static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
                     }
-                } else if (deferClear &&
-                           static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits) >=
-                               bestRatio) {
+                } else if (keepToEnd || (deferClear && static_cast<double>(i - lifeStart) /
+                                                               static_cast<double>(lifeBits) >=
+                                                           bestRatio)) {
                     bestRatio = static_cast<double>(i - lifeStart) / static_cast<double>(lifeBits);
                     nextCheck = i + 4096;
                 } else {

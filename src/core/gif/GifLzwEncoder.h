@@ -59,8 +59,7 @@ public:
     // out in order and a clear at 4096, as Compress, but without the classic hash's lapse: these
     // codes are not meant to equal any other compressor's. Where no pixel has a choice they are
     // plain greedy LZW.
-    // deferClear: a full table is kept (no new codes) for as long as the bits per pixel since the
-    // last clear do not grow, checked every 4096 pixels; the clear comes when they do.
+    // full: what happens when the table holds kCodeLimit codes (FullTable).
     // leadingClear: the stream opens with a clear code, which readers do not need (their table
     // starts fresh) but which the classic writer emits.
     //
@@ -80,8 +79,13 @@ public:
         const std::uint32_t* colors;  // 256 entries
         std::uint32_t pixelWorth;
     };
+    // When the table is full: Clear it (the classic way); KeepWhileItPays: keep it (no new
+    // codes) for as long as the bits per pixel since the last clear do not grow, checked every
+    // 4096 pixels, and clear when they do; Keep: keep it to the end of the image (screen text and
+    // other repeating content, whose strings stay good while the ratio wavers).
+    enum class FullTable { Clear, KeepWhileItPays, Keep };
     Codes CompressChoosing(const std::uint8_t* pixels, const std::uint8_t* alternates,
-                           std::size_t count, int minCodeSize, bool deferClear = false,
+                           std::size_t count, int minCodeSize, FullTable full = FullTable::Clear,
                            bool leadingClear = true, const Nearness* near = nullptr);
 
     // Whether the string table of the last CompressChoosing call reached kCodeLimit codes (so
