@@ -188,10 +188,11 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
     // Keeping a full string table instead of clearing it wins on some images, loses on
     // others: the best way is tried each way (kept to the end: terminal text 3.7 % smaller).
     using Full = GifLzwEncoder::FullTable;
-    for (const auto& [way, full] :
+    for (const auto& keeping :
          {std::pair{kKeepTable, Full::KeepWhileItPays}, std::pair{kHoldTable, Full::Keep}}) {
         if (!best || !best->tableFilled) break;
-        attempt(way, [&] {
+        const Full full = keeping.second;
+        attempt(keeping.first, [&] {
             useGlobal_ = best->global;
             TryOption(area, best->transparency, static_cast<Option>(best->option), best, full,
                       best->limited);
