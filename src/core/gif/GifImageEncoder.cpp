@@ -137,7 +137,7 @@ std::optional<EncodedImage> GifImageEncoder::Encode(const Screen& shown, const S
         useGlobal_ = best->global;
         interlace_ = true;
         TryOption(area, best->transparency, static_cast<Option>(best->option), best,
-                  GifLzwEncoder::FullTable::Clear, best->limited);
+                  static_cast<GifLzwEncoder::FullTable>(best->fullTable), best->limited);
         interlace_ = false;
         useGlobal_ = global_;
     }
@@ -314,6 +314,7 @@ void GifImageEncoder::TryOption(const GifArea& area, bool transparency, Option o
     image.option = static_cast<int>(option);
     image.limited = limited;
     image.tableFilled = lzw_.TableFilled();
+    image.fullTable = static_cast<int>(full);
     image.global = useGlobal_;
     image.maxIndex = maxIndex;
     std::vector<std::uint8_t>& out = image.bytes;

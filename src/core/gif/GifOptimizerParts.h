@@ -110,6 +110,7 @@ struct EncodedImage {
     int maxIndex = 0;                 // the highest index the data or the transparency uses
     bool limited = false;
     bool tableFilled = false;  // the LZW string table reached 4096 codes
+    int fullTable = 0;         // what was done with it then (GifLzwEncoder::FullTable)
     bool global = false;       // the image uses the global table
 };
 
