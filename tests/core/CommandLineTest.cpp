@@ -98,7 +98,6 @@ TEST(CommandLine, AJobTakesOneInputAnOutputAndCheckedSettings) {
             EXPECT_EQ(line.output, c.output) << given;
             EXPECT_EQ(line.lossy, c.lossy) << given;
             EXPECT_EQ(line.maxKb, c.maxKb) << given;
-            EXPECT_FALSE(line.keepFrames) << given;
         } else if (c.action == A::Video) {
             EXPECT_EQ(line.input, c.input) << given;
             EXPECT_EQ(line.output, c.output) << given;

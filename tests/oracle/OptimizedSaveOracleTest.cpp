@@ -147,18 +147,17 @@ Shown ImageMagickShown(const std::string& path) {
 
 // What plays: a frame that shows the screen before it again for it, both waiting at least
 // kMinMergedDelay, joins it (the optimising save writes such frames so).
-Shown Played(Shown shown) {
-    for (std::size_t k = shown.frames.size(); k-- > 1;) {
-        const int before = shown.delays[k - 1];
-        if (shown.frames[k] != shown.frames[k - 1] || before < kMinMergedDelay ||
-            shown.delays[k] < kMinMergedDelay) {
+Shown Played(Shown s) {
+    for (std::size_t k = s.frames.size(); k-- > 1;) {
+        if (s.frames[k] != s.frames[k - 1] ||
+            std::min(s.delays[k - 1], s.delays[k]) < kMinMergedDelay) {
             continue;
         }
-        shown.delays[k - 1] = before + shown.delays[k];
-        shown.delays.erase(shown.delays.begin() + static_cast<std::ptrdiff_t>(k));
-        shown.frames.erase(shown.frames.begin() + static_cast<std::ptrdiff_t>(k));
+        s.delays[k - 1] += s.delays[k];
+        s.delays.erase(s.delays.begin() + static_cast<std::ptrdiff_t>(k));
+        s.frames.erase(s.frames.begin() + static_cast<std::ptrdiff_t>(k));
     }
-    return shown;
+    return s;
 }
 
 // "" when they play alike, else the first difference.
