@@ -15,6 +15,7 @@
 #include "core/edit/OptimizedSave.h"
 #include "core/gif/GifDecoder.h"
 #include "core/model/ApplicationState.h"
+#include "core/model/ByteStream.h"
 #include "core/model/CAnvoDoc.h"
 #include "core/model/CommandLine.h"
 #include "core/model/FrameTable.h"
@@ -62,23 +63,19 @@ std::string NoFitText(int limitKb, std::int64_t optimised,
     return text;
 }
 
-// The bytes of path when it is a GIF file (by its signature), else nothing (a file that cannot
-// be read is left to the editor's loader, which says why). A GIF too large for the decoder gives
-// empty bytes and problem.
+// The bytes of path when it is a GIF file (by its signature, read first so that no other file
+// is read whole here), else nothing: any other file, or one that cannot be opened, is left to the
+// editor's loader, which says why. A GIF that cannot be read whole, or is larger than the
+// decoder takes, gives problem.
 std::optional<std::vector<std::uint8_t>> ReadIfGif(const std::string& path, std::string& problem) {
-    std::ifstream in(path, std::ios::binary);
     char signature[3] = {};
-    if (!in.read(signature, 3) || std::string_view(signature, 3) != "GIF") return std::nullopt;
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > GifDecoder::kMaxInputBytes) {
-        problem = "GIF 파일이 너무 커서 읽을 수 없습니다.";
-        return std::vector<std::uint8_t>();
+    if (!std::ifstream(path, std::ios::binary).read(signature, 3) ||
+        std::string_view(signature, 3) != "GIF") {
+        return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
-        problem = "GIF 파일을 읽을 수 없습니다.";
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes, GifDecoder::kMaxInputBytes)) {
+        problem = "GIF 파일이 너무 크거나 읽을 수 없습니다.";
     }
     return bytes;
 }

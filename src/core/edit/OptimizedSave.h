@@ -42,9 +42,10 @@ inline constexpr std::uint64_t kMaxWholeGifBytes = std::uint64_t{2} << 30;
 
 // Every image of a GIF file as a frame, without a document's frame limit, each as the editor
 // makes an opened file's image (FrameEntry::FromGifPage); the screen covers every image and the
-// animation loops when a looping block comes before the first image, as an opened file does. False, with nothing in out and problem set (a Korean
-// sentence), when the file does not decode to its end, holds no image, or its images or screen
-// are too large to hold (maxBytes of images; a screen above GifDecoder::kMaxPixels).
+// animation loops when a looping block comes before the first image, as an opened file does.
+// False, with nothing in out and problem set (a Korean sentence), when the file does not decode
+// to its end, holds no image, or its images or screen are too large to hold (maxBytes of images;
+// a screen above GifDecoder::kMaxPixels).
 bool ReadWholeGif(std::span<const std::uint8_t> bytes, OwnedAnimation& out, std::string& problem,
                   std::uint64_t maxBytes = kMaxWholeGifBytes);
 

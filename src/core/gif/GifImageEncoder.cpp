@@ -186,7 +186,9 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
         });
     }
     // Keeping a full string table instead of clearing it wins on some images, loses on
-    // others: the best way is tried each way (kept to the end: terminal text 3.7 % smaller).
+    // others: the best way is tried each way. Kept to the end: the bench's generated terminal
+    // 3.7 % smaller, a real 783-image terminal recording 0.3 %, three of the system's single
+    // images 1.4-3.3 %; nothing lost elsewhere, since the smallest wins.
     using Full = GifLzwEncoder::FullTable;
     for (const auto& keeping :
          {std::pair{kKeepTable, Full::KeepWhileItPays}, std::pair{kHoldTable, Full::Keep}}) {
