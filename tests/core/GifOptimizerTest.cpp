@@ -370,6 +370,43 @@ TEST(GifOptimizer, CancelStopsWithNothingWritten) {
     EXPECT_EQ(calls, 4);
 }
 
+TEST(GifOptimizer, TheSecondThreadChangesNoByte) {
+    // Images large enough to be shared between the threads and noisy enough to fill the string
+    // table (the full-table tries), past the first explored images into those that try only
+    // the winning ways. Some change in a band (every way of the unchanged pixels); every fourth
+    // draws 32 colours that lie high in a wide global table (a table of its own wins); then a
+    // palette per frame (local tables).
+    auto noise = [](int x, int y, int k) {
+        const std::uint32_t h = (static_cast<std::uint32_t>(x) * 73856093u) ^
+                                (static_cast<std::uint32_t>(y) * 19349663u) ^
+                                (static_cast<std::uint32_t>(k) * 83492791u);
+        return static_cast<int>((h ^ h >> 13) % 60);
+    };
+    for (const bool local : {false, true}) {
+        Animation a(160, 100);
+        for (int k = 0; k < 40; ++k) {
+            const int band = k % 4 == 1 ? 20 + k : 0;
+            a.Add(
+                0, 0, 160, 100, 200,
+                [&](int i) { return local ? MakeRgb(i, k * 6, 250 - i) : Gray(i); },
+                [&](int x, int y) {
+                    const int n = noise(x, y, x >= band && x < band + 30 ? k : 0);
+                    return k % 4 == 0 ? 150 + n % 32 : n;
+                });
+        }
+        for (const int level : {0, 40}) {
+            SCOPED_TRACE(testing::Message() << "local " << local << " lossy " << level);
+            GifOptimizeOptions options{level};
+            const GifOptimizeResult two = OptimizeGif(a.source, {}, options);
+            options.twoThreads = false;
+            const GifOptimizeResult one = OptimizeGif(a.source, {}, options);
+            ASSERT_EQ(two.status, GifOptimizeResult::Status::Written) << two.error;
+            EXPECT_TRUE(two.bytes == one.bytes);
+            EXPECT_EQ(VerifyOptimizedGif(a.source, two.bytes, {}, options), "");
+        }
+    }
+}
+
 TEST(GifOptimizer, VerificationFindsAnyDifference) {
     const Animation a = MovingSquare(4);
     const GifOptimizeResult result = OptimizeGif(a.source);

@@ -54,9 +54,9 @@ class Planner {
 public:
     // allowGlobal false: local tables only, even where all colours would fit one table.
     // tolerance: the lossy level's (LossyTolerance), of which steady goes to Steady.
-    // mergeRepeats: as GifOptimizeOptions.
+    // mergeRepeats, twoThreads: as GifOptimizeOptions.
     Planner(const GifSourceAnimation& source, const ColorDictionary& dictionary, bool keepStored,
-            bool allowGlobal, int tolerance, int steady, bool mergeRepeats)
+            bool allowGlobal, int tolerance, int steady, bool mergeRepeats, bool twoThreads)
         : source_(source),
           dictionary_(dictionary),
           keepStored_(keepStored),
@@ -65,7 +65,7 @@ public:
           width_(std::max(source.screenWidth, 0)),
           height_(std::max(source.screenHeight, 0)),
           encoder_(dictionary, source.screenWidth, allowGlobal, tolerance - steady,
-                   source.frames.size() == 1) {}
+                   source.frames.size() == 1, twoThreads) {}
 
     enum class Outcome { Done, Cancelled, DeadEnd, GlobalUnused };
 
@@ -576,7 +576,7 @@ GifOptimizeResult OptimizeGif(const GifSourceAnimation& source, const GifProgres
     bool keepStored = false;
     for (;;) {
         Planner planner(source, dictionary, keepStored, allowGlobal, tolerance, steady,
-                        options.mergeRepeats);
+                        options.mergeRepeats, options.twoThreads);
         switch (planner.Run(result, progress)) {
             case Planner::Outcome::Done:
                 result.status = GifOptimizeResult::Status::Written;

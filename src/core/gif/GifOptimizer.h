@@ -81,6 +81,9 @@ struct GifOptimizeOptions {
     // kMinMergedDelay (viewers show shorter ones longer than they say) and up to a sum of 65535.
     // The file then has fewer images than the animation has frames.
     bool mergeRepeats = true;
+    // The ways of compressing one image may run on two threads at once. The bytes are the same
+    // either way: the results are merged in a fixed order.
+    bool twoThreads = true;
 };
 
 // The shortest delay, in centiseconds, that a repeated frame is merged from or into: browsers
