@@ -4,7 +4,8 @@
 // composited frames (VerifyOptimizedGif), or the target stops. Screens and frame counts are kept
 // small so that each input runs quickly. The input's last byte also picks a lossy level, whose
 // file must show every frame within that level's tolerance, and the byte before it whether
-// repeated frames are merged.
+// repeated frames are merged and whether the lossless file is written again on one thread, which
+// must give the same bytes as two.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -56,6 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.status != vorla::GifOptimizeResult::Status::Written) std::abort();
     if (!vorla::VerifyOptimizedGif(source, result.bytes, {}, exact).empty()) std::abort();
     if (result.mergedFrames >= static_cast<int>(source.frames.size())) std::abort();
+    if (size >= 2 && (data[size - 2] & 2) != 0) {
+        vorla::GifOptimizeOptions oneThread = exact;
+        oneThread.twoThreads = false;
+        if (vorla::OptimizeGif(source, {}, oneThread).bytes != result.bytes) std::abort();
+    }
     const vorla::GifOptimizeOptions lossy{data[size - 1] % (vorla::kMaxLossy + 1), merge};
     if (lossy.lossy == 0) return 0;
     const vorla::GifOptimizeResult loose = vorla::OptimizeGif(source, {}, lossy);

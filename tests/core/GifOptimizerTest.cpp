@@ -424,6 +424,17 @@ TEST(GifOptimizer, VerificationFindsAnyDifference) {
     other.source.loop = false;
     EXPECT_EQ(VerifyOptimizedGif(other.source, result.bytes), "the looping differs");
 
+    // The first image cleared after its frame: frame 1 differs outside what either side draws.
+    Animation patch(32, 32);
+    patch.Add(0, 0, 32, 32, 4, Gray, [](int x, int y) { return (x + y) % 4; });
+    patch.Add(8, 8, 4, 4, 4, Gray, [](int, int) { return 3; });
+    std::vector<std::uint8_t> cleared = Optimize(patch).bytes;
+    const std::uint8_t control[] = {0x21, 0xF9, 0x04};
+    const auto block = std::search(cleared.begin(), cleared.end(), control, control + 3);
+    ASSERT_NE(block, cleared.end());
+    block[3] = static_cast<std::uint8_t>((block[3] & ~0x1C) | 2 << 2);
+    EXPECT_EQ(VerifyOptimizedGif(patch.source, cleared), "frame 1 differs at 0,0");
+
     std::vector<std::uint8_t> cut(result.bytes.begin(), result.bytes.end() - 40);
     EXPECT_NE(VerifyOptimizedGif(a.source, cut), "");
 }

@@ -26,6 +26,10 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
     GifCanvas have;
     want.Reset(width, height);
     have.Reset(width, height);
+    // Where the two screens may differ: what either has drawn or disposed since they were last
+    // compared. They agree everywhere else, as both started empty and every compare passed.
+    GifArea touched;
+    auto touch = [&touched](const GifCanvas& canvas) { touched.Unite(canvas.LastArea()); };
     std::string problem;
     const std::size_t count = source.frames.size();
     std::size_t k = 0;
@@ -49,25 +53,35 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
             have.Draw(
                 image, page.left, page.top,
                 GifCanvas::ColourValues(image, page.transparent ? page.transparentIndex : -1));
+            touch(have);
             int delay = 0;
             for (bool first = true;; first = false) {
                 const GifSourceFrame& frame = source.frames[k];
-                if (!first) want.Dispose(Disposal(source.frames[k - 1]));
+                if (!first) {
+                    want.Dispose(Disposal(source.frames[k - 1]));
+                    touch(want);
+                }
                 if (Usable(frame)) {
                     want.Draw(*frame.image, frame.left, frame.top,
                               GifCanvas::ColourValues(*frame.image, frame.transparentIndex));
                 } else {
                     want.Draw(CDib{}, 0, 0, GifCanvas::Values{});  // clears the area Dispose uses
                 }
-                const auto& a = want.Pixels();
-                const auto& b = have.Pixels();
-                const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), alike);
-                if (mismatch.first != a.end()) {
-                    const auto at = static_cast<int>(mismatch.first - a.begin());
-                    problem = "frame " + std::to_string(k) + " differs at " +
-                              std::to_string(at % width) + "," + std::to_string(at / width);
-                    return false;
+                touch(want);
+                // Row by row in raster order: the first difference found is the screen's first.
+                for (int y = touched.y0; y < touched.y1; ++y) {
+                    const std::size_t row = static_cast<std::size_t>(y) * width;
+                    const std::uint32_t* const a = want.Pixels().data() + row;
+                    const std::uint32_t* const b = have.Pixels().data() + row;
+                    const auto mismatch =
+                        std::mismatch(a + touched.x0, a + touched.x1, b + touched.x0, alike);
+                    if (mismatch.first != a + touched.x1) {
+                        problem = "frame " + std::to_string(k) + " differs at " +
+                                  std::to_string(mismatch.first - a) + "," + std::to_string(y);
+                        return false;
+                    }
                 }
+                touched = {};
                 delay += frame.delay & 0xFFFF;
                 if (!options.mergeRepeats || delay >= page.delay || k + 1 >= count) break;
                 ++k;
@@ -83,6 +97,8 @@ std::string VerifyOptimizedGif(const GifSourceAnimation& source,
             }
             want.Dispose(Disposal(source.frames[k]));
             have.Dispose((page.controlByte >> 2) & 7);
+            touch(want);
+            touch(have);
             ++k;
             return true;
         });
