@@ -239,7 +239,7 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
             addFullTables(only);
         }
     }
-    RunTries(area, 0);
+    RunTries(area, 0, SIZE_MAX);
     for (std::size_t i = 0; i < firstTries; ++i) merge(tries_[i]);
     if (!best) return;
     const bool firstGlobal = best->global;
@@ -266,7 +266,7 @@ void GifImageEncoder::TryWays(const GifArea& area, bool force, bool anyClear,
         } else {
             const std::size_t from = tries_.size();
             addFullTables(Retry(kWays, *best));
-            RunTries(area, from);
+            RunTries(area, from, best->bytes.size());
             for (std::size_t i = from; i < tries_.size(); ++i) merge(tries_[i]);
         }
     }
@@ -298,19 +298,19 @@ bool GifImageEncoder::Parallel() const {
     return jobs_.Lanes() > 1 && targets_.size() >= kLanePixels;
 }
 
-void GifImageEncoder::RunTries(const GifArea& area, std::size_t from) {
+void GifImageEncoder::RunTries(const GifArea& area, std::size_t from, std::size_t beat) {
     for (std::size_t i = from; i < tries_.size(); ++i) {
         if (tries_[i].transparency) Analyse(tries_[i].global);
     }
-    // Every try makes its image, whatever the others give: which is kept is decided after.
+    // Which image is kept is decided after, whatever the others give.
     const std::size_t count = tries_.size() - from;
     if (Parallel()) {
         jobs_.Run(count, [&](std::size_t i, int lane) {
-            TryOption(area, tries_[from + i], lanes_[lane], SIZE_MAX);
+            TryOption(area, tries_[from + i], lanes_[lane], beat);
         });
     } else {
         for (std::size_t i = from; i < tries_.size(); ++i) {
-            TryOption(area, tries_[i], lanes_[0], SIZE_MAX);
+            TryOption(area, tries_[i], lanes_[0], beat);
         }
     }
 }

@@ -95,7 +95,7 @@ private:
         // Merged only while the best so far filled its string table (the full-table tries).
         bool whileFilled = false;
         std::size_t size = SIZE_MAX;  // the image's bytes; SIZE_MAX where the way does not fit
-        std::optional<EncodedImage> image;  // made only where it beat the best at the start
+        std::optional<EncodedImage> image;  // made only where smaller than TryOption's beat
     };
     // A try of the way that made best, or of another try's way, to be given other settings.
     static Try Retry(Way way, const EncodedImage& best);
@@ -107,10 +107,10 @@ private:
     // Whether tries of the prepared image run on both lanes: with a second thread, and where
     // the image is large enough to be worth handing over.
     bool Parallel() const;
-    // Runs tries_ from from on (on both lanes where Parallel), each making its image. TryWays
-    // then merges them in the order they would have run one by one, so the bytes do not depend
-    // on the lanes.
-    void RunTries(const GifArea& area, std::size_t from);
+    // Runs tries_ from from on (on both lanes where Parallel), each making its image where it
+    // is smaller than beat bytes. TryWays then merges them in the order they would have run one
+    // by one, so the bytes do not depend on the lanes.
+    void RunTries(const GifArea& area, std::size_t from, std::size_t beat);
     // Compresses the prepared image one way in lane, making the image where it is smaller
     // than beat bytes.
     void TryOption(const GifArea& area, Try& attempt, Lane& lane, std::size_t beat) const;

@@ -2,10 +2,8 @@
 
 namespace vorla::optimizer {
 
-JobLanes::JobLanes(bool twoLanes) {
-    if (twoLanes && std::thread::hardware_concurrency() > 1)
-        worker_ = std::thread([this] { Work(); });
-}
+JobLanes::JobLanes(bool twoLanes)
+    : twoLanes_(twoLanes && std::thread::hardware_concurrency() > 1) {}
 
 JobLanes::~JobLanes() {
     if (!worker_.joinable()) return;
@@ -18,10 +16,11 @@ JobLanes::~JobLanes() {
 }
 
 void JobLanes::Run(std::size_t count, const Job& job) {
-    if (!worker_.joinable() || count < 2) {
+    if (!twoLanes_ || count < 2) {
         for (std::size_t i = 0; i < count; ++i) job(i, 0);
         return;
     }
+    if (!worker_.joinable()) worker_ = std::thread([this] { Work(); });
     {
         std::lock_guard<std::mutex> lock(mutex_);
         job_ = &job;

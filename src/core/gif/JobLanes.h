@@ -16,14 +16,14 @@ namespace vorla::optimizer {
 
 class JobLanes {
 public:
-    // Lane 0 is the caller's thread; lane 1 a thread of its own, started here when two lanes
-    // are asked for and the machine has more than one core.
+    // Lane 0 is the caller's thread; lane 1 a thread of its own when two lanes are asked for and
+    // the machine has more than one core, started by the first Run that shares its jobs.
     explicit JobLanes(bool twoLanes);
     ~JobLanes();
     JobLanes(const JobLanes&) = delete;
     JobLanes& operator=(const JobLanes&) = delete;
 
-    int Lanes() const { return worker_.joinable() ? 2 : 1; }
+    int Lanes() const { return twoLanes_ ? 2 : 1; }
 
     using Job = std::function<void(std::size_t index, int lane)>;
     // Calls job for every index below count, each once, on either lane; returns when all have
@@ -44,7 +44,8 @@ private:
     std::uint64_t batch_ = 0;           // counts batches handed to the worker
     bool workerBusy_ = false;
     bool stop_ = false;
-    std::thread worker_;  // last: started once the fields above are set up
+    const bool twoLanes_;
+    std::thread worker_;
 };
 
 }  // namespace vorla::optimizer
